@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, test, benchmark and run.
+# Fails loudly when a package cannot be had: nothing is skipped quietly later on.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config git clang-14 libclang-rt-14-dev clang-format
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libxml2-dev libcurl4-openssl-dev libsqlite3-dev sqlite3 libxlsxwriter-dev libssl-dev
+  uuid-dev libx11-dev
+  python3 python3-pyftpdlib python3-multipart vsftpd
+  nginx-light wrk xvfb x11-utils
+  openssl coreutils procps
+)
+export DEBIAN_FRONTEND=noninteractive
+if [ "$(id -u)" -eq 0 ]; then
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${packages[@]}"
+else
+  missing=()
+  for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "install-deps: missing packages (run as root to install): ${missing[*]}" >&2
+    exit 1
+  fi
+fi
+# nginx-light is only a benchmark peer: keep its service from holding port 80.
+if command -v systemctl >/dev/null 2>&1; then systemctl disable --now nginx >/dev/null 2>&1 || true; fi
+pkill -x nginx >/dev/null 2>&1 || true
+pkill -x vsftpd >/dev/null 2>&1 || true
