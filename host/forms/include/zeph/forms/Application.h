@@ -1,0 +1,61 @@
+// The process's UI application object: the window handle that owns dialogs, the backend that
+// presents windows, the cursor, and windows waiting to be released.
+#pragma once
+
+#include <zeph/forms/Backend.h>
+#include <zeph/forms/Types.h>
+
+#include <memory>
+#include <vector>
+
+namespace zeph::forms {
+
+class Form;
+
+class ZEPH_HOST_API TApplication {
+public:
+    TApplication();
+    ~TApplication();
+
+    WindowHandle Handle() const noexcept { return handle_; }
+    void SetHandle(WindowHandle handle) noexcept { handle_ = handle; }
+
+    // The backend in use; a process without one gets a backend that answers every dialog
+    // with cancel / no and closes every window with its cancel result.
+    Backend& GetBackend();
+    void SetBackend(std::shared_ptr<Backend> backend);
+
+    Cursor GetCursor() const noexcept { return cursor_; }
+    void SetCursor(Cursor cursor);
+
+    // Frees windows released during the last event. Hosts call it after each delivered request
+    // and backends after each user action.
+    void ProcessReleases();
+    void QueueRelease(Form* form);
+    void CancelRelease(Form* form) noexcept;
+
+private:
+    WindowHandle handle_ = 0;
+    std::shared_ptr<Backend> backend_;
+    Cursor cursor_ = Cursor::Default;
+    std::vector<Form*> releases_;
+};
+
+// The current application object of the process, and replacing it (the previous one is
+// returned and stays alive with its owner).
+ZEPH_HOST_API TApplication* Application();
+ZEPH_HOST_API TApplication* SetApplication(TApplication* application);
+
+// Shows the hourglass for the lifetime of the object and restores the previous cursor.
+class ZEPH_HOST_API HourGlass {
+public:
+    HourGlass();
+    ~HourGlass();
+    HourGlass(const HourGlass&) = delete;
+    HourGlass& operator=(const HourGlass&) = delete;
+
+private:
+    Cursor previous_;
+};
+
+} // namespace zeph::forms

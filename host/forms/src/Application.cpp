@@ -1,0 +1,97 @@
+#include <zeph/forms/Application.h>
+#include <zeph/forms/Form.h>
+
+#include <algorithm>
+
+namespace zeph::forms {
+namespace {
+
+// Without a backend nobody can answer: dialogs are cancelled, questions answered no and modal
+// windows closed with their cancel result.
+class UnattendedBackend final : public Backend {
+public:
+    ModalResult RunModal(Form& form) override {
+        form.Close();
+        return form.modalResult == ModalResult::None ? ModalResult::Cancel : form.modalResult;
+    }
+    void ShowModeless(Form&) override {}
+    ModalResult ShowMessage(const MessageRequest& request) override {
+        return request.buttons == MessageButtons::Ok ? ModalResult::Ok : ModalResult::No;
+    }
+    std::optional<FileDialogAnswer> RunFileDialog(const FileDialogRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> RunFolderDialog(const FolderDialogRequest&) override {
+        return std::nullopt;
+    }
+};
+
+TApplication*& CurrentApplication() {
+    static TApplication processApplication;
+    static TApplication* current = &processApplication;
+    return current;
+}
+
+} // namespace
+
+TApplication::TApplication() = default;
+TApplication::~TApplication() = default;
+
+Backend& TApplication::GetBackend() {
+    if (!backend_) {
+        backend_ = std::make_shared<UnattendedBackend>();
+    }
+    return *backend_;
+}
+
+void TApplication::SetBackend(std::shared_ptr<Backend> backend) {
+    backend_ = std::move(backend);
+}
+
+void TApplication::SetCursor(Cursor cursor) {
+    if (cursor_ != cursor) {
+        cursor_ = cursor;
+        GetBackend().CursorChanged(cursor);
+    }
+}
+
+void TApplication::QueueRelease(Form* form) {
+    if (std::find(releases_.begin(), releases_.end(), form) == releases_.end()) {
+        releases_.push_back(form);
+    }
+}
+
+void TApplication::CancelRelease(Form* form) noexcept {
+    releases_.erase(std::remove(releases_.begin(), releases_.end(), form), releases_.end());
+}
+
+void TApplication::ProcessReleases() {
+    while (!releases_.empty()) {
+        Form* form = releases_.front();
+        releases_.erase(releases_.begin());
+        Component* owner = form->Owner();
+        if (owner == nullptr || !owner->FreeOwned(form)) {
+            delete form;
+        }
+    }
+}
+
+TApplication* Application() {
+    return CurrentApplication();
+}
+
+TApplication* SetApplication(TApplication* application) {
+    TApplication* previous = CurrentApplication();
+    CurrentApplication() = application;
+    return previous;
+}
+
+HourGlass::HourGlass() : previous_(Application()->GetCursor()) {
+    Application()->SetCursor(Cursor::HourGlass);
+}
+
+HourGlass::~HourGlass() {
+    Application()->SetCursor(previous_);
+}
+
+} // namespace zeph::forms
