@@ -1,0 +1,46 @@
+// The library's entry point and its load and unload hooks.
+#include "core/LibraryState.h"
+#include "core/untZeph.h"
+
+#include <zeph/forms/Application.h>
+
+#include <cstdint>
+
+namespace morvane {
+namespace {
+
+constexpr int kProcessDetach = 0;
+
+// Puts the recorded application object back when the library goes away.
+void DllProcHook(int reason) {
+    if (reason == kProcessDetach && State().recordedApplication != nullptr) {
+        zeph::forms::SetApplication(State().recordedApplication);
+    }
+}
+
+__attribute__((destructor)) void OnUnload() {
+    DllProcHook(kProcessDetach);
+}
+
+} // namespace
+} // namespace morvane
+
+extern "C" __attribute__((visibility("default"))) std::uint32_t
+ShowMorvane(std::uint32_t applicationHandle) {
+    using namespace morvane;
+    auto& state = State();
+    try {
+        if (state.recordedApplication == nullptr) {
+            state.recordedApplication = zeph::forms::Application();
+            state.recordedApplication->SetHandle(applicationHandle);
+        }
+        if (state.mainWindow == nullptr) {
+            state.mainWindow = new TInterFacefrmMain(nullptr);
+        }
+        return state.mainWindow->Handle();
+    } catch (...) {
+        delete state.mainWindow;
+        state.mainWindow = nullptr;
+        return 0;
+    }
+}

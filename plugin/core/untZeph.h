@@ -1,0 +1,42 @@
+// The plug-in's hidden main window: it owns the host client component through which every
+// request arrives, and one operation per interface word.
+#pragma once
+
+#include "core/WordTable.h"
+
+#include <zeph/client/TZephClient.h>
+#include <zeph/client/Variant.h>
+#include <zeph/forms/Form.h>
+
+#include <memory>
+#include <string>
+
+namespace morvane {
+
+class TInterFacefrmMain : public zeph::forms::Form {
+public:
+    explicit TInterFacefrmMain(zeph::forms::Component* owner);
+    ~TInterFacefrmMain() override;
+
+    zeph::TZephClient ZephClient{this, "ZephClient"};
+
+    // The request handler bound to ZephClient.OnCalled.
+    void ZephClientCalled(zeph::forms::Component* sender, int further, const zeph::Variant& Input,
+                          zeph::Variant& Output);
+    void FormClose(zeph::forms::Form& sender, zeph::forms::CloseAction& action);
+
+    // Interface words.
+    void CheckStaffQuery(const zeph::Variant& Input, zeph::Variant& Output);
+    void CheckDetail(const zeph::Variant& Input, zeph::Variant& Output);
+
+    // The owner handle this window passes to its message boxes.
+    zeph::forms::WindowHandle OwnerHandle() { return Handle(); }
+
+private:
+    void HandleNumericCode(int code, const zeph::Variant& Input, zeph::Variant& Output);
+};
+
+// Element i of Input as text: empty when Input is Null or Empty or has no element i.
+std::string GetInputItem(const zeph::Variant& Input, int i);
+
+} // namespace morvane

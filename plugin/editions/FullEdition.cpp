@@ -1,0 +1,19 @@
+// The full edition's word table, in the order of testing.
+#include "core/WordTable.h"
+#include "core/untZeph.h"
+
+namespace morvane {
+
+namespace {
+using M = TInterFacefrmMain;
+constexpr WordEntry kWords[] = {
+    {"CHECK_STAFF_QUERY", &M::CheckStaffQuery},
+    {"CHECK_DETAIL", &M::CheckDetail},
+};
+} // namespace
+
+std::span<const WordEntry> EditionWordTable() {
+    return kWords;
+}
+
+} // namespace morvane
