@@ -1,0 +1,633 @@
+#include <tollund/CFunction.h>
+#include <tollund/CHttpServer.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <initializer_list>
+#include <new>
+#include <string_view>
+
+namespace {
+
+constexpr unsigned DefaultHttpPort = 80;
+constexpr int ListenJoinTimeoutMs = 10000;
+constexpr int ClientsWaitTimeoutMs = 5000;
+constexpr uint32_t RequestBufferSize = 1024;
+constexpr size_t FileBufferSize = 2048;
+constexpr size_t HeaderBufferSize = 2048;
+constexpr const char* ServerName = "Vintor OAM Http Server";
+constexpr const char* ReadFailure = "500 Internal Server Error";
+
+constexpr const char* WeekDays[] = {"Sun,", "Mon,", "Tue,", "Wed,", "Thu,", "Fri,", "Sat,"};
+constexpr const char* Months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+void FormatHttpTime(const tm& t, std::string& text) {
+    char buffer[64];
+    snprintf(buffer, sizeof buffer, "%s %02d %s %d %02d:%02d:%02d GMT", WeekDays[t.tm_wday % 7],
+             t.tm_mday, Months[t.tm_mon % 12], t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
+    text = buffer;
+}
+
+bool IsSeparator(char c) {
+    return c == ' ' || c == '\n';
+}
+
+// The next piece of text between blanks and line feeds; empty at the end.
+std::string_view NextPiece(const char*& p) {
+    while (*p != '\0' && IsSeparator(*p)) {
+        ++p;
+    }
+    const char* start = p;
+    while (*p != '\0' && !IsSeparator(*p)) {
+        ++p;
+    }
+    return {start, static_cast<size_t>(p - start)};
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        const char x = (a[i] >= 'a' && a[i] <= 'z') ? static_cast<char>(a[i] - 32) : a[i];
+        const char y = (b[i] >= 'a' && b[i] <= 'z') ? static_cast<char>(b[i] - 32) : b[i];
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Waits until fd is ready for events or the stop event is signalled; false on stop or error.
+bool WaitReady(int fd, short events, const CHttpEvent* stop) {
+    pollfd fds[2] = {{fd, events, 0}, {stop != nullptr ? stop->Fd() : -1, POLLIN, 0}};
+    for (;;) {
+        const int ready = poll(fds, 2, -1);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (fds[1].revents != 0) {
+            return false;
+        }
+        if (fds[0].revents != 0) {
+            return true; // errors show in the following call
+        }
+    }
+}
+
+void* ListenEntry(void* server) {
+    CHttpServer::ListenThread(server);
+    return nullptr;
+}
+
+void* ClientEntry(void* request) {
+    CHttpServer::ClientThread(request);
+    return nullptr;
+}
+
+void CloseFile(REQUEST* request) {
+    if (request->file >= 0) {
+        close(request->file);
+        request->file = -1;
+    }
+}
+
+} // namespace
+
+// ---- CHttpEvent ----------------------------------------------------------------------------
+
+std::shared_ptr<CHttpEvent> CHttpEvent::Create(bool signalled) {
+    const int fd = eventfd(signalled ? 1 : 0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (fd < 0) {
+        return nullptr;
+    }
+    return std::shared_ptr<CHttpEvent>(new (std::nothrow) CHttpEvent(fd, signalled));
+}
+
+CHttpEvent::~CHttpEvent() {
+    close(m_fd);
+}
+
+void CHttpEvent::Set() {
+    if (!m_set.exchange(true)) {
+        const uint64_t one = 1;
+        (void)!write(m_fd, &one, sizeof one);
+    }
+}
+
+void CHttpEvent::Reset() {
+    if (m_set.exchange(false)) {
+        uint64_t value = 0;
+        (void)!read(m_fd, &value, sizeof value);
+    }
+}
+
+bool CHttpEvent::IsSet() const {
+    return m_set.load();
+}
+
+bool CHttpEvent::Wait(int timeoutMs) const {
+    pollfd fd{m_fd, POLLIN, 0};
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        int left = timeoutMs;
+        if (timeoutMs >= 0) {
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            const long elapsed =
+                (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+            left = elapsed >= timeoutMs ? 0 : timeoutMs - static_cast<int>(elapsed);
+        }
+        const int ready = poll(&fd, 1, left);
+        if (ready > 0) {
+            return true;
+        }
+        if (ready == 0 || errno != EINTR) {
+            return false;
+        }
+    }
+}
+
+// ---- CHttpServer ---------------------------------------------------------------------------
+
+uint32_t CHttpServer::ClientNum = 0;
+std::shared_ptr<CHttpEvent> CHttpServer::None;
+std::mutex CHttpServer::m_critSect;
+
+CHttpServer::CHttpServer(const std::string& rootDir, unsigned port, const std::string& bindAddress)
+    : m_rootDir(rootDir), m_port(port), m_bindAddress(bindAddress) {}
+
+CHttpServer::~CHttpServer() {
+    // Threads of a running server use this object; stop them rather than leave them dangling.
+    StopHttpSrv();
+}
+
+bool CHttpServer::StartHttpSrv() {
+    if (m_listening) {
+        return false;
+    }
+    std::shared_ptr<CHttpEvent> stop = CHttpEvent::Create(false);
+    if (!stop) {
+        return false;
+    }
+    const int listenSocket =
+        socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (listenSocket < 0) {
+        return false;
+    }
+
+    unsigned port = m_port;
+    if (port == 0) {
+        port = DefaultHttpPort;
+        servent entry{};
+        servent* found = nullptr;
+        char buffer[1024];
+        if (getservbyname_r("http", "tcp", &entry, buffer, sizeof buffer, &found) == 0 &&
+            found != nullptr) {
+            port = ntohs(static_cast<uint16_t>(found->s_port));
+        }
+    }
+    CreateTypeMap();
+
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    const int reuse = 1;
+    setsockopt(listenSocket, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    // A port beyond 16 bits would silently become another port.
+    if (port > 65535 ||
+        (!m_bindAddress.empty() &&
+         inet_pton(AF_INET, m_bindAddress.c_str(), &address.sin_addr) != 1) ||
+        bind(listenSocket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listenSocket, SOMAXCONN) != 0) {
+        close(listenSocket);
+        return false;
+    }
+
+    m_stopEvent = stop;
+    m_listenSocket = listenSocket;
+    if (pthread_create(&m_listenThread, nullptr, ListenEntry, this) != 0) {
+        close(listenSocket);
+        m_listenSocket = -1;
+        m_stopEvent.reset();
+        return false;
+    }
+    m_listening = true;
+    return true;
+}
+
+void CHttpServer::StopHttpSrv() {
+    if (!m_listening) {
+        return;
+    }
+    m_stopEvent->Set();
+    // Shut down before closing so that the number cannot be reused while the thread still
+    // polls it.
+    shutdown(m_listenSocket, SHUT_RDWR);
+    timespec deadline{};
+    clock_gettime(CLOCK_REALTIME, &deadline);
+    deadline.tv_sec += ListenJoinTimeoutMs / 1000;
+    if (pthread_timedjoin_np(m_listenThread, nullptr, &deadline) != 0) {
+        CFunction::RLog("CHttpServer::StopHttpSrv: the listening thread did not end in time");
+        pthread_detach(m_listenThread);
+    }
+    close(m_listenSocket);
+    m_listenSocket = -1;
+    m_stopEvent.reset();
+    m_listening = false;
+}
+
+uint32_t CHttpServer::ListenThread(void* param) {
+    auto* server = static_cast<CHttpServer*>(param);
+    const std::shared_ptr<CHttpEvent> none = InitClientCount();
+    const std::shared_ptr<CHttpEvent> stop = server->m_stopEvent;
+    const int listenSocket = server->m_listenSocket;
+
+    pollfd fds[2] = {{listenSocket, POLLIN, 0}, {stop->Fd(), POLLIN, 0}};
+    bool failed = false;
+    while (!failed && !stop->IsSet()) {
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            break;
+        }
+        if (fds[1].revents != 0) {
+            break;
+        }
+        for (;;) {
+            const int client =
+                accept4(listenSocket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (client < 0) {
+                if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                    break;
+                }
+                if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO) {
+                    continue;
+                }
+                if (!stop->IsSet()) {
+                    CFunction::RLog("CHttpServer: accept failed, no more connections: %s",
+                                    strerror(errno));
+                }
+                failed = true;
+                break;
+            }
+            auto* request = new (std::nothrow) REQUEST;
+            if (request == nullptr) {
+                close(client);
+                continue;
+            }
+            request->stopEvent = stop;
+            request->socket = client;
+            request->server = server;
+            // Counted before the thread exists, so that stopping waits for every started client.
+            CountUp();
+            pthread_attr_t attributes;
+            pthread_attr_init(&attributes);
+            pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+            pthread_t thread;
+            const int created = pthread_create(&thread, &attributes, ClientEntry, request);
+            pthread_attr_destroy(&attributes);
+            if (created != 0) {
+                close(client);
+                delete request;
+                CountDown();
+            }
+        }
+    }
+
+    stop->Wait(-1);
+    if (none) {
+        none->Wait(ClientsWaitTimeoutMs);
+    }
+    DeleteClientCount();
+    return 0;
+}
+
+uint32_t CHttpServer::ClientThread(void* param) {
+    auto* request = static_cast<REQUEST*>(param);
+    CHttpServer* server = request->server;
+    // Header and body leave in full segments; closing the socket flushes the rest.
+    const int cork = 1;
+    setsockopt(request->socket, IPPROTO_TCP, TCP_CORK, &cork, sizeof cork);
+
+    char buffer[RequestBufferSize];
+    if (server->RecvRequest(request, buffer, sizeof buffer) &&
+        server->Analyze(request, buffer) == 0) {
+        server->SendHeader(request);
+        if (request->method == 0) {
+            server->SendFile(request);
+        }
+    }
+    server->Disconnect(request);
+    CloseFile(request);
+    delete request;
+    CountDown();
+    return 0;
+}
+
+bool CHttpServer::RecvRequest(REQUEST* request, char* buffer, uint32_t size) {
+    if (buffer == nullptr || size == 0) {
+        return false;
+    }
+    std::memset(buffer, 0, size);
+    for (;;) {
+        const ssize_t got = recv(request->socket, buffer, size - 1, 0);
+        if (got >= 0) {
+            request->bytesReceived += static_cast<uint32_t>(got);
+            return true;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            return false;
+        }
+        if (!WaitReady(request->socket, POLLIN, request->stopEvent.get())) {
+            return false;
+        }
+    }
+}
+
+int CHttpServer::Analyze(REQUEST* request, const char* text) {
+    if (text == nullptr || std::strstr(text, "..") != nullptr) {
+        request->status = "400 Bad Request";
+        return 1;
+    }
+    const char* p = text;
+    const std::string_view method = NextPiece(p);
+    if (method.empty()) {
+        request->status = "400 Bad Request";
+        return 1;
+    }
+    if (EqualsNoCase(method, "GET")) {
+        request->method = 0;
+    } else if (EqualsNoCase(method, "HEAD")) {
+        request->method = 1;
+    } else {
+        request->status = "501 Not Implemented";
+        return 1;
+    }
+    std::string_view path = NextPiece(p);
+    if (path.empty()) {
+        request->status = "400 Bad Request";
+        return 1;
+    }
+    if (path.size() < 2) {
+        path = "/index.html";
+    }
+    // The path field holds 259 characters; a longer name is refused, never cut or overflowed.
+    if (m_rootDir.size() + path.size() >= sizeof request->filePath) {
+        request->status = "414 Request-URI Too Long";
+        return 1;
+    }
+    std::memcpy(request->filePath, m_rootDir.data(), m_rootDir.size());
+    std::memcpy(request->filePath + m_rootDir.size(), path.data(), path.size());
+    request->filePath[m_rootDir.size() + path.size()] = '\0';
+    return 0;
+}
+
+int CHttpServer::FileExist(REQUEST* request) {
+    CloseFile(request);
+    const int file = open(request->filePath, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) {
+        request->status = "404 File can not fonund!";
+        return 0;
+    }
+    // Only regular files are served (a directory or a device is not a file to send), and not
+    // one that nobody may read, even to a server running with every privilege.
+    struct stat fileStat {};
+    if (fstat(file, &fileStat) != 0 || !S_ISREG(fileStat.st_mode) ||
+        (fileStat.st_mode & (S_IRUSR | S_IRGRP | S_IROTH)) == 0) {
+        close(file);
+        request->status = "404 File can not fonund!";
+        return 0;
+    }
+    request->file = file;
+    return 1;
+}
+
+bool CHttpServer::GetContenType(REQUEST* request, std::string& contentType) {
+    const char* dot = std::strchr(request->filePath, '.');
+    const size_t length = dot != nullptr ? std::strlen(dot) : 0;
+    if (length >= sizeof request->extension) {
+        request->extension[0] = '\0';
+        return true; // does not fit the field: no entry
+    }
+    if (length > 0) {
+        std::memcpy(request->extension, dot, length);
+    }
+    request->extension[length] = '\0';
+    const auto found = m_typeMap.find(std::string_view(request->extension, length));
+    if (found != m_typeMap.end()) {
+        contentType = found->second;
+    }
+    return true;
+}
+
+void CHttpServer::GetCurentTime(std::string& text) {
+    const time_t now = time(nullptr);
+    tm local{};
+    localtime_r(&now, &local);
+    FormatHttpTime(local, text);
+}
+
+bool CHttpServer::GetLastModified(int file, std::string& text) {
+    struct stat fileStat {};
+    if (file < 0 || fstat(file, &fileStat) != 0) {
+        return false;
+    }
+    tm local{};
+    if (localtime_r(&fileStat.st_mtime, &local) == nullptr) {
+        return false;
+    }
+    FormatHttpTime(local, text);
+    return true;
+}
+
+void CHttpServer::SendHeader(REQUEST* request) {
+    if (FileExist(request) == 0) {
+        return;
+    }
+    std::string date = " ";
+    std::string lastModified = " ";
+    std::string contentType = " ";
+    GetCurentTime(date);
+    GetLastModified(request->file, lastModified);
+    GetContenType(request, contentType);
+    struct stat fileStat {};
+    const long long size = fstat(request->file, &fileStat) == 0 ? fileStat.st_size : 0;
+
+    char header[HeaderBufferSize];
+    const int length = snprintf(header, sizeof header,
+                                "HTTP/1.0 %s\r\nDate: %s\r\nServer: %s\r\nContent-Type: "
+                                "%s\r\nContent-Length: %lld\r\nLast-Modified: %s\r\n\r\n",
+                                "200 OK", date.c_str(), ServerName, contentType.c_str(), size,
+                                lastModified.c_str());
+    if (length > 0) {
+        const size_t count = static_cast<size_t>(length) < sizeof header
+                                 ? static_cast<size_t>(length)
+                                 : sizeof header - 1;
+        (void)send(request->socket, header, count, MSG_NOSIGNAL);
+    }
+}
+
+void CHttpServer::SendFile(REQUEST* request) {
+    if (FileExist(request) == 0) {
+        return;
+    }
+    char buffer[FileBufferSize];
+    for (;;) {
+        const ssize_t got = read(request->file, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            (void)send(request->socket, ReadFailure, std::strlen(ReadFailure), MSG_NOSIGNAL);
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        if (!SendBuffer(request, buffer, static_cast<uint32_t>(got))) {
+            break;
+        }
+        request->bytesSent += static_cast<uint32_t>(got);
+    }
+    CloseFile(request);
+}
+
+bool CHttpServer::SendBuffer(REQUEST* request, const char* bytes, uint32_t length) {
+    const CHttpEvent* stop = request->stopEvent.get();
+    // A transfer that never has to wait still ends when the server stops.
+    if (stop != nullptr && stop->IsSet()) {
+        return false;
+    }
+    size_t done = 0;
+    while (done < length) {
+        const ssize_t sent = send(request->socket, bytes + done, length - done, MSG_NOSIGNAL);
+        if (sent >= 0) {
+            done += static_cast<size_t>(sent);
+            continue;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            return false;
+        }
+        if (!WaitReady(request->socket, POLLOUT, stop)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CHttpServer::Disconnect(REQUEST* request) {
+    if (request->socket >= 0) {
+        close(request->socket);
+        request->socket = -1;
+    }
+}
+
+void CHttpServer::CreateTypeMap() {
+    struct Entry {
+        const char* type;
+        std::initializer_list<const char*> keys;
+    };
+    static const Entry entries[] = {
+        {"application/msword", {".doc"}},
+        {"application/octet-stream", {".bin", ".dll", ".exe"}},
+        {"application/pdf", {".pdf"}},
+        {"application/postscript", {".ai", ".eps", ".ps"}},
+        {"application/vnd.fdf", {".fdf"}},
+        {"application/x-gzip", {".gz"}},
+        {"application/x-java-class", {".class"}},
+        {"application/x-javascript", {".js"}},
+        {"application/x-lzh", {".lzh"}},
+        {"application/x-ms-shortcut", {".lnk"}},
+        {"application/x-tar", {".tar"}},
+        {"application/x-winhelp", {".hlp"}},
+        {"application/x-x509-ca-cert", {".cert"}},
+        {"application/zip", {".zip"}},
+        {"application/x-compressed", {".cab", ".arj"}},
+        {"audio/aiff", {".aif", ".aifc", ".aiff"}},
+        {"audio/basic", {".au", ".snd"}},
+        {"audio/midi", {".mid", ".rmi"}},
+        {"audio/mpeg", {".mp3"}},
+        {"audio/voxware", {".vox"}},
+        {"audio/wav", {".wav"}},
+        {"audio/x-pn-realaudio", {".ra", ".ram"}},
+        {"image/bmp", {".bmp"}},
+        {"image/gif", {".gif"}},
+        {"image/jpeg", {".jpeg", ".jpg"}},
+        {"image/tiff", {".tif", ".tiff"}},
+        {"image/xbm", {".xbm"}},
+        {"model/vrml", {".wrl"}},
+        {"text/html", {".htm", ".html"}},
+        {"text/plain", {".c", ".cpp", ".def", ".h", ".txt"}},
+        {"text/richtext", {".rtx", ".rtf"}},
+        {"text/x-java-source", {".java"}},
+        {"text/css", {".css"}},
+        {"video/mpeg", {".mpeg", ".mpg", ".mpe"}},
+        {"video/msvideo", {".avi"}},
+        {"video/quicktime", {".mov", ".qt"}},
+        {"wwwserver/html-ssi", {".shtml"}},
+        {"wwwserver/isapi",
+         {".asa", ".asp", ".cfm", ".dbm", ".isa", ".plx", ".url", ".cgi", ".php", ".wcgi"}},
+    };
+    for (const Entry& entry : entries) {
+        for (const char* key : entry.keys) {
+            m_typeMap[key] = entry.type;
+        }
+    }
+}
+
+std::shared_ptr<CHttpEvent> CHttpServer::InitClientCount() {
+    const std::lock_guard<std::mutex> guard(m_critSect);
+    ClientNum = 0;
+    None = CHttpEvent::Create(true);
+    return None;
+}
+
+void CHttpServer::CountUp() {
+    const std::lock_guard<std::mutex> guard(m_critSect);
+    ++ClientNum;
+    if (None) {
+        None->Reset();
+    }
+}
+
+void CHttpServer::CountDown() {
+    const std::lock_guard<std::mutex> guard(m_critSect);
+    if (ClientNum > 0) {
+        --ClientNum;
+    }
+    if (ClientNum == 0 && None) {
+        None->Set();
+    }
+}
+
+void CHttpServer::DeleteClientCount() {
+    const std::lock_guard<std::mutex> guard(m_critSect);
+    None.reset();
+}
