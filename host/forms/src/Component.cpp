@@ -51,6 +51,13 @@ void Component::Unregister(Component* child) noexcept {
     if (it != components_.end()) {
         components_.erase(it);
     }
+    // An adopted child deleted directly must not be deleted again with its owner.
+    auto adopted = std::find_if(adopted_.begin(), adopted_.end(),
+                                [child](const auto& p) { return p.get() == child; });
+    if (adopted != adopted_.end()) {
+        adopted->release();
+        adopted_.erase(adopted);
+    }
 }
 
 } // namespace zeph::forms
