@@ -51,7 +51,8 @@ private:
     static std::string MakePreFileData(std::string& boundary, const std::string& fieldName,
                                        std::string& localFile);
     static std::string MakePostFileData(std::string& boundary);
-    unsigned Transfer(Connection& connection, unsigned char* buffer, int file, uint64_t fileSize);
+    unsigned Transfer(Connection& connection, unsigned char* buffer, int file, uint64_t fileSize,
+                      std::string& localFile);
 
     Session* m_session;
     Connection* m_connection;
@@ -68,5 +69,6 @@ private:
 
     std::atomic<bool> m_workerRunning; // set from UploadFile until uploadObj returns
     std::atomic<bool> m_abandon;       // asks the running transfer to stop
-    std::mutex m_responseLock;
+    std::atomic<bool> m_pathTaken;     // the new worker has copied the local file path
+    std::mutex m_stateLock;            // guards the response and the local file path
 };

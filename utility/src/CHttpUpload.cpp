@@ -1,0 +1,428 @@
+#include <tollund/CFunction.h>
+#include <tollund/CHttpUpload.h>
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+namespace {
+
+constexpr const char* Boundary = "-----------------------------7d131a26a016";
+constexpr size_t TransferBufferSize = 65536;
+constexpr size_t MaxPiece = 65535;
+constexpr size_t MaxErrorText = 260;
+constexpr const char* OperationName = "CHttpUpload::uploadObj";
+constexpr int OperationLine = 266;
+
+void GlobalInit() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::string FormatString(const char* format, const std::string& a) {
+    const int length = snprintf(nullptr, 0, format, a.c_str());
+    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
+    snprintf(text.data(), text.size() + 1, format, a.c_str());
+    return text;
+}
+
+std::string FormatString(const char* format, const std::string& a, const std::string& b) {
+    const int length = snprintf(nullptr, 0, format, a.c_str(), b.c_str());
+    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
+    snprintf(text.data(), text.size() + 1, format, a.c_str(), b.c_str());
+    return text;
+}
+
+bool HasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// What the request body is read from: the text before the file, the file in pieces through
+// the transfer buffer, the text after it.
+struct BodySource {
+    const std::string* pre = nullptr;
+    const std::string* post = nullptr;
+    size_t prePos = 0;
+    size_t postPos = 0;
+    int file = -1;
+    uint64_t fileLeft = 0; // declared file bytes not yet read
+    unsigned char* buffer = nullptr;
+    size_t bufferLength = 0;
+    size_t bufferPos = 0;
+    std::atomic<uint32_t>* bytesSent = nullptr;
+    const std::atomic<bool>* abandon = nullptr;
+    std::string error;
+};
+
+size_t CopyOut(char*& out, size_t& room, const char* from, size_t available) {
+    const size_t n = std::min(room, available);
+    std::memcpy(out, from, n);
+    out += n;
+    room -= n;
+    return n;
+}
+
+size_t ReadBody(char* out, size_t size, size_t count, void* user) {
+    auto& src = *static_cast<BodySource*>(user);
+    if (src.abandon->load()) {
+        return CURL_READFUNC_ABORT;
+    }
+    size_t room = size * count;
+    const size_t wanted = room;
+    while (room > 0) {
+        if (src.prePos < src.pre->size()) {
+            src.prePos +=
+                CopyOut(out, room, src.pre->data() + src.prePos, src.pre->size() - src.prePos);
+        } else if (src.bufferPos < src.bufferLength) {
+            src.bufferPos += CopyOut(out, room, reinterpret_cast<char*>(src.buffer) + src.bufferPos,
+                                     src.bufferLength - src.bufferPos);
+        } else if (src.fileLeft > 0) {
+            const size_t piece = static_cast<size_t>(std::min<uint64_t>(MaxPiece, src.fileLeft));
+            ssize_t got;
+            do {
+                got = read(src.file, src.buffer, piece);
+            } while (got < 0 && errno == EINTR);
+            if (got < 0) {
+                src.error = "Reading the local file failed: " + CFunction::GetLastErrorString();
+                return CURL_READFUNC_ABORT;
+            }
+            if (got == 0) {
+                // The declared length is already on the wire; a shorter body would leave the
+                // server waiting for bytes that never come.
+                src.error = "The local file became shorter while it was sent.";
+                return CURL_READFUNC_ABORT;
+            }
+            src.bufferLength = static_cast<size_t>(got);
+            src.bufferPos = 0;
+            src.fileLeft -= static_cast<uint64_t>(got);
+            src.bytesSent->fetch_add(static_cast<uint32_t>(got));
+        } else if (src.postPos < src.post->size()) {
+            src.postPos +=
+                CopyOut(out, room, src.post->data() + src.postPos, src.post->size() - src.postPos);
+        } else {
+            break;
+        }
+    }
+    return wanted - room;
+}
+
+size_t KeepReply(char* data, size_t size, size_t count, void* user) {
+    static_cast<std::string*>(user)->append(data, size * count);
+    return size * count;
+}
+
+void LogFailure(std::string message) {
+    if (message.size() > MaxErrorText) {
+        message.resize(MaxErrorText);
+    }
+    CFunction::RLog("%s,%d:%s", OperationName, OperationLine, message.c_str());
+}
+
+} // namespace
+
+struct CHttpUpload::Session {
+    CURLM* multi = nullptr;
+    ~Session() {
+        if (multi != nullptr) {
+            curl_multi_cleanup(multi);
+        }
+    }
+};
+
+struct CHttpUpload::Connection {
+    CURL* easy = nullptr;
+    std::string url; // scheme, host and port; the request target is set per request
+    ~Connection() {
+        if (easy != nullptr) {
+            curl_easy_cleanup(easy);
+        }
+    }
+};
+
+CHttpUpload::CHttpUpload()
+    : m_session(nullptr), m_connection(nullptr), m_port(0), m_bytesSent(0), m_totalBytes(0),
+      m_workerRunning(false), m_abandon(false), m_pathTaken(false) {}
+
+CHttpUpload::~CHttpUpload() {
+    resetConnection();
+    // A worker of an unconfigured object ends by itself at once.
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+}
+
+void CHttpUpload::SetUploadParams(std::string server, int port, std::string objectPath,
+                                  std::string refererPath, std::string fieldName) {
+    m_objectPath = std::move(objectPath);
+    m_refererPath = std::move(refererPath);
+    m_fieldName = std::move(fieldName);
+    resetConnection();
+    GlobalInit();
+
+    auto* session = new Session;
+    session->multi = curl_multi_init();
+    if (session->multi == nullptr) {
+        delete session;
+        throw CHttpUploadException("The HTTP session cannot be created.");
+    }
+    auto* connection = new Connection;
+    connection->easy = curl_easy_init();
+    if (connection->easy == nullptr) {
+        delete connection;
+        delete session;
+        throw CHttpUploadException("The HTTP connection cannot be created.");
+    }
+    // Port 0 stands for the protocol's default port.
+    const int usedPort = (port & 0xFFFF) == 0 ? 80 : (port & 0xFFFF);
+    const bool literalV6 = server.find(':') != std::string::npos && server.front() != '[';
+    connection->url = "http://" + (literalV6 ? "[" + server + "]" : server) + ":" +
+                      std::to_string(usedPort) + "/";
+    m_session = session;
+    m_connection = connection;
+    m_server = std::move(server);
+    m_port = port;
+}
+
+int CHttpUpload::UploadFile(std::string localFile) {
+    {
+        const std::lock_guard<std::mutex> guard(m_stateLock);
+        m_localFile = std::move(localFile);
+    }
+    if (m_workerRunning.load()) {
+        return 0;
+    }
+    if (m_worker.joinable()) {
+        m_worker.join(); // the previous worker has ended
+    }
+    m_workerRunning = true;
+    m_pathTaken = false;
+    try {
+        m_worker = std::thread([this] { uploadObj(this); });
+    } catch (const std::system_error&) {
+        m_workerRunning = false;
+        return 0;
+    }
+    // The worker takes its copy of the path before a later call may change it.
+    m_pathTaken.wait(false);
+    return 1;
+}
+
+unsigned CHttpUpload::uploadObj(void* object) {
+    auto* self = static_cast<CHttpUpload*>(object);
+    // The connection and the path are taken before UploadFile returns.
+    Connection* connection = self->m_connection;
+    std::string localFile;
+    {
+        const std::lock_guard<std::mutex> guard(self->m_stateLock);
+        localFile = self->m_localFile;
+    }
+    self->m_pathTaken = true;
+    self->m_pathTaken.notify_all();
+
+    unsigned result = 0;
+    if (connection == nullptr) {
+        self->m_workerRunning = false;
+        return 0;
+    }
+    auto* buffer = static_cast<unsigned char*>(std::malloc(TransferBufferSize));
+    if (buffer == nullptr) {
+        CFunction::RLog("uploadObj malloc 64k memory failed.");
+        self->m_workerRunning = false;
+        return 0;
+    }
+    // Only a regular file has a length to declare; opening without blocking keeps a FIFO from
+    // holding the worker before the check.
+    int file = open(localFile.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat fileStat {};
+    if (file >= 0 && (fstat(file, &fileStat) != 0 || !S_ISREG(fileStat.st_mode))) {
+        close(file);
+        file = -1;
+    }
+    if (file < 0) {
+        CFunction::RLog("uploadObj Unable to open the local file: %s", localFile.c_str());
+        std::free(buffer);
+        self->m_workerRunning = false;
+        return 0;
+    }
+    fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
+    {
+        const std::lock_guard<std::mutex> guard(self->m_stateLock);
+        self->m_response.clear();
+    }
+    result = self->Transfer(*connection, buffer, file, static_cast<uint64_t>(fileStat.st_size),
+                            localFile);
+    close(file);
+    std::free(buffer);
+    self->m_workerRunning = false;
+    return result;
+}
+
+unsigned CHttpUpload::Transfer(Connection& connection, unsigned char* buffer, int file,
+                               uint64_t fileSize, std::string& localFile) {
+    std::string boundary = Boundary;
+    const std::string pre = MakePreFileData(boundary, m_fieldName, localFile);
+    const std::string post = MakePostFileData(boundary);
+    m_totalBytes = static_cast<uint32_t>(fileSize);
+    m_bytesSent = 0;
+
+    const std::string headers = MakeRequestHeaders(boundary, m_server, m_refererPath);
+    if (HasLineBreak(m_server) || HasLineBreak(m_refererPath)) {
+        LogFailure("A line break in the server name or referer path would split the headers.");
+        return 0;
+    }
+
+    BodySource source;
+    source.pre = &pre;
+    source.post = &post;
+    source.file = file;
+    source.fileLeft = fileSize;
+    source.buffer = buffer;
+    source.bytesSent = &m_bytesSent;
+    source.abandon = &m_abandon;
+
+    std::string target = m_objectPath;
+    if (target.empty() || target.front() != '/') {
+        target.insert(target.begin(), '/');
+    }
+    curl_slist* headerList = nullptr;
+    for (size_t start = 0; start < headers.size();) {
+        const size_t end = headers.find("\r\n", start);
+        const std::string line = headers.substr(start, end - start);
+        headerList = curl_slist_append(headerList, line.c_str());
+        start = end == std::string::npos ? headers.size() : end + 2;
+    }
+    // Nothing waits for an interim answer before the body.
+    headerList = curl_slist_append(headerList, "Expect:");
+
+    CURL* easy = connection.easy;
+    curl_easy_reset(easy);
+    char errorText[CURL_ERROR_SIZE] = {};
+    std::string reply;
+    curl_easy_setopt(easy, CURLOPT_URL, connection.url.c_str());
+    curl_easy_setopt(easy, CURLOPT_REQUEST_TARGET, target.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROXY, "");
+    curl_easy_setopt(easy, CURLOPT_NOPROXY, "*");
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_POST, 1L);
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
+                     static_cast<curl_off_t>(pre.size() + fileSize + post.size()));
+    curl_easy_setopt(easy, CURLOPT_READFUNCTION, ReadBody);
+    curl_easy_setopt(easy, CURLOPT_READDATA, &source);
+    curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, static_cast<long>(TransferBufferSize));
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, KeepReply);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
+
+    CURLM* multi = m_session->multi;
+    CURLcode code = CURLE_OK;
+    std::string failure;
+    bool abandoned = false;
+    if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
+        failure = "The request cannot be opened.";
+    } else {
+        int running = 1;
+        bool done = false;
+        while (!done) {
+            if (m_abandon.load()) {
+                abandoned = true;
+                break;
+            }
+            CURLMcode multiCode = curl_multi_perform(multi, &running);
+            if (multiCode == CURLM_OK && running > 0) {
+                // resetConnection wakes this wait at once.
+                multiCode = curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+            }
+            if (multiCode != CURLM_OK) {
+                failure = curl_multi_strerror(multiCode);
+                break;
+            }
+            int queued = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                    code = message->data.result;
+                    done = true;
+                }
+            }
+            if (running == 0) {
+                done = true;
+            }
+        }
+        curl_multi_remove_handle(multi, easy);
+    }
+    curl_slist_free_all(headerList);
+
+    if (abandoned) {
+        return 0;
+    }
+    if (failure.empty() && code != CURLE_OK) {
+        failure = !source.error.empty()  ? source.error
+                  : errorText[0] != '\0' ? std::string(errorText)
+                                         : std::string(curl_easy_strerror(code));
+    }
+    if (!failure.empty()) {
+        LogFailure(failure);
+        return 0;
+    }
+    const std::lock_guard<std::mutex> guard(m_stateLock);
+    m_response = std::move(reply);
+    return 1;
+}
+
+unsigned CHttpUpload::GetProgress() {
+    const uint32_t sent = m_bytesSent.load();
+    const uint32_t total = m_totalBytes.load();
+    if (sent == 0 || total == 0) {
+        return 0;
+    }
+    const double percent = static_cast<double>(sent) / static_cast<double>(total) * 100.0;
+    return std::min(100u, static_cast<unsigned>(percent));
+}
+
+std::string CHttpUpload::getResponseHtml() {
+    const std::lock_guard<std::mutex> guard(m_stateLock);
+    return m_response;
+}
+
+void CHttpUpload::resetConnection() {
+    if (m_connection == nullptr) {
+        return;
+    }
+    if (m_worker.joinable()) {
+        // The transfer loop sees the flag as soon as its wait is woken.
+        m_abandon = true;
+        curl_multi_wakeup(m_session->multi);
+        m_worker.join();
+        m_abandon = false;
+    }
+    delete m_connection;
+    delete m_session;
+    m_connection = nullptr;
+    m_session = nullptr;
+    m_bytesSent = 0;
+    m_totalBytes = 0;
+}
+
+std::string CHttpUpload::MakeRequestHeaders(std::string& boundary, const std::string& server,
+                                            const std::string& refererPath) {
+    return FormatString("Content-Type: multipart/form-data; boundary=%s\r\n", boundary) +
+           FormatString("Referer: http://%s/%s\r\n", server, refererPath);
+}
+
+std::string CHttpUpload::MakePreFileData(std::string& boundary, const std::string& fieldName,
+                                         std::string& localFile) {
+    return "--" + boundary + "\r\n" + "Content-Disposition: form-data; name=\"" + fieldName +
+           "\"; filename=\"" + localFile + "\"\r\n" + "Content-Type: application/octet-stream\r\n" +
+           "\r\n";
+}
+
+std::string CHttpUpload::MakePostFileData(std::string& boundary) {
+    return "\r\n" + FormatString("--%s--", boundary) + "\r\n";
+}
