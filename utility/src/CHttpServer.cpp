@@ -13,9 +13,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <initializer_list>
 #include <new>
 #include <string_view>
@@ -28,6 +31,9 @@ constexpr int ClientsWaitTimeoutMs = 5000;
 constexpr uint32_t RequestBufferSize = 1024;
 constexpr size_t FileBufferSize = 2048;
 constexpr size_t HeaderBufferSize = 2048;
+// A client thread needs a few KiB of stack. Small stacks stay in the C library's stack cache,
+// so a new connection's thread costs no mapping and unmapping of memory.
+constexpr size_t ClientStackSize = 64 * 1024;
 constexpr const char* ServerName = "Vintor OAM Http Server";
 constexpr const char* ReadFailure = "500 Internal Server Error";
 
@@ -97,16 +103,97 @@ void* ListenEntry(void* server) {
     return nullptr;
 }
 
-void* ClientEntry(void* request) {
-    CHttpServer::ClientThread(request);
-    return nullptr;
-}
-
 void CloseFile(REQUEST* request) {
     if (request->file >= 0) {
         close(request->file);
         request->file = -1;
     }
+}
+
+} // namespace
+
+// Client threads outlive their first connection for a moment: a thread that has finished one
+// waits briefly for the next, so that a busy server does not pay for creating and tearing down
+// a thread per request. A connection is always served by a thread of its own; a new thread
+// starts whenever none is waiting.
+struct CHttpClientThreads {
+    std::mutex lock;
+    std::condition_variable wake;
+    std::deque<REQUEST*> handed; // requests given to waiting threads, not yet taken
+    unsigned waiting = 0;        // waiting threads that no request has been given to
+    unsigned alive = 0;          // threads of this server that have not ended
+    bool stopping = false;
+    std::condition_variable ended;
+};
+
+namespace {
+
+constexpr auto ClientThreadIdle = std::chrono::seconds(2);
+
+struct ClientStart {
+    std::shared_ptr<CHttpClientThreads> threads;
+    REQUEST* request;
+};
+
+void* ClientEntry(void* param) {
+    std::unique_ptr<ClientStart> start(static_cast<ClientStart*>(param));
+    CHttpClientThreads& threads = *start->threads;
+    REQUEST* request = start->request;
+    for (;;) {
+        CHttpServer::ClientThread(request);
+        std::unique_lock<std::mutex> guard(threads.lock);
+        ++threads.waiting;
+        threads.wake.wait_for(guard, ClientThreadIdle,
+                              [&] { return !threads.handed.empty() || threads.stopping; });
+        if (threads.handed.empty()) {
+            --threads.waiting;
+            break;
+        }
+        request = threads.handed.front(); // the hand-over already took this thread off waiting
+        threads.handed.pop_front();
+    }
+    std::lock_guard<std::mutex> guard(threads.lock);
+    --threads.alive;
+    threads.ended.notify_all();
+    return nullptr;
+}
+
+// Serves a request on a waiting client thread, else on a new one; false when neither works.
+bool StartClient(const std::shared_ptr<CHttpClientThreads>& threads, REQUEST* request) {
+    {
+        std::lock_guard<std::mutex> guard(threads->lock);
+        if (threads->waiting > 0) {
+            --threads->waiting;
+            threads->handed.push_back(request);
+            threads->wake.notify_one();
+            return true;
+        }
+        ++threads->alive;
+    }
+    auto* start = new (std::nothrow) ClientStart{threads, request};
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    pthread_attr_setstacksize(&attributes, ClientStackSize);
+    pthread_t thread;
+    const int created =
+        start != nullptr ? pthread_create(&thread, &attributes, ClientEntry, start) : -1;
+    pthread_attr_destroy(&attributes);
+    if (created != 0) {
+        delete start;
+        std::lock_guard<std::mutex> guard(threads->lock);
+        --threads->alive;
+        return false;
+    }
+    return true;
+}
+
+// Ends the waiting client threads and waits until every client thread has ended.
+void EndClientThreads(CHttpClientThreads& threads, std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> guard(threads.lock);
+    threads.stopping = true;
+    threads.wake.notify_all();
+    threads.ended.wait_for(guard, limit, [&] { return threads.alive == 0; });
 }
 
 } // namespace
@@ -225,6 +312,7 @@ bool CHttpServer::StartHttpSrv() {
 
     m_stopEvent = stop;
     m_listenSocket = listenSocket;
+    m_clientThreads = std::make_shared<CHttpClientThreads>();
     if (pthread_create(&m_listenThread, nullptr, ListenEntry, this) != 0) {
         close(listenSocket);
         m_listenSocket = -1;
@@ -253,6 +341,7 @@ void CHttpServer::StopHttpSrv() {
     close(m_listenSocket);
     m_listenSocket = -1;
     m_stopEvent.reset();
+    m_clientThreads.reset();
     m_listening = false;
 }
 
@@ -261,6 +350,7 @@ uint32_t CHttpServer::ListenThread(void* param) {
     const std::shared_ptr<CHttpEvent> none = InitClientCount();
     const std::shared_ptr<CHttpEvent> stop = server->m_stopEvent;
     const int listenSocket = server->m_listenSocket;
+    const std::shared_ptr<CHttpClientThreads> threads = server->m_clientThreads;
 
     pollfd fds[2] = {{listenSocket, POLLIN, 0}, {stop->Fd(), POLLIN, 0}};
     bool failed = false;
@@ -299,15 +389,9 @@ uint32_t CHttpServer::ListenThread(void* param) {
             request->stopEvent = stop;
             request->socket = client;
             request->server = server;
-            // Counted before the thread exists, so that stopping waits for every started client.
+            // Counted before the thread runs, so that stopping waits for every started client.
             CountUp();
-            pthread_attr_t attributes;
-            pthread_attr_init(&attributes);
-            pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
-            pthread_t thread;
-            const int created = pthread_create(&thread, &attributes, ClientEntry, request);
-            pthread_attr_destroy(&attributes);
-            if (created != 0) {
+            if (!StartClient(threads, request)) {
                 close(client);
                 delete request;
                 CountDown();
@@ -316,9 +400,14 @@ uint32_t CHttpServer::ListenThread(void* param) {
     }
 
     stop->Wait(-1);
+    const auto waitStart = std::chrono::steady_clock::now();
     if (none) {
         none->Wait(ClientsWaitTimeoutMs);
     }
+    // The threads that waited for a next connection end too, within the same time limit.
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - waitStart);
+    EndClientThreads(*threads, std::chrono::milliseconds(ClientsWaitTimeoutMs) - waited);
     DeleteClientCount();
     return 0;
 }
@@ -326,10 +415,6 @@ uint32_t CHttpServer::ListenThread(void* param) {
 uint32_t CHttpServer::ClientThread(void* param) {
     auto* request = static_cast<REQUEST*>(param);
     CHttpServer* server = request->server;
-    // Header and body leave in full segments; closing the socket flushes the rest.
-    const int cork = 1;
-    setsockopt(request->socket, IPPROTO_TCP, TCP_CORK, &cork, sizeof cork);
-
     char buffer[RequestBufferSize];
     if (server->RecvRequest(request, buffer, sizeof buffer) &&
         server->Analyze(request, buffer) == 0) {
@@ -407,7 +492,13 @@ int CHttpServer::Analyze(REQUEST* request, const char* text) {
 }
 
 int CHttpServer::FileExist(REQUEST* request) {
-    CloseFile(request);
+    if (request->file >= 0) {
+        // The header already opened this request's file: the body starts from its beginning.
+        if (lseek(request->file, 0, SEEK_SET) == 0) {
+            return 1;
+        }
+        CloseFile(request);
+    }
     const int file = open(request->filePath, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (file < 0) {
         request->status = "404 File can not fonund!";
@@ -423,6 +514,7 @@ int CHttpServer::FileExist(REQUEST* request) {
         return 0;
     }
     request->file = file;
+    request->fileSize = static_cast<long long>(fileStat.st_size);
     return 1;
 }
 
@@ -474,8 +566,7 @@ void CHttpServer::SendHeader(REQUEST* request) {
     GetCurentTime(date);
     GetLastModified(request->file, lastModified);
     GetContenType(request, contentType);
-    struct stat fileStat {};
-    const long long size = fstat(request->file, &fileStat) == 0 ? fileStat.st_size : 0;
+    const long long size = request->fileSize;
 
     char header[HeaderBufferSize];
     const int length = snprintf(header, sizeof header,
@@ -487,7 +578,9 @@ void CHttpServer::SendHeader(REQUEST* request) {
         const size_t count = static_cast<size_t>(length) < sizeof header
                                  ? static_cast<size_t>(length)
                                  : sizeof header - 1;
-        (void)send(request->socket, header, count, MSG_NOSIGNAL);
+        // MSG_MORE: a GET's body follows, and header and body leave together; closing the
+        // socket flushes what is held back.
+        (void)send(request->socket, header, count, MSG_NOSIGNAL | MSG_MORE);
     }
 }
 
@@ -508,6 +601,8 @@ void CHttpServer::SendFile(REQUEST* request) {
         if (got == 0) {
             break;
         }
+        // Hold back partial segments while more of the file is to come.
+        request->moreToSend = static_cast<long long>(request->bytesSent) + got < request->fileSize;
         if (!SendBuffer(request, buffer, static_cast<uint32_t>(got))) {
             break;
         }
@@ -524,7 +619,8 @@ bool CHttpServer::SendBuffer(REQUEST* request, const char* bytes, uint32_t lengt
     }
     size_t done = 0;
     while (done < length) {
-        const ssize_t sent = send(request->socket, bytes + done, length - done, MSG_NOSIGNAL);
+        const ssize_t sent = send(request->socket, bytes + done, length - done,
+                                  MSG_NOSIGNAL | (request->moreToSend ? MSG_MORE : 0));
         if (sent >= 0) {
             done += static_cast<size_t>(sent);
             continue;

@@ -12,6 +12,7 @@
 #include <string>
 
 class CHttpServer;
+struct CHttpClientThreads;
 
 // A manual-reset event: stays signalled from Set until Reset. It is an eventfd, readable while
 // signalled, so that a poll on a socket can also wait for it.
@@ -48,6 +49,8 @@ struct REQUEST {
     char extension[10] = {};
     CHttpServer* server = nullptr;
     const char* status = ""; // why a request was refused; never sent
+    long long fileSize = 0;  // size of the open file
+    bool moreToSend = false; // the piece being sent is not the body's last
 };
 
 // A small HTTP/1.0 file server: GET and HEAD of the files below one root directory, one
@@ -98,4 +101,5 @@ private:
     std::string m_rootDir;
     unsigned m_port;
     std::string m_bindAddress;
+    std::shared_ptr<CHttpClientThreads> m_clientThreads;
 };
