@@ -18,7 +18,14 @@ void DllProcHook(int reason) {
     }
 }
 
+// No window may outlive the code behind its handlers: unloading frees the library's windows,
+// then runs the hook.
 __attribute__((destructor)) void OnUnload() {
+    auto& state = State();
+    delete state.testWindow;
+    state.testWindow = nullptr;
+    delete state.mainWindow;
+    state.mainWindow = nullptr;
     DllProcHook(kProcessDetach);
 }
 
