@@ -29,6 +29,17 @@ public:
     void CheckStaffQuery(const zeph::Variant& Input, zeph::Variant& Output);
     void CheckDetail(const zeph::Variant& Input, zeph::Variant& Output);
 
+    // Files, text and lookups.
+    void GetRoutPackage(const zeph::Variant& Input, zeph::Variant& Output);
+    void FtpDownloadFile(const zeph::Variant& Input, zeph::Variant& Output);
+    void LoadFromFile(const zeph::Variant& Input, zeph::Variant& Output);
+    void AddAffix(const zeph::Variant& Input, zeph::Variant& Output);
+    void OpenFile(const zeph::Variant& Input, zeph::Variant& Output);
+    void SaveAsFile(const zeph::Variant& Input, zeph::Variant& Output);
+    void GetMonitor(const zeph::Variant& Input, zeph::Variant& Output);
+    void Base64Decode(const zeph::Variant& Input, zeph::Variant& Output);
+    void Base64Encode(const zeph::Variant& Input, zeph::Variant& Output);
+
     // The owner handle this window passes to its message boxes.
     zeph::forms::WindowHandle OwnerHandle() { return Handle(); }
 

@@ -9,6 +9,12 @@ using M = TInterFacefrmMain;
 constexpr WordEntry kWords[] = {
     {"CHECK_STAFF_QUERY", &M::CheckStaffQuery},
     {"CHECK_DETAIL", &M::CheckDetail},
+    {"GETROUTPACKAGE", &M::GetRoutPackage},
+    {"FTP_DOWNLOADFILE", &M::FtpDownloadFile},
+    {"LOADFROMFILE", &M::LoadFromFile},
+    {"ADDAFFIX", &M::AddAffix},
+    {"OPENFILE", &M::OpenFile},
+    {"SAVEASFILE", &M::SaveAsFile},
 };
 } // namespace
 

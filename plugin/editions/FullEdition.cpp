@@ -9,6 +9,15 @@ using M = TInterFacefrmMain;
 constexpr WordEntry kWords[] = {
     {"CHECK_STAFF_QUERY", &M::CheckStaffQuery},
     {"CHECK_DETAIL", &M::CheckDetail},
+    {"GETROUTPACKAGE", &M::GetRoutPackage},
+    {"FTP_DOWNLOADFILE", &M::FtpDownloadFile},
+    {"LOADFROMFILE", &M::LoadFromFile},
+    {"ADDAFFIX", &M::AddAffix},
+    {"OPENFILE", &M::OpenFile},
+    {"SAVEASFILE", &M::SaveAsFile},
+    {"GETMONITOR", &M::GetMonitor},
+    {"BASE64DECODE", &M::Base64Decode},
+    {"BASE64ENCODE", &M::Base64Encode},
 };
 } // namespace
 

@@ -1,0 +1,30 @@
+// File services the plug-in asks of the system: the temporary directory, a file's size, a copy
+// that never overwrites. Paths are host text (see Paths.h).
+#pragma once
+
+#include <zeph/text/HostText.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace zeph::platform {
+
+// The longest temporary directory accepted, in bytes, separator included.
+inline constexpr std::size_t kMaxTempDirectoryLength = 500;
+
+// The temporary directory ($TMPDIR, else /tmp) with a separator at its end; nullopt when it is
+// too long or names no directory.
+ZEPH_HOST_API std::optional<std::string> TempDirectory();
+
+// Size in bytes of the file, opened for reading only; -1 when it is absent, is not a regular
+// file or cannot be opened. Never creates anything.
+ZEPH_HOST_API std::int64_t FileSize(const std::string& path);
+
+enum class CopyResult { Copied, TargetExists, Failed };
+
+// Copies from to a new file to. An existing target is left untouched (TargetExists); a copy that
+// fails half-way leaves no partial target behind.
+ZEPH_HOST_API CopyResult CopyFileNoOverwrite(const std::string& from, const std::string& to);
+
+} // namespace zeph::platform

@@ -1,0 +1,27 @@
+// Paths of this platform. The plug-in and the host hold paths as host text (GBK) with "/" as
+// the separator; the file system speaks UTF-8, so every call into it converts here.
+#pragma once
+
+#include <zeph/text/HostText.h>
+
+#include <string>
+#include <string_view>
+
+namespace zeph::platform {
+
+inline constexpr char kPathDelimiter = '/';
+
+// Host-text path to the file system's encoding, and back. A character the other side cannot
+// hold becomes "?", so such a path names no file rather than a different one.
+ZEPH_HOST_API std::string NativePath(std::string_view hostPath);
+ZEPH_HOST_API std::string HostPath(std::string_view nativePath);
+
+// The name after the last separator, and everything up to and including it ("" when none).
+// '/' is never a GBK trail byte, so a bytewise search is safe here.
+ZEPH_HOST_API std::string ExtractFileName(std::string_view path);
+ZEPH_HOST_API std::string ExtractFilePath(std::string_view path);
+
+// The path with one separator at its end.
+ZEPH_HOST_API std::string IncludeTrailingPathDelimiter(std::string_view path);
+
+} // namespace zeph::platform

@@ -1,0 +1,31 @@
+#include <zeph/platform/Paths.h>
+
+namespace zeph::platform {
+
+std::string NativePath(std::string_view hostPath) {
+    return text::GbkToUtf8(hostPath);
+}
+
+std::string HostPath(std::string_view nativePath) {
+    return text::Utf8ToGbk(nativePath);
+}
+
+std::string ExtractFileName(std::string_view path) {
+    std::size_t slash = path.rfind(kPathDelimiter);
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string ExtractFilePath(std::string_view path) {
+    std::size_t slash = path.rfind(kPathDelimiter);
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+std::string IncludeTrailingPathDelimiter(std::string_view path) {
+    std::string result(path);
+    if (result.empty() || result.back() != kPathDelimiter) {
+        result.push_back(kPathDelimiter);
+    }
+    return result;
+}
+
+} // namespace zeph::platform

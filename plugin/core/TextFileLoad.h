@@ -1,0 +1,26 @@
+// Reading a text file the way the multi-line text control takes it in: host text, line breaks
+// made carriage return and line feed, ending at the first zero byte (a text control holds none).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+// Larger files are refused rather than held in memory several times over on the host's
+// user-interface thread.
+inline constexpr std::int64_t kMaxTextFileBytes = 64LL * 1024 * 1024;
+
+// The text of the file at the host-text path; nullopt when it cannot be read, is not a regular
+// file or is larger than kMaxTextFileBytes.
+std::optional<std::string> LoadTextFile(const std::string& path);
+
+// CR alone and LF alone become CR LF; CR LF stays.
+std::string AdjustLineBreaks(std::string_view text);
+
+// The first limit bytes of the text, moved back so no double-byte character is cut in half.
+std::string LeadingBytes(std::string_view text, std::size_t limit);
+
+} // namespace morvane
