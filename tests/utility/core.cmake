@@ -1,0 +1,13 @@
+# Tests of the log, the HTTP file server, MD5, Base64 and the image buffer pool. Each program
+# runs from a folder of its own, so that the log file in its program directory is its own.
+function(tollund_core_test name)
+  zeph_add_gtest(${name} ${ARGN})
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/tollund-tests/${name})
+endfunction()
+
+tollund_core_test(tollund_log_test SOURCES cfunction_log_test.cpp LIBS tollund LABELS tollund)
+tollund_core_test(tollund_md5_test SOURCES md5_test.cpp LIBS tollund LABELS tollund)
+tollund_core_test(tollund_base64_test SOURCES base64_test.cpp LIBS tollund LABELS tollund)
+tollund_core_test(tollund_image_buffer_test SOURCES image_buffer_test.cpp LIBS tollund
+  LABELS tollund)
