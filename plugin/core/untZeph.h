@@ -29,6 +29,13 @@ public:
     void CheckStaffQuery(const zeph::Variant& Input, zeph::Variant& Output);
     void CheckDetail(const zeph::Variant& Input, zeph::Variant& Output);
 
+    // Quality-check reports.
+    void CheckResult(const zeph::Variant& Input, zeph::Variant& Output);
+    void SkillReport(const zeph::Variant& Input, zeph::Variant& Output);
+    void CheckReport(const zeph::Variant& Input, zeph::Variant& Output);
+    void CheckPerson(const zeph::Variant& Input, zeph::Variant& Output);
+    void CrTabForUpdateIP(const zeph::Variant& Input, zeph::Variant& Output);
+
     // Files, text and lookups.
     void GetRoutPackage(const zeph::Variant& Input, zeph::Variant& Output);
     void FtpDownloadFile(const zeph::Variant& Input, zeph::Variant& Output);

@@ -8,6 +8,8 @@ namespace {
 using M = TInterFacefrmMain;
 constexpr WordEntry kWords[] = {
     {"CHECK_STAFF_QUERY", &M::CheckStaffQuery},
+    {"CHECK_REPORT", &M::CheckReport},
+    {"CHECK_PERSON", &M::CheckPerson},
     {"CHECK_DETAIL", &M::CheckDetail},
     {"GETROUTPACKAGE", &M::GetRoutPackage},
     {"FTP_DOWNLOADFILE", &M::FtpDownloadFile},

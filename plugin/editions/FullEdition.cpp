@@ -8,6 +8,10 @@ namespace {
 using M = TInterFacefrmMain;
 constexpr WordEntry kWords[] = {
     {"CHECK_STAFF_QUERY", &M::CheckStaffQuery},
+    {"CHECK_RESULT", &M::CheckResult},
+    {"SKILL_REPORT", &M::SkillReport},
+    {"CHECK_REPORT", &M::CheckReport},
+    {"CHECK_PERSON", &M::CheckPerson},
     {"CHECK_DETAIL", &M::CheckDetail},
     {"GETROUTPACKAGE", &M::GetRoutPackage},
     {"FTP_DOWNLOADFILE", &M::FtpDownloadFile},
@@ -15,6 +19,7 @@ constexpr WordEntry kWords[] = {
     {"ADDAFFIX", &M::AddAffix},
     {"OPENFILE", &M::OpenFile},
     {"SAVEASFILE", &M::SaveAsFile},
+    {"CRTABFORUPDATEIP", &M::CrTabForUpdateIP},
     {"GETMONITOR", &M::GetMonitor},
     {"BASE64DECODE", &M::Base64Decode},
     {"BASE64ENCODE", &M::Base64Encode},

@@ -1,0 +1,89 @@
+#include <zeph/dataset/DataPacket.h>
+
+namespace zeph::dataset {
+namespace {
+
+// Host text is escaped bytewise: the characters XML needs escaped are all below 0x40, which
+// no GBK trail byte is.
+void AppendEscaped(std::string& out, std::string_view value) {
+    for (char c : value) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\t':
+            out += "&#9;";
+            break;
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                throw EDataSetError("A value holds a control character a data packet cannot carry");
+            }
+            out += c;
+        }
+    }
+}
+
+void AppendAttribute(std::string& out, std::string_view name, std::string_view value) {
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) <= 0x20 ||
+            std::string_view("\"'<>&=/").find(c) != std::string_view::npos) {
+            throw EDataSetError("'" + std::string(name) + "' cannot name a packet attribute");
+        }
+    }
+    out += ' ';
+    out += name;
+    out += "=\"";
+    AppendEscaped(out, value);
+    out += '"';
+}
+
+} // namespace
+
+std::string WriteDataPacket(const TRecordTable& table) {
+    std::string out;
+    out += "<?xml version=\"1.0\" standalone=\"yes\"?>";
+    out += "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>";
+    for (const TFieldDef& field : table.Fields()) {
+        out += "<FIELD";
+        AppendAttribute(out, "attrname", field.name);
+        AppendAttribute(out, "fieldtype", field.fieldType);
+        if (field.width > 0) {
+            AppendAttribute(out, "WIDTH", std::to_string(field.width));
+        }
+        for (const auto& [name, value] : field.extra) {
+            AppendAttribute(out, name, value);
+        }
+        out += "/>";
+    }
+    out += "</FIELDS><PARAMS";
+    for (const auto& [name, value] : table.Params()) {
+        AppendAttribute(out, name, value);
+    }
+    out += "/></METADATA><ROWDATA>";
+    for (std::size_t row = 0; row < table.RowCount(); ++row) {
+        out += "<ROW";
+        for (std::size_t f = 0; f < table.FieldCount(); ++f) {
+            AppendAttribute(out, table.Fields()[f].name, table.Value(row, f));
+        }
+        out += "/>";
+    }
+    out += "</ROWDATA></DATAPACKET>";
+    return out;
+}
+
+} // namespace zeph::dataset

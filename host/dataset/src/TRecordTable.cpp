@@ -1,0 +1,64 @@
+#include <zeph/dataset/DataPacket.h>
+
+#include <limits>
+
+namespace zeph::dataset {
+
+void TRecordTable::AddField(TFieldDef field) {
+    if (rowCount_ != 0) {
+        throw EDataSetError("Cannot add a field to a table that holds rows");
+    }
+    if (field.name.empty()) {
+        throw EDataSetError("Field definition without a name");
+    }
+    for (const TFieldDef& existing : fields_) {
+        if (zeph::text::SameText(existing.name, field.name)) {
+            throw EDataSetError("Duplicate field name '" + field.name + "'");
+        }
+    }
+    fields_.push_back(std::move(field));
+}
+
+void TRecordTable::AppendRow(std::span<const std::string_view> values) {
+    if (values.size() > fields_.size()) {
+        throw EDataSetError("Row holds more values than the table has fields");
+    }
+    std::size_t bytes = 0;
+    for (std::string_view v : values) {
+        bytes += v.size();
+    }
+    if (arena_.size() + bytes > std::numeric_limits<std::uint32_t>::max()) {
+        throw EDataSetError("Data packet too large");
+    }
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        if (i < values.size()) {
+            arena_.append(values[i]);
+        }
+        ends_.push_back(static_cast<std::uint32_t>(arena_.size()));
+    }
+    ++rowCount_;
+}
+
+void TRecordTable::AppendRow(std::initializer_list<std::string_view> values) {
+    AppendRow(std::span<const std::string_view>(values.begin(), values.size()));
+}
+
+std::string_view TRecordTable::Value(std::size_t row, std::size_t field) const noexcept {
+    if (row >= rowCount_ || field >= fields_.size()) {
+        return {};
+    }
+    std::size_t cell = row * fields_.size() + field;
+    std::uint32_t begin = cell == 0 ? 0 : ends_[cell - 1];
+    return std::string_view(arena_).substr(begin, ends_[cell] - begin);
+}
+
+void TRecordTable::Reserve(std::size_t rows, std::size_t bytes) {
+    ends_.reserve(rows * fields_.size());
+    arena_.reserve(bytes);
+}
+
+void TRecordTable::Clear() {
+    *this = TRecordTable();
+}
+
+} // namespace zeph::dataset

@@ -1,0 +1,136 @@
+// CHECK_PERSON: one staff member's evaluation, content by content, with a weighted total.
+#include "qcreport/QcConversions.h"
+#include "qcreport/QcNumbers.h"
+#include "qcreport/QcSources.h"
+#include "qcreport/ReportWriter.h"
+
+#include <vector>
+
+namespace morvane::qcreport {
+namespace {
+
+using zeph::dataset::TClientDataSet;
+
+struct Content {
+    std::string id;
+    std::string sourceId;
+    std::string name;
+};
+
+// Mode N averages a content's scores; any other mode deducts from 100.
+enum class Scoring { Average, Deduction };
+
+void AppendContent(TReportPacket& packet, TClientDataSet& records, const Content& content,
+                   Scoring scoring, Edition edition, long double& grandTotal) {
+    packet.AppendLine("\t<ROWDATA>");
+    records.SetFilter({{"CONTENTID", content.id}});
+    std::size_t m = records.RecordCount();
+    bool sourceZero = content.sourceId == "0";
+    const std::string& label = sourceZero ? "被检流水号"_host : "指标项"_host;
+    packet.AppendLine({"\t    <CONTENT COUNT=\"", std::to_string(m + 2), "\" CONTENTNAME=\"",
+                       content.name, "\">"});
+    packet.AppendLine({"\t      <DATA ITEMNAME=\"", label, "\"/>"});
+    if (edition == Edition::Full) {
+        packet.AppendLine({"\t      <DATA ITEMNAME=\"", "考评类别"_host, "\"/>"});
+    }
+    packet.AppendLine({"\t      <DATA ITEMNAME=\"", "得分"_host, "\"/>"});
+    packet.AppendLine("\t    </CONTENT>");
+    packet.AppendLine({"\t\t\t<ITEM SOURCEID=\"", content.sourceId, "\">"});
+
+    long double s = 0;
+    for (records.First(); !records.Eof(); records.Next()) {
+        packet.AppendFragment("       <DATA ", 0);
+        packet.AppendFragment(" FLAG=\"1", '"');
+        for (std::size_t f = 0; f < records.FieldCount(); ++f) {
+            packet.AppendFragment({" ", records.FieldDefs()[f].name, "=\"", records.Value(f)}, '"');
+        }
+        packet.AppendLine("/>");
+        if (sourceZero) {
+            if (scoring == Scoring::Average) {
+                s += NumberOrZero(records.FieldByName("TotalScore").Text());
+            } else if (records.FieldByName("checktype").Text() == "1") {
+                s += 100 - NumberOrZero(records.FieldByName("TotalScore").Text());
+            }
+        }
+    }
+    if (!sourceZero) {
+        // The walk ended on the last matching record.
+        s = NumberOrZero(records.FieldByName("TotalScore").Text());
+    } else if (m == 0) {
+        s = 0;
+    } else if (scoring == Scoring::Average) {
+        s = s / static_cast<long double>(m);
+    } else {
+        s = s >= 100 ? 0 : 100 - s;
+    }
+    packet.AppendLine(
+        {"       <DATA FLAG=\"2\" ITEM=\"", "总分"_host, "\" SCORE=\"", FormatFixed2(s), "\"/>"});
+    grandTotal += NumberOrZero(records.FieldByName("Weight").Text()) * s;
+    packet.AppendLine("    </ITEM>");
+    packet.AppendLine("  </ROWDATA>");
+}
+
+} // namespace
+
+TConversionResult ConvertCheckPerson(zeph::TZephClient& client, const std::string& xml,
+                                     const std::string& objectId, const std::string& staffNo,
+                                     Edition edition) {
+    TConversionResult result;
+    TReportPacket packet;
+    TClientDataSet records(nullptr);
+    TClientDataSet contentList(nullptr);
+    try {
+        if (zeph::text::Trim(xml).empty()) {
+            throw EConversionFailed("传入的考评记录数据集为空"_host);
+        }
+        if (zeph::text::Trim(objectId).empty()) {
+            throw EConversionFailed("传入的考评对象为空"_host);
+        }
+        if (zeph::text::Trim(staffNo).empty()) {
+            throw EConversionFailed("传入的被质检员工号为空"_host);
+        }
+        LoadInputRecords(records, xml, RecordsNotLoadable(), std::string());
+        if (!FetchContentList(client, contentList, objectId, "ZEPHSC_SELFSQL")) {
+            throw EConversionFailed("根据考评对象查询考评内容失败"_host);
+        }
+        if (!contentList.Active() || !records.Active()) {
+            throw EConversionFailed("没有查询到质检的数据"_host);
+        }
+    } catch (const EConversionFailed& e) {
+        result.error = e.what();
+        return result;
+    }
+    // Everything below raises to the caller: this conversion catches only its own failures.
+    Scoring scoring = Scoring::Average;
+    if (edition == Edition::Full) {
+        std::string mode = zeph::text::UpperCase(client.GetSysParam("QC", "21"));
+        scoring = mode == "N" ? Scoring::Average : Scoring::Deduction;
+    }
+    packet.AppendLine(TReportPacket::kDeclaration);
+    packet.AppendLine("<DATAPACKET Version=\"2.0\">");
+    packet.AppendLine("  <CAPTION>");
+    packet.AppendLine({"    <ROW STAFFNO=\"", staffNo, "\"/>"});
+    packet.AppendLine("  </CAPTION>");
+    packet.AppendLine("  <TITLEDATA>");
+    packet.AppendLine({"  \t<ROW TITLE=\"", "评价内容"_host, "\"/>"});
+    packet.AppendLine({"    <ROW TITLE=\"", "指标项"_host, "\"/>"});
+    packet.AppendLine({"\t  <ROW TITLE=\"", "得分"_host, "\"/>"});
+    packet.AppendLine("  </TITLEDATA>");
+
+    std::vector<Content> contents;
+    for (contentList.First(); !contentList.Eof(); contentList.Next()) {
+        contents.push_back({contentList.FieldByName("ContentID").AsString(),
+                            contentList.FieldByName("SourceID").AsString(),
+                            contentList.FieldByName("CONTENTNAME").AsString()});
+    }
+    long double grandTotal = 0;
+    for (const Content& content : contents) {
+        AppendContent(packet, records, content, scoring, edition, grandTotal);
+    }
+    packet.AppendLine({"<TOTALSCORE SCORE=\"", FormatFixed2(grandTotal), "\"/>"});
+    packet.AppendLine("</DATAPACKET>");
+    result.packet = packet.Take();
+    return result;
+}
+
+} // namespace morvane::qcreport

@@ -1,0 +1,211 @@
+#include "qcreport/QcNumbers.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace morvane::qcreport {
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The value's decimal digits: value = 0.d1d2d3... x 10^(pointPos), digits without leading
+// zeros. Eighteen significant digits are what extended precision carries.
+struct Decimal {
+    bool negative = false;
+    std::string digits;
+    int pointPos = 0; // digits before the decimal point
+};
+
+Decimal ToDecimal(long double value) {
+    Decimal d;
+    d.negative = std::signbit(value);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17Le", std::fabs(value));
+    std::string_view text(buffer);
+    std::size_t e = text.find('e');
+    for (char c : text.substr(0, e)) {
+        if (IsDigit(c)) {
+            d.digits += c;
+        }
+    }
+    d.pointPos = std::atoi(buffer + e + 1) + 1;
+    return d;
+}
+
+// Keeps the first keep digits (keep may be zero or negative), rounding half away from zero.
+void RoundDigits(Decimal& d, int keep) {
+    if (keep >= static_cast<int>(d.digits.size())) {
+        return;
+    }
+    if (keep < 0) {
+        d.digits.clear();
+        return;
+    }
+    bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
+    d.digits.resize(static_cast<std::size_t>(keep));
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && d.digits[static_cast<std::size_t>(i)] == '9') {
+            d.digits[static_cast<std::size_t>(i)] = '0';
+            --i;
+        }
+        if (i >= 0) {
+            ++d.digits[static_cast<std::size_t>(i)];
+        } else {
+            d.digits.insert(d.digits.begin(), '1');
+            ++d.pointPos;
+        }
+    }
+    while (!d.digits.empty() && d.digits.back() == '0') {
+        d.digits.pop_back();
+    }
+}
+
+std::string NonFinite(long double value) {
+    if (std::isnan(value)) {
+        return "NAN";
+    }
+    return value > 0 ? "INF" : "-INF";
+}
+
+} // namespace
+
+long double NumberOrZero(std::string_view text) {
+    std::size_t begin = text.find_first_not_of(' ');
+    if (begin == std::string_view::npos) {
+        return 0;
+    }
+    std::size_t end = text.find_last_not_of(' ') + 1;
+    std::string_view s = text.substr(begin, end - begin);
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    std::size_t mantissaStart = i;
+    std::size_t intDigits = 0;
+    std::size_t fracDigits = 0;
+    while (i < s.size() && IsDigit(s[i])) {
+        ++i;
+        ++intDigits;
+    }
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && IsDigit(s[i])) {
+            ++i;
+            ++fracDigits;
+        }
+    }
+    if (intDigits + fracDigits == 0) {
+        return 0;
+    }
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) {
+            ++j;
+        }
+        std::size_t expDigits = 0;
+        while (j < s.size() && IsDigit(s[j])) {
+            ++j;
+            ++expDigits;
+        }
+        if (expDigits == 0) {
+            return 0;
+        }
+        i = j;
+    }
+    if (i != s.size()) {
+        return 0;
+    }
+    std::string body(s.substr(mantissaStart));
+    if (body[0] == '.') {
+        body.insert(body.begin(), '0');
+    }
+    long double value = 0;
+    auto [p, ec] = std::from_chars(body.data(), body.data() + body.size(), value);
+    if (ec != std::errc() || p != body.data() + body.size() || !std::isfinite(value)) {
+        return 0;
+    }
+    return negative ? -value : value;
+}
+
+std::string FormatGeneral(long double value) {
+    if (!std::isfinite(value)) {
+        return NonFinite(value);
+    }
+    if (value == 0) {
+        return "0";
+    }
+    Decimal d = ToDecimal(value);
+    RoundDigits(d, 15);
+    if (d.digits.empty()) {
+        return "0";
+    }
+    std::string out = d.negative ? "-" : "";
+    int exponent = d.pointPos - 1;
+    if (exponent < -4 || exponent >= 15) {
+        out += d.digits[0];
+        if (d.digits.size() > 1) {
+            out += '.';
+            out.append(d.digits, 1);
+        }
+        out += 'E';
+        out += std::to_string(exponent);
+        return out;
+    }
+    if (d.pointPos <= 0) {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-d.pointPos), '0');
+        out += d.digits;
+        return out;
+    }
+    auto point = static_cast<std::size_t>(d.pointPos);
+    if (d.digits.size() <= point) {
+        out += d.digits;
+        out.append(point - d.digits.size(), '0');
+    } else {
+        out.append(d.digits, 0, point);
+        out += '.';
+        out.append(d.digits, point);
+    }
+    return out;
+}
+
+std::string FormatFixed2(long double value) {
+    if (!std::isfinite(value)) {
+        return NonFinite(value);
+    }
+    Decimal d;
+    if (value != 0) {
+        d = ToDecimal(value);
+        RoundDigits(d, d.pointPos + 2);
+    }
+    if (d.digits.empty()) {
+        return "0.00";
+    }
+    std::string out = d.negative ? "-" : "";
+    // Digits at positions pointPos-1 .. -2 relative to the point, zero-filled.
+    auto digitAt = [&d](int k) -> char { // k-th digit, 0 = first significant
+        return k >= 0 && k < static_cast<int>(d.digits.size())
+                   ? d.digits[static_cast<std::size_t>(k)]
+                   : '0';
+    };
+    if (d.pointPos <= 0) {
+        out += '0';
+    } else {
+        for (int k = 0; k < d.pointPos; ++k) {
+            out += digitAt(k);
+        }
+    }
+    out += '.';
+    out += digitAt(d.pointPos);
+    out += digitAt(d.pointPos + 1);
+    return out;
+}
+
+} // namespace morvane::qcreport
