@@ -11,3 +11,5 @@ tollund_core_test(tollund_md5_test SOURCES md5_test.cpp LIBS tollund LABELS toll
 tollund_core_test(tollund_base64_test SOURCES base64_test.cpp LIBS tollund LABELS tollund)
 tollund_core_test(tollund_image_buffer_test SOURCES image_buffer_test.cpp LIBS tollund
   LABELS tollund)
+tollund_core_test(tollund_http_server_test SOURCES http_server_test.cpp LIBS tollund
+  LABELS tollund TIMEOUT 180)
