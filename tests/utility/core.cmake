@@ -13,3 +13,5 @@ tollund_core_test(tollund_image_buffer_test SOURCES image_buffer_test.cpp LIBS t
   LABELS tollund)
 tollund_core_test(tollund_http_server_test SOURCES http_server_test.cpp LIBS tollund
   LABELS tollund TIMEOUT 180)
+tollund_core_test(tollund_http_server_load_test SOURCES http_server_load_test.cpp LIBS tollund
+  LABELS tollund load TIMEOUT 120)
