@@ -38,3 +38,34 @@ target_compile_definitions(mini_dumper_crash_test PRIVATE
   TOLLUND_CRASH_HELPER="$<TARGET_FILE:tollund_crash_helper>"
   TOLLUND_TEST_DBGHELP="$<TARGET_FILE:tollund_test_dbghelp>"
   TOLLUND_TEST_DBGHELP_OLD="$<TARGET_FILE:tollund_test_dbghelp_old>")
+
+# Processes, windows and machine facts.
+tollund_system_test(exec_command_test
+  SOURCES exec_command_test.cpp LIBS tollund LABELS tollund TIMEOUT 120)
+tollund_system_test(machine_facts_test
+  SOURCES machine_facts_test.cpp LIBS tollund LABELS tollund TIMEOUT 60)
+tollund_system_test(message_menu_test
+  SOURCES message_menu_test.cpp LIBS tollund LABELS tollund TIMEOUT 60)
+
+add_library(tollund_test_pellora MODULE ${tollund_system_support}/pellora_version.cpp)
+set_target_properties(tollund_test_pellora PROPERTIES
+  LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tollund-test-support)
+tollund_system_test(registry_url_version_test
+  SOURCES registry_url_version_test.cpp LIBS tollund LABELS tollund TIMEOUT 60)
+add_dependencies(registry_url_version_test tollund_test_pellora tollund_test_dbghelp_old)
+target_compile_definitions(registry_url_version_test PRIVATE
+  TOLLUND_PELLORA_LIBRARY="$<TARGET_FILE:tollund_test_pellora>"
+  TOLLUND_NO_VERSION_LIBRARY="$<TARGET_FILE:tollund_test_dbghelp_old>")
+
+if(NOT TARGET PkgConfig::X11)
+  pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+endif()
+add_executable(tollund_x_window_helper ${tollund_system_support}/x_window_helper.cpp)
+target_link_libraries(tollund_x_window_helper PRIVATE PkgConfig::X11)
+set_target_properties(tollund_x_window_helper PROPERTIES
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tollund-test-support)
+tollund_system_test(x11_window_test
+  SOURCES x11_window_test.cpp LIBS tollund LABELS tollund TIMEOUT 120)
+add_dependencies(x11_window_test tollund_x_window_helper)
+target_compile_definitions(x11_window_test PRIVATE
+  TOLLUND_X_WINDOW_HELPER="$<TARGET_FILE:tollund_x_window_helper>")

@@ -164,6 +164,16 @@ public:
         }
     }
 
+    // Asks the child to end (SIGTERM), so that it can clean up; kills it if it does not.
+    void Terminate(std::chrono::milliseconds grace = std::chrono::seconds(5)) {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            if (Wait(grace) == -1) {
+                Kill();
+            }
+        }
+    }
+
     void Kill() {
         if (m_pid > 0) {
             kill(m_pid, SIGKILL);
