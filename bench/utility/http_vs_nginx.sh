@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# tollund-httpd beside nginx (one worker, keep-alive off) on loopback, in the same run, with wrk:
+# requests per second for a 1 KiB file, bytes per second for a 100 MiB file.
+# Usage: bench/utility/http_vs_nginx.sh [BUILD_DIR]   (needs the tollund-httpd target built)
+# Targets: at least 0.8x nginx's requests per second; the 100 MiB file at 1 GB/s or more.
+set -euo pipefail
+
+build=${1:-build-tollund-core}
+httpd=$build/bin/tollund-httpd
+[[ -x $httpd ]] || { echo "no $httpd: build the tollund-httpd target first" >&2; exit 2; }
+command -v wrk >/dev/null || { echo "wrk is not installed" >&2; exit 2; }
+command -v nginx >/dev/null || { echo "nginx is not installed" >&2; exit 2; }
+rounds=${ROUNDS:-3}
+duration=${DURATION:-5s}
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+free_port() {
+    python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+mkdir -p "$work/www" "$work/nginx/tmp"
+head -c 1024 /dev/urandom >"$work/www/small.bin"
+head -c $((100 * 1024 * 1024)) /dev/urandom >"$work/www/large.bin"
+cat "$work/www/"* >/dev/null
+
+nginx_port=$(free_port)
+tollund_port=$(free_port)
+cat >"$work/nginx/nginx.conf" <<CONF
+worker_processes 1;
+daemon off;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+events { worker_connections 4096; }
+http {
+    access_log off;
+    keepalive_timeout 0;
+    sendfile on;
+    default_type application/octet-stream;
+    client_body_temp_path $work/nginx/tmp;
+    proxy_temp_path $work/nginx/tmp;
+    fastcgi_temp_path $work/nginx/tmp;
+    uwsgi_temp_path $work/nginx/tmp;
+    scgi_temp_path $work/nginx/tmp;
+    server { listen 127.0.0.1:$nginx_port; root $work/www; }
+}
+CONF
+nginx -e "$work/nginx/error.log" -p "$work/nginx" -c "$work/nginx/nginx.conf" &
+pids+=($!)
+"$httpd" "$work/www" "$tollund_port" 127.0.0.1 2>"$work/httpd.log" &
+pids+=($!)
+
+for port in "$nginx_port" "$tollund_port"; do
+    for _ in $(seq 50); do
+        curl -s -o /dev/null "http://127.0.0.1:$port/small.bin" && break
+        sleep 0.1
+    done
+    curl -s "http://127.0.0.1:$port/small.bin" | cmp -s - "$work/www/small.bin" ||
+        { echo "server on port $port does not serve the file" >&2; exit 1; }
+done
+
+# Prints "requests_per_second bytes_per_second errors" for one wrk run.
+measure() {
+    local port=$1 file=$2 connections=$3
+    wrk -t1 -c"$connections" -d"$duration" "http://127.0.0.1:$port/$file" | awk '
+        /Requests\/sec:/ { rps = $2 }
+        /Transfer\/sec:/ {
+            v = $2; unit = v; gsub(/[0-9.]/, "", unit); sub(/[A-Za-z]+$/, "", v)
+            f = 1
+            if (unit == "KB") f = 1024; else if (unit == "MB") f = 1024^2; else if (unit == "GB") f = 1024^3
+            bps = v * f
+        }
+        /Socket errors|Non-2xx/ { errors = errors $0 ";" }
+        END { printf "%s %.0f %s\n", rps, bps, (errors == "" ? "-" : errors) }'
+}
+
+best() { # keeps the larger of two numbers
+    awk -v a="$1" -v b="$2" 'BEGIN { print (a > b ? a : b) }'
+}
+
+nginx_rps=0; tollund_rps=0; nginx_bps=0; tollund_bps=0
+for ((i = 0; i < rounds; ++i)); do # alternate the two servers, keep each one's best
+    read -r rps _ err < <(measure "$nginx_port" small.bin 50)
+    nginx_rps=$(best "$nginx_rps" "$rps"); [[ $err == - ]] || echo "nginx small: $err"
+    read -r rps _ err < <(measure "$tollund_port" small.bin 50)
+    tollund_rps=$(best "$tollund_rps" "$rps"); [[ $err == - ]] || echo "tollund small: $err"
+    read -r _ bps err < <(measure "$nginx_port" large.bin 2)
+    nginx_bps=$(best "$nginx_bps" "$bps"); [[ $err == - ]] || echo "nginx large: $err"
+    read -r _ bps err < <(measure "$tollund_port" large.bin 2)
+    tollund_bps=$(best "$tollund_bps" "$bps"); [[ $err == - ]] || echo "tollund large: $err"
+done
+
+awk -v nr="$nginx_rps" -v tr="$tollund_rps" -v nb="$nginx_bps" -v tb="$tollund_bps" 'BEGIN {
+    printf "%-26s %14s %14s %8s  %s\n", "measure", "nginx", "tollund-httpd", "ratio", "target"
+    printf "%-26s %14.0f %14.0f %7.2fx  %s\n", "1 KiB file, requests/s", nr, tr, tr / nr, ">= 0.80x"
+    printf "%-26s %14.2f %14.2f %7.2fx  %s\n", "100 MiB file, GB/s", nb / 1e9, tb / 1e9, tb / nb, \
+        ">= 1 GB/s"
+}'
