@@ -69,3 +69,14 @@ tollund_system_test(x11_window_test
 add_dependencies(x11_window_test tollund_x_window_helper)
 target_compile_definitions(x11_window_test PRIVATE
   TOLLUND_X_WINDOW_HELPER="$<TARGET_FILE:tollund_x_window_helper>")
+
+# The upload program. Its folder is added here until the library's own list adds it.
+if(NOT TARGET tollund-upload)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/utility/tools/upload
+                   ${CMAKE_BINARY_DIR}/utility/tools/upload)
+endif()
+tollund_system_test(upload_tool_test
+  SOURCES upload_tool_test.cpp LIBS tollund LABELS tollund TIMEOUT 60)
+add_dependencies(upload_tool_test tollund-upload)
+target_compile_definitions(upload_tool_test PRIVATE
+  TOLLUND_UPLOAD_TOOL="$<TARGET_FILE:tollund-upload>")

@@ -144,6 +144,28 @@ public:
         }
     }
 
+    // Everything the child writes to standard output until it closes it (or the timeout).
+    std::string ReadAll(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (true) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd p{m_out, POLLIN, 0};
+            if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) {
+                break;
+            }
+            char buffer[4096];
+            const ssize_t n = read(m_out, buffer, sizeof buffer);
+            if (n <= 0) {
+                break;
+            }
+            m_pending.append(buffer, static_cast<size_t>(n));
+        }
+        std::string all;
+        all.swap(m_pending);
+        return all;
+    }
+
     // Waits for the end; the wait status, or -1 when it did not end in time.
     int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
         if (m_pid < 0) {
