@@ -12,7 +12,8 @@ class UnattendedBackend final : public Backend {
 public:
     ModalResult RunModal(Form& form) override {
         form.Close();
-        return form.modalResult == ModalResult::None ? ModalResult::Cancel : form.modalResult;
+        form.PollModal();
+        return form.modalResult;
     }
     void ShowModeless(Form&) override {}
     ModalResult ShowMessage(const MessageRequest& request) override {
@@ -66,14 +67,35 @@ void TApplication::CancelRelease(Form* form) noexcept {
 }
 
 void TApplication::ProcessReleases() {
+    // A window still inside ShowModal is freed after ShowModal has returned, as the host
+    // framework frees it from the next message.
+    std::vector<Form*> waiting;
     while (!releases_.empty()) {
         Form* form = releases_.front();
         releases_.erase(releases_.begin());
+        if (form->IsModal()) {
+            waiting.push_back(form);
+            continue;
+        }
         Component* owner = form->Owner();
         if (owner == nullptr || !owner->FreeOwned(form)) {
             delete form;
         }
     }
+    for (Form* form : waiting) {
+        QueueRelease(form);
+    }
+}
+
+void TApplication::ShowException(const std::string& text) {
+    MessageRequest request;
+    request.kind = MessageKind::Error;
+    request.text = text;
+    request.caption = Title;
+    request.buttons = MessageButtons::Ok;
+    request.owner = handle_ == 0 ? kNoOwner : handle_;
+    request.source = "Exception";
+    GetBackend().ShowMessage(request);
 }
 
 TApplication* Application() {

@@ -46,6 +46,11 @@ bool Component::FreeOwned(Component* component) {
     return true;
 }
 
+bool Component::Adopted(const Component* component) const noexcept {
+    return std::any_of(adopted_.begin(), adopted_.end(),
+                       [component](const auto& p) { return p.get() == component; });
+}
+
 void Component::Unregister(Component* child) noexcept {
     auto it = std::find(components_.begin(), components_.end(), child);
     if (it != components_.end()) {

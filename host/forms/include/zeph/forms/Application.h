@@ -34,6 +34,12 @@ public:
     void QueueRelease(Form* form);
     void CancelRelease(Form* form) noexcept;
 
+    // What the framework's message loop does with an error that leaves an event handler of a
+    // person's action: an error message box (source "Exception") with the error's text.
+    void ShowException(const std::string& text);
+    // The title of error message boxes.
+    std::string Title = "Zeph";
+
 private:
     WindowHandle handle_ = 0;
     std::shared_ptr<Backend> backend_;

@@ -46,16 +46,23 @@ struct FileDialogAnswer {
     int filterIndex = 1;
 };
 
+enum class FolderRoot { Desktop, Drives };
+
 struct FolderDialogRequest {
     std::string title; // host text
     WindowHandle owner = kNoOwner;
+    FolderRoot root = FolderRoot::Desktop;
+    bool fileSystemOnly = true;
+    std::string initialDir;
 };
 
 class ZEPH_HOST_API Backend {
 public:
     virtual ~Backend() = default;
 
-    // Runs the window modally until its modalResult is set or it is closed; returns the result.
+    // Runs the window modally: turns what the person does into User actions until
+    // form.ModalEnded(). Form::ShowModal ends a window that is still open when this returns
+    // with Cancel, through Close when the window allows it.
     virtual ModalResult RunModal(Form& form) = 0;
     virtual void ShowModeless(Form& form) = 0;
     virtual void HideWindow(Form& form) { (void)form; }
@@ -67,6 +74,10 @@ public:
     virtual std::optional<std::string> RunFolderDialog(const FolderDialogRequest& request) = 0;
 
     virtual void CursorChanged(Cursor cursor) { (void)cursor; }
+    // A window asked to be drawn again or brought to the front.
+    virtual void WindowChanged(Form& form) { (void)form; }
+    // A window is being destroyed; a backend forgets it.
+    virtual void WindowDestroyed(Form& form) { (void)form; }
 };
 
 } // namespace zeph::forms

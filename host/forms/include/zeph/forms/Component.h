@@ -49,6 +49,7 @@ public:
     }
     // Frees an adopted component now. False when it was not adopted by this one.
     bool FreeOwned(Component* component);
+    bool Adopted(const Component* component) const noexcept;
 
 private:
     void Unregister(Component* child) noexcept;

@@ -1,0 +1,58 @@
+// The backend of the host program: message boxes and dialogs are written to the error stream,
+// one line each ("InfoDlg: 传入的参数为空", "SaveDialog: a.xls"), in UTF-8; answers come from
+// a queue the program fills, then from the terminal, else no / cancel. Modal windows run a
+// loaded script, or are presented on the terminal, or close with their cancel result.
+#pragma once
+
+#include <zeph/forms/Backend.h>
+#include <zeph/forms/Form.h>
+#include <zeph/forms/Script.h>
+#include <zeph/forms/User.h>
+#include <zeph/forms/WindowScripts.h>
+
+#include <deque>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+namespace zeph::forms {
+
+class ZEPH_HOST_API ConsoleBackend : public Backend {
+public:
+    // log: where the lines go; terminal: where a person answers when interactive is true.
+    ConsoleBackend(std::ostream& log, std::istream& terminal, bool interactive);
+    // Standard error, and standard input when it is a terminal.
+    static std::shared_ptr<ConsoleBackend> ForProcess();
+
+    // An answer in UTF-8: "yes"/"no"/"ok"/"cancel" for message boxes; a path, several paths
+    // joined by "|" (multi-select), or "cancel" for file dialogs; a path or "cancel" for the
+    // folder browser.
+    void AddAnswer(std::string utf8);
+    std::size_t PendingAnswers() const noexcept { return answers_.size(); }
+    void Load(const Script& script) { scripts_.Load(script); }
+
+    ModalResult RunModal(Form& form) override;
+    void ShowModeless(Form& form) override;
+    ModalResult ShowMessage(const MessageRequest& request) override;
+    std::optional<FileDialogAnswer> RunFileDialog(const FileDialogRequest& request) override;
+    std::optional<std::string> RunFolderDialog(const FolderDialogRequest& request) override;
+
+    // The controls of a window, one per line: name, kind, value (UTF-8).
+    static std::string Present(const Form& form);
+
+private:
+    void Line(const std::string& kind, const std::string& hostText);
+    // The next answer: from the queue, else asked on the terminal; empty when none.
+    std::optional<std::string> NextAnswer(const std::string& prompt);
+    void Converse(Form& form);
+    void RunScripted(Form& form, const WindowScripts::Action& action);
+
+    std::ostream& log_;
+    std::istream& terminal_;
+    bool interactive_;
+    std::deque<std::string> answers_;
+    WindowScripts scripts_;
+    User user_;
+};
+
+} // namespace zeph::forms
