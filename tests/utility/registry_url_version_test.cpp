@@ -174,6 +174,18 @@ TEST(AppVersion, ReadsTheProductVersionOfTheFirstTranslation) {
     EXPECT_EQ(CFunction::GetAppVersion(1), "3.1.4.1");
     fs::copy_file(TOLLUND_NO_VERSION_LIBRARY, pellora, fs::copy_options::overwrite_existing);
     EXPECT_EQ(CFunction::GetAppVersion(1), "");
+    // Hand-made files of both ELF classes (also the fuzzer's seeds). One test only: the file
+    // beside the program is shared by every case of this program.
+    const std::pair<const char*, const char*> cases[] = {
+        {"elf64_version", "1.2.3.4"},      {"elf32_version", "1.2.3.4"},
+        {"elf64_two_translations", "2.0"}, {"elf64_no_translation", ""},
+        {"elf64_truncated", ""},           {"not_elf", ""}};
+    for (const auto& [file, version] : cases) {
+        fs::copy_file(ZEPH_SOURCE_DIR "/fuzz/corpus/tollund_version_layer_fuzzer/" +
+                          std::string(file),
+                      pellora, fs::copy_options::overwrite_existing);
+        EXPECT_EQ(CFunction::GetAppVersion(1), version) << file;
+    }
     fs::remove(pellora);
     (void)programVersion;
 }
