@@ -26,6 +26,7 @@ free_port() {
     python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
+chmod 755 "$work" # nginx's worker runs as an unprivileged user
 mkdir -p "$work/www" "$work/nginx/tmp"
 head -c 1024 /dev/urandom >"$work/www/small.bin"
 head -c $((100 * 1024 * 1024)) /dev/urandom >"$work/www/large.bin"
@@ -59,10 +60,10 @@ pids+=($!)
 
 for port in "$nginx_port" "$tollund_port"; do
     for _ in $(seq 50); do
-        curl -s -o /dev/null "http://127.0.0.1:$port/small.bin" && break
+        curl -sf -o /dev/null "http://127.0.0.1:$port/small.bin" && break
         sleep 0.1
     done
-    curl -s "http://127.0.0.1:$port/small.bin" | cmp -s - "$work/www/small.bin" ||
+    curl -sf "http://127.0.0.1:$port/small.bin" | cmp -s - "$work/www/small.bin" ||
         { echo "server on port $port does not serve the file" >&2; exit 1; }
 done
 

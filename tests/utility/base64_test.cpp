@@ -68,6 +68,7 @@ TEST(Base64Test, SizesFollowTheirFormulas) {
         EXPECT_EQ(Base64::calculateBase64Len(n), size) << n;
     }
     EXPECT_EQ(Base64::calculateBase64Len(0xFFFFFFFFu), -1); // does not fit an int
+    EXPECT_EQ(Base64::calculateBinLen(0xFFFFFFFFu), -1);
     const std::pair<unsigned, int> decoded[] = {{0, 0}, {3, 0}, {4, 3}, {7, 3}, {8, 6}};
     for (const auto& [n, size] : decoded) {
         EXPECT_EQ(Base64::calculateBinLen(n), size) << n;

@@ -98,6 +98,7 @@ TEST(CMD5Test, TextFormsMatchTheRfc1321Suite) {
 TEST(CMD5Test, NullCharacterOutputIsRefused) {
     CMD5 md5;
     EXPECT_EQ(md5.Digest("abc", static_cast<char*>(nullptr)), 0);
+    EXPECT_EQ(md5.Digest("abc", static_cast<unsigned char*>(nullptr)), 0);
 }
 
 TEST(CMD5Test, TextWithZeroBytesIsHashedToItsLength) {

@@ -68,7 +68,8 @@ int Base64::calculateBase64Len(unsigned n) {
 }
 
 int Base64::calculateBinLen(unsigned n) {
-    return static_cast<int>((n / 4) * 3);
+    const uint64_t length = static_cast<uint64_t>(n / 4) * 3;
+    return length > static_cast<uint64_t>(INT_MAX) ? -1 : static_cast<int>(length);
 }
 
 void Base64::binToBase64(const unsigned char* input, char* output, unsigned n) {

@@ -209,6 +209,9 @@ void CMD5::FinalDigest(unsigned char* output) {
 }
 
 int CMD5::Digest(std::string text, unsigned char* output) {
+    if (output == nullptr) {
+        return 0;
+    }
     const size_t length = text.size();
     std::unique_ptr<unsigned char[]> copy(new (std::nothrow) unsigned char[length + 1]);
     if (!copy) {

@@ -11,7 +11,8 @@ public:
     // Output size of binToBase64 for n bytes, terminating zero included: 4 * ceil(n / 3) + 1;
     // -1 when that does not fit an int.
     static int calculateBase64Len(unsigned n);
-    // Upper bound of the decoded size of a text of n characters: (n / 4) * 3.
+    // Upper bound of the decoded size of a text of n characters: (n / 4) * 3; -1 when that does
+    // not fit an int.
     static int calculateBinLen(unsigned n);
     // Writes the Base64 text of n bytes and a terminating zero; output holds
     // calculateBase64Len(n) bytes.

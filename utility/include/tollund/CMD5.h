@@ -13,7 +13,8 @@ public:
     CMD5();
     virtual ~CMD5();
 
-    // 16 digest bytes of the text's bytes; 0 only when the working copy cannot be allocated.
+    // 16 digest bytes of the text's bytes; 0 when output is null or the working copy cannot be
+    // allocated.
     int Digest(std::string text, unsigned char* output);
     // Digest text plus a terminating zero into at least 33 bytes; 0 when output is null.
     int Digest(std::string text, char* output);
