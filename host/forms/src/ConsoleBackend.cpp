@@ -1,0 +1,232 @@
+#include <zeph/forms/ConsoleBackend.h>
+#include <zeph/forms/Label.h>
+
+#include <unistd.h>
+
+#include <iostream>
+
+namespace zeph::forms {
+namespace {
+
+// One line per box: line breaks of the text are written as "\n".
+std::string OneLine(const std::string& hostText) {
+    std::string utf8 = zeph::text::GbkToUtf8(hostText);
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (utf8[i] == '\r') {
+            if (i + 1 < utf8.size() && utf8[i + 1] == '\n') {
+                ++i;
+            }
+            out += "\\n";
+        } else if (utf8[i] == '\n') {
+            out += "\\n";
+        } else {
+            out += utf8[i];
+        }
+    }
+    return out;
+}
+
+std::string Lower(const std::string& text) {
+    return zeph::text::LowerCase(zeph::text::Trim(text));
+}
+
+void PresentControls(const WinControl& container, int depth, std::string& out) {
+    for (const Control* control : container.Controls()) {
+        out += std::string(static_cast<std::size_t>(depth) * 2 + 2, ' ');
+        out += control->Name().empty() ? std::string("(unnamed)") : control->Name();
+        out += " (";
+        out += control->KindName();
+        out += ")";
+        if (!control->Visible) {
+            out += " hidden";
+        }
+        if (!control->Enabled) {
+            out += " disabled";
+        }
+        std::string value = control->Describe();
+        if (!value.empty()) {
+            out += ": " + OneLine(value);
+        }
+        out += "\n";
+        if (auto* inner = dynamic_cast<const WinControl*>(control)) {
+            PresentControls(*inner, depth + 1, out);
+        }
+    }
+}
+
+const char* kHelp =
+    "  commands: type|paste <control> <text>, clear|click|focus|button <control>,\n"
+    "  select|selectmore|dblclick|tick|untick|expand|collapse <control> <index or text>,\n"
+    "  key <control> <key>, set <control> <date>, spin <control> <steps>, escape, enter,\n"
+    "  close, show, help\n";
+
+} // namespace
+
+ConsoleBackend::ConsoleBackend(std::ostream& log, std::istream& terminal, bool interactive)
+    : log_(log), terminal_(terminal), interactive_(interactive) {}
+
+std::shared_ptr<ConsoleBackend> ConsoleBackend::ForProcess() {
+    return std::make_shared<ConsoleBackend>(std::cerr, std::cin, isatty(STDIN_FILENO) == 1);
+}
+
+void ConsoleBackend::AddAnswer(std::string utf8) {
+    answers_.push_back(std::move(utf8));
+}
+
+void ConsoleBackend::Line(const std::string& kind, const std::string& hostText) {
+    log_ << kind << ": " << OneLine(hostText) << '\n';
+    log_.flush();
+}
+
+std::optional<std::string> ConsoleBackend::NextAnswer(const std::string& prompt) {
+    if (!answers_.empty()) {
+        std::string answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
+    if (!interactive_) {
+        return std::nullopt;
+    }
+    log_ << "  " << prompt << "? ";
+    log_.flush();
+    std::string line;
+    if (!std::getline(terminal_, line)) {
+        return std::nullopt;
+    }
+    return zeph::text::Trim(line);
+}
+
+ModalResult ConsoleBackend::ShowMessage(const MessageRequest& request) {
+    Line(request.source.empty() ? "MessageBox" : request.source, request.text);
+    if (request.buttons == MessageButtons::Ok) {
+        return ModalResult::Ok;
+    }
+    bool hasNo = request.buttons != MessageButtons::OkCancel;
+    bool hasCancel = request.buttons != MessageButtons::YesNo;
+    ModalResult refusal = hasNo ? ModalResult::No : ModalResult::Cancel;
+    std::optional<std::string> answer =
+        NextAnswer(hasNo ? (hasCancel ? "yes/no/cancel" : "yes/no") : "ok/cancel");
+    if (!answer) {
+        return refusal;
+    }
+    std::string a = Lower(*answer);
+    if (a == "yes" || a == "y" || a == "ok") {
+        return hasNo ? ModalResult::Yes : ModalResult::Ok;
+    }
+    if ((a == "no" || a == "n") && hasNo) {
+        return ModalResult::No;
+    }
+    if ((a == "cancel" || a == "c") && hasCancel) {
+        return ModalResult::Cancel;
+    }
+    log_ << "Answer: '" << *answer << "' fits no button; taken as "
+         << (hasNo ? "no" : "cancel") << '\n';
+    return refusal;
+}
+
+std::optional<FileDialogAnswer> ConsoleBackend::RunFileDialog(const FileDialogRequest& request) {
+    bool save = request.kind == FileDialogKind::Save;
+    Line(save ? "SaveDialog" : "OpenDialog", save ? request.fileName : request.filter);
+    std::optional<std::string> answer =
+        NextAnswer(request.multiSelect ? "files, joined by |, or cancel" : "file or cancel");
+    if (!answer || answer->empty() || Lower(*answer) == "cancel") {
+        return std::nullopt;
+    }
+    FileDialogAnswer result;
+    result.filterIndex = request.filterIndex;
+    for (const std::string& part : zeph::text::Split(*answer, "|")) {
+        std::string trimmed = zeph::text::Trim(part);
+        if (!trimmed.empty()) {
+            result.files.push_back(zeph::text::Utf8ToGbk(trimmed));
+        }
+        if (!request.multiSelect && !result.files.empty()) {
+            break;
+        }
+    }
+    if (result.files.empty()) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+std::optional<std::string> ConsoleBackend::RunFolderDialog(const FolderDialogRequest& request) {
+    Line("FolderDialog", request.title);
+    std::optional<std::string> answer = NextAnswer("folder or cancel");
+    if (!answer || answer->empty() || Lower(*answer) == "cancel") {
+        return std::nullopt;
+    }
+    return zeph::text::Utf8ToGbk(*answer);
+}
+
+std::string ConsoleBackend::Present(const Form& form) {
+    std::string out = form.ClassName() + " \"" + OneLine(form.Caption) + "\"\n";
+    PresentControls(form, 0, out);
+    return out;
+}
+
+void ConsoleBackend::RunScripted(Form& form, const WindowScripts::Action& action) {
+    try {
+        action(form, user_);
+    } catch (const EFormsError& error) {
+        log_ << "ScriptError: " << form.ClassName() << ": " << error.what() << '\n';
+    }
+}
+
+void ConsoleBackend::Converse(Form& form) {
+    log_ << Present(form) << kHelp;
+    std::string line;
+    while (!form.ModalEnded()) {
+        log_ << form.ClassName() << "> ";
+        log_.flush();
+        if (!std::getline(terminal_, line)) {
+            log_ << '\n';
+            return;
+        }
+        std::string command = zeph::text::Trim(line);
+        if (command.empty()) {
+            continue;
+        }
+        if (Lower(command) == "show") {
+            log_ << Present(form);
+            continue;
+        }
+        if (Lower(command) == "help") {
+            log_ << kHelp;
+            continue;
+        }
+        try {
+            if (!RunScriptAction(ParseScriptAction(command), form, user_)) {
+                log_ << "  (nothing happened: the control is not reachable or already so)\n";
+            }
+        } catch (const EFormsError& error) {
+            log_ << "  " << error.what() << '\n';
+        }
+    }
+}
+
+ModalResult ConsoleBackend::RunModal(Form& form) {
+    Line("Window", form.ClassName() + " " + form.Caption);
+    if (WindowScripts::Action action = scripts_.Take(form)) {
+        RunScripted(form, action);
+    } else if (interactive_) {
+        Converse(form);
+    }
+    if (!form.PollModal()) {
+        form.Close();
+        if (!form.PollModal()) {
+            log_ << "Window: " << form.ClassName() << " would not close; ended with Cancel\n";
+            form.ForceEndModal(ModalResult::Cancel);
+        }
+    }
+    return form.modalResult;
+}
+
+void ConsoleBackend::ShowModeless(Form& form) {
+    Line("Window", form.ClassName() + " " + form.Caption);
+    if (WindowScripts::Action action = scripts_.Take(form)) {
+        RunScripted(form, action);
+    }
+}
+
+} // namespace zeph::forms
