@@ -1,0 +1,127 @@
+// Opening a document with the desktop's opener, and the program chooser when that fails.
+#include <zeph/forms/Application.h>
+#include <zeph/forms/Backend.h>
+#include <zeph/platform/ShellOpen.h>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace forms = zeph::forms;
+
+// Answers the chooser with one queued program and notes the request.
+class ChooserBackend final : public forms::Backend {
+public:
+    std::optional<std::string> program;
+    std::vector<forms::FileDialogRequest> requests;
+
+    forms::ModalResult RunModal(forms::Form&) override { return forms::ModalResult::Cancel; }
+    void ShowModeless(forms::Form&) override {}
+    forms::ModalResult ShowMessage(const forms::MessageRequest&) override {
+        return forms::ModalResult::Ok;
+    }
+    std::optional<forms::FileDialogAnswer>
+    RunFileDialog(const forms::FileDialogRequest& request) override {
+        requests.push_back(request);
+        if (!program) {
+            return std::nullopt;
+        }
+        forms::FileDialogAnswer answer;
+        answer.files = {*program};
+        return answer;
+    }
+    std::optional<std::string> RunFolderDialog(const forms::FolderDialogRequest&) override {
+        return std::nullopt;
+    }
+};
+
+class ShellOpenTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/zeph-open-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        const char* opener = std::getenv("ZEPH_OPENER");
+        savedOpener = opener ? std::optional<std::string>(opener) : std::nullopt;
+        backend = std::make_shared<ChooserBackend>();
+        forms::Application()->SetBackend(backend);
+    }
+    void TearDown() override {
+        if (savedOpener) {
+            setenv("ZEPH_OPENER", savedOpener->c_str(), 1);
+        } else {
+            unsetenv("ZEPH_OPENER");
+        }
+        forms::Application()->SetBackend(nullptr);
+        fs::remove_all(dir);
+    }
+    // A program that writes its argument to the file out and exits with code.
+    std::string Script(const std::string& name, const std::string& out, int code) {
+        std::string path = dir + "/" + name;
+        std::ofstream(path) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << dir << "/" << out
+                            << ".tmp'\nmv '" << dir << "/" << out << ".tmp' '" << dir << "/" << out
+                            << "'\nexit " << code << "\n";
+        chmod(path.c_str(), 0755);
+        return path;
+    }
+    std::string ReadWhenThere(const std::string& name) {
+        // Bounded wait for a program that runs on its own.
+        for (int i = 0; i < 250 && !fs::exists(dir + "/" + name); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        std::ifstream in(dir + "/" + name);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    std::string dir;
+    std::optional<std::string> savedOpener;
+    std::shared_ptr<ChooserBackend> backend;
+};
+
+TEST_F(ShellOpenTest, OpenerDefaultsToTheDesktopsOpener) {
+    unsetenv("ZEPH_OPENER");
+    EXPECT_EQ(zeph::platform::OpenerProgram(), "xdg-open");
+    setenv("ZEPH_OPENER", "/opt/opener", 1);
+    EXPECT_EQ(zeph::platform::OpenerProgram(), "/opt/opener");
+}
+
+TEST_F(ShellOpenTest, OpenerGetsTheNativePath) {
+    setenv("ZEPH_OPENER", Script("opener.sh", "opened", 0).c_str(), 1);
+    EXPECT_TRUE(zeph::platform::ShellOpen(dir + "/\xB1\xA8\xB8\xE6 1.doc"));
+    EXPECT_EQ(ReadWhenThere("opened"), dir + "/报告 1.doc");
+}
+
+TEST_F(ShellOpenTest, OpenerFailureOrAbsenceIsReported) {
+    setenv("ZEPH_OPENER", Script("failing.sh", "failed", 4).c_str(), 1);
+    EXPECT_FALSE(zeph::platform::ShellOpen(dir + "/x.doc"));
+    setenv("ZEPH_OPENER", (dir + "/no-such-opener").c_str(), 1);
+    EXPECT_FALSE(zeph::platform::ShellOpen(dir + "/x.doc"));
+}
+
+TEST_F(ShellOpenTest, ChooserStartsTheChosenProgram) {
+    backend->program = Script("viewer.sh", "viewed", 0);
+    EXPECT_TRUE(zeph::platform::OpenWithChooser(dir + "/x.doc"));
+    ASSERT_EQ(backend->requests.size(), 1u);
+    EXPECT_EQ(backend->requests[0].name, "OpenAsDialog");
+    EXPECT_EQ(backend->requests[0].kind, forms::FileDialogKind::Open);
+    EXPECT_EQ(backend->requests[0].owner, forms::kNoOwner);
+    EXPECT_EQ(ReadWhenThere("viewed"), dir + "/x.doc");
+}
+
+TEST_F(ShellOpenTest, ChooserCancelledOrProgramMissing) {
+    EXPECT_FALSE(zeph::platform::OpenWithChooser(dir + "/x.doc"));
+    backend->program = dir + "/no-such-program";
+    EXPECT_FALSE(zeph::platform::OpenWithChooser(dir + "/x.doc"));
+}
+
+} // namespace
