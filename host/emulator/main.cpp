@@ -1,0 +1,286 @@
+// zeph-host: loads the plug-in as the host desktop does and delivers requests to it, answering
+// its server calls from an SQLite desk database. Command line: docs/zeph-host.md.
+#include <zeph/client/Delivery.h>
+#include <zeph/client/HostServices.h>
+#include <zeph/emulator/CommandLine.h>
+#include <zeph/emulator/ConsoleDialogs.h>
+#include <zeph/emulator/DemoDatabase.h>
+#include <zeph/emulator/DeskServices.h>
+#include <zeph/emulator/PluginLibrary.h>
+#include <zeph/forms/Application.h>
+#include <zeph/forms/Form.h>
+#include <zeph/text/HostText.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+namespace {
+
+using namespace zeph;
+using namespace zeph::emulator;
+
+// Exit statuses (docs/zeph-host.md).
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitWordError = 3;
+constexpr int kExitPlugin = 4;
+constexpr int kExitServer = 5;
+constexpr int kExitNoElement = 6;
+
+// The host's own application window, whose handle ShowMorvane receives.
+class THostMainWindow : public forms::Form {
+public:
+    THostMainWindow() : forms::Form(nullptr, "ZephHostMain") { Caption = "Zeph"; }
+};
+
+// A demo database in a temporary folder, removed when the program ends.
+class TemporaryFolder {
+public:
+    TemporaryFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "zeph-host-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            throw EDatabaseError("cannot create a temporary folder for the demo database");
+        }
+        path_ = pattern;
+    }
+    ~TemporaryFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    const std::filesystem::path& Path() const noexcept { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::filesystem::path ProgramDir() {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+std::string DefaultPlugin(const std::string& edition) {
+    const char* name = edition == "basic" ? "libmorvane-basic.so" : "libmorvane.so";
+    return (ProgramDir().parent_path() / "lib" / name).string();
+}
+
+class Desk {
+public:
+    explicit Desk(const Options& options)
+        : dialogs_(std::cerr, isatty(STDIN_FILENO) ? &std::cin : nullptr) {
+        if (options.server.empty()) {
+            temporary_.emplace();
+            db_.emplace(Database::Open((temporary_->Path() / "desk.db").string(), true));
+            BuildDemoDatabase(*db_);
+        } else {
+            if (!std::filesystem::exists(options.server)) {
+                throw EDatabaseError("no desk database " + options.server +
+                                     " (zeph-host make-demo PATH writes one to start from)");
+            }
+            db_.emplace(Database::Open(options.server, false));
+            if (!db_->TableExists("desk_setting") || !db_->TableExists("server_procedure")) {
+                throw EDatabaseError(options.server + " is not a desk database (no desk_setting or "
+                                                      "server_procedure table)");
+            }
+        }
+        services_ = std::make_shared<DeskServices>(*db_);
+        if (!options.logFile.empty()) {
+            services_->SetLogFile(std::filesystem::absolute(options.logFile).string());
+        }
+        if (options.verbose) {
+            services_->SetTrace(&std::cerr);
+        }
+        InstallHostServices(services_);
+        dialogs_ptr_ = std::shared_ptr<ConsoleDialogs>(&dialogs_, [](ConsoleDialogs*) {});
+        forms::Application()->SetBackend(dialogs_ptr_);
+        services_->SetHostWindow(hostWindow_.Handle());
+    }
+
+    ~Desk() {
+        InstallHostServices(nullptr);
+        forms::Application()->SetBackend(nullptr);
+    }
+
+    Desk(const Desk&) = delete;
+    Desk& operator=(const Desk&) = delete;
+
+    void LoadPlugin(const std::string& path) {
+        plugin_ = std::make_unique<PluginLibrary>(path);
+        services_->SetLibraryDir(std::filesystem::absolute(path).parent_path().string());
+    }
+
+    // Runs one request; returns its exit status.
+    int Run(const CallRequest& request) {
+        dialogs_.ClearAnswers();
+        dialogs_.AddAnswers(request.answers);
+        Variant input;
+        try {
+            input = BuildInput(request);
+        } catch (const EUsageError& e) {
+            std::cerr << "zeph-host: " << e.what() << '\n';
+            return kExitUsage;
+        }
+        forms::WindowHandle window = plugin_->ShowMorvane(hostWindow_.Handle());
+        if (window == 0) {
+            std::cerr << "zeph-host: ShowMorvane of " << plugin_->Path()
+                      << " returned 0: the plug-in is not usable\n";
+            return kExitPlugin;
+        }
+        Variant output;
+        int status = kExitOk;
+        try {
+            DeliverRequest(window, input, output);
+        } catch (const EDeliveryError& e) {
+            std::cerr << "zeph-host: " << e.what() << '\n';
+            return kExitPlugin;
+        } catch (const EAnswerError& e) {
+            std::cerr << "Error: " << e.what() << '\n';
+            status = kExitWordError;
+        } catch (const std::exception& e) {
+            std::cerr << "Error: " << OneLine(text::GbkToUtf8(e.what())) << '\n';
+            status = kExitWordError;
+        } catch (...) {
+            std::cerr << "Error: an unknown error left the word\n";
+            status = kExitWordError;
+        }
+        return Print(request, output, status);
+    }
+
+private:
+    static int Print(const CallRequest& request, const Variant& output, int status) {
+        if (!request.raw) {
+            std::string json;
+            try {
+                json = ToJson(output);
+            } catch (const std::exception& e) {
+                std::cerr << "zeph-host: " << e.what() << '\n';
+                return status != kExitOk ? status : kExitFailure;
+            }
+            std::cout << json << '\n' << std::flush;
+            return status;
+        }
+        int n = *request.raw;
+        if (!output.IsArray() || n < output.LowBound() || n > output.HighBound() ||
+            output[n].IsArray()) {
+            std::cerr << "zeph-host: Output has no text element " << n << " (Output is "
+                      << ToJson(output) << ")\n";
+            return status != kExitOk ? status : kExitNoElement;
+        }
+        std::string bytes = output[n].AsText();
+        std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::cout.flush();
+        return status;
+    }
+
+    ConsoleDialogs dialogs_;
+    std::shared_ptr<ConsoleDialogs> dialogs_ptr_;
+    std::optional<TemporaryFolder> temporary_;
+    std::optional<Database> db_;
+    std::shared_ptr<DeskServices> services_;
+    THostMainWindow hostWindow_;
+    std::unique_ptr<PluginLibrary> plugin_;
+};
+
+int Repl(Desk& desk, const CallRequest& primed) {
+    bool interactive = isatty(STDIN_FILENO) != 0;
+    int status = kExitOk;
+    std::deque<std::string> pending = primed.answers;
+    std::string line;
+    for (;;) {
+        if (interactive) {
+            std::cerr << "zeph> " << std::flush;
+        }
+        if (!std::getline(std::cin, line)) {
+            break;
+        }
+        CallRequest request;
+        try {
+            std::vector<std::string> words = SplitLine(line);
+            if (words.empty()) {
+                continue;
+            }
+            if (words.size() == 1 && (words[0] == "quit" || words[0] == "exit")) {
+                break;
+            }
+            request = ParseCallWords(words);
+        } catch (const EUsageError& e) {
+            std::cerr << "zeph-host: " << e.what() << '\n';
+            status = status == kExitOk ? kExitUsage : status;
+            continue;
+        }
+        request.answers.insert(request.answers.begin(), pending.begin(), pending.end());
+        pending.clear();
+        int rc = desk.Run(request);
+        if (rc != kExitOk) {
+            status = rc;
+        }
+    }
+    return status;
+}
+
+int MakeDemo(const std::string& path) {
+    if (std::filesystem::exists(path)) {
+        std::cerr << "zeph-host: " << path << " exists; make-demo writes a new file only\n";
+        return kExitServer;
+    }
+    try {
+        Database db = Database::Open(path, true);
+        BuildDemoDatabase(db);
+    } catch (const EDatabaseError& e) {
+        std::cerr << "zeph-host: " << e.what() << '\n';
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+        return kExitServer;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    Options options;
+    try {
+        options = ParseCommandLine(args);
+        if (!options.script.empty()) {
+            throw EUsageError("--script: window scripts are not supported by this build yet");
+        }
+    } catch (const EUsageError& e) {
+        std::cerr << "zeph-host: " << e.what() << "\n(zeph-host --help lists the options)\n";
+        return kExitUsage;
+    }
+    if (options.mode == Options::Mode::Help) {
+        std::cout << kUsage;
+        return kExitOk;
+    }
+    if (options.mode == Options::Mode::MakeDemo) {
+        return MakeDemo(options.demoPath);
+    }
+    std::unique_ptr<Desk> desk;
+    try {
+        desk = std::make_unique<Desk>(options);
+    } catch (const std::exception& e) {
+        std::cerr << "zeph-host: " << e.what() << '\n';
+        return kExitServer;
+    }
+    std::string plugin = options.plugin.empty() ? DefaultPlugin(options.edition) : options.plugin;
+    try {
+        desk->LoadPlugin(plugin);
+    } catch (const EPluginError& e) {
+        std::cerr << "zeph-host: " << e.what() << '\n';
+        return kExitPlugin;
+    }
+    if (options.mode == Options::Mode::Repl) {
+        return Repl(*desk, options.call);
+    }
+    return desk->Run(options.call);
+}

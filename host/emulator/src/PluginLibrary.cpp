@@ -1,0 +1,34 @@
+#include <zeph/client/Delivery.h>
+#include <zeph/emulator/PluginLibrary.h>
+
+#include <dlfcn.h>
+
+namespace zeph::emulator {
+
+PluginLibrary::PluginLibrary(const std::string& path) : path_(path) {
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle_ == nullptr) {
+        const char* error = dlerror();
+        throw EPluginError("cannot load the plug-in " + path + ": " +
+                           (error != nullptr ? error : "unknown error"));
+    }
+    void* symbol = dlsym(handle_, "ShowMorvane");
+    if (symbol == nullptr) {
+        throw EPluginError("the library " + path + " does not export ShowMorvane");
+    }
+    showMorvane_ = reinterpret_cast<std::uint32_t (*)(std::uint32_t)>(symbol);
+}
+
+forms::WindowHandle PluginLibrary::ShowMorvane(forms::WindowHandle hostWindow) {
+    return showMorvane_(hostWindow);
+}
+
+void PluginLibrary::Call(forms::WindowHandle hostWindow, const Variant& input, Variant& output) {
+    forms::WindowHandle window = ShowMorvane(hostWindow);
+    if (window == 0) {
+        throw EPluginError("ShowMorvane of " + path_ + " returned 0");
+    }
+    DeliverRequest(window, input, output);
+}
+
+} // namespace zeph::emulator
