@@ -38,13 +38,17 @@ void AppendEscaped(std::string& out, std::string_view value) {
     }
 }
 
-void AppendAttribute(std::string& out, std::string_view name, std::string_view value) {
+// Field names become attribute names of the rows.
+void RequireAttributeName(std::string_view name) {
     for (char c : name) {
         if (static_cast<unsigned char>(c) <= 0x20 ||
             std::string_view("\"'<>&=/").find(c) != std::string_view::npos) {
             throw EDataSetError("'" + std::string(name) + "' cannot name a packet attribute");
         }
     }
+}
+
+void AppendAttribute(std::string& out, std::string_view name, std::string_view value) {
     out += ' ';
     out += name;
     out += "=\"";
@@ -55,6 +59,9 @@ void AppendAttribute(std::string& out, std::string_view name, std::string_view v
 } // namespace
 
 std::string WriteDataPacket(const TRecordTable& table) {
+    for (const TFieldDef& field : table.Fields()) {
+        RequireAttributeName(field.name);
+    }
     std::string out;
     out += "<?xml version=\"1.0\" standalone=\"yes\"?>";
     out += "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>";

@@ -1,0 +1,206 @@
+// CHECK_RESULT: the detail report, byte for byte, for three serials; its messages and the
+// catch-all text.
+#include "QcTestSupport.h"
+#include "qcreport/QcConversions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace qctest;
+using morvane::qcreport::ConvertCheckResult;
+
+// The 32 columns as the report layout lists them: title element, title, row element, attribute
+// and input field.
+struct Col {
+    std::string titleElement, title, rowElement, attribute, field;
+};
+const std::vector<Col> kCols = {
+    {"SERIALNUM", "流水号", "SERIAL", "SERIALNUM", "SerialNum"},
+    {"RECORDERNUM", "被检流水号", "RECORD", "RECORDERNUM", "RecorderNum"},
+    {"STAFFNO", "被检工号", "STAFFNO", "STAFFNO", "StaffNo"},
+    {"STAFFNAME", "被检员姓名", "STAFFNAME", "STAFFNAME", "StaffName"},
+    {"OBJECTNAME", "被检对象", "OBJECT", "OBJECTNAME", "ObjectName"},
+    {"CFLAG", "质检标识", "FLAG", "CFLAG", "cFlag"},
+    {"EVTERNO", "质检工号", "EVTER", "EVTERNO", "EvterNo"},
+    {"CONTENTNAME", "考评内容", "CONTENT", "CONTENTNAME", "ContentName"},
+    {"SCORE", "总得分", "TOTALSCORE", "SCORE", "Score"},
+    {"CPLANTYPE", "计划类型", "PLAN", "CPLANTYPE", "cPlanType"},
+    {"CONTENTLEVELNAME", "等级", "CONTENTLEVEL", "CONTENTLEVELNAME", "ContentLevelName"},
+    {"ERRCLS", "差错类别", "ERRCLS", "ERRCLS", "Errcls"},
+    {"ERRLVL", "差错等级", "ERRLVL", "ERRLVL", "Errlvl"},
+    {"CONTENTINSUM", "内容概括", "CONTENTINSUM", "CONTENTINSUM", "ContentInsum"},
+    {"HANDLEINFO", "处理情况", "HANDLE", "HANDLEINFO", "HandleInfo"},
+    {"IMPROVEADVICE", "改进建议", "IMPROVE", "IMPROVEADVICE", "ImproveAdvice"},
+    {"NAME", "放弃原因", "GIVEUP", "NAME", "Name"},
+    {"CKIND", "考评方式", "KIND", "CKIND", "cKind"},
+    {"CCHECKTYPE", "考评类别", "CHECK", "CCHECKTYPE", "cCheckType"},
+    {"SERVICECLASSDESC", "业务类别", "SERVICECLASSDESC", "SERVICECLASSDESC", "ServiceClassDesc"},
+    {"STARTTIM", "质检开始时间", "START", "STARTTIME", "StartTime"},
+    {"ENDTIME", "质检结束时间", "END", "ENDTIME", "EndTime"},
+    {"DEALDURATION", "处理时长", "DEAL", "DEALDURATION", "DealDuration"},
+    {"LISDURATION", "放音监听时长", "LIS", "LISDURATION", "LisDuration"},
+    {"ARRDURATION", "整理时长", "ARR", "ARRDURATION", "ArrDuration"},
+    {"EVTDURATION", "质检总时长", "EVT", "EVTDURATION", "EvtDuration"},
+    {"SIGNATARYID", "确认人", "SIGNATARY", "SIGNATARYID", "SignataryId"},
+    {"AFFIRMTIME", "确认日期", "AFFIRM", "AFFIRMTIME", "AffirmTime"},
+    {"CCHECKFLAG", "复核标识", "CHECKFLAG", "CCHECKFLAG", "cCheckFlag"},
+    {"COMMENTINFO", "总体评价", "COMMENT", "COMMENTINFO", "CommentInfo"},
+    {"SOURCEID", "记录源", "SOURCE", "SOURCEID", "SourceId"},
+    {"ISLINE", "ISLINE", "ISLINE", "ISLINE", "IsLine"},
+};
+
+// Value of column c in input row r: distinct per row so that the first record shows.
+std::string Cell(std::size_t c, int r, const std::string& serial) {
+    if (c == 0) {
+        return serial;
+    }
+    if (kCols[c].field == "CommentInfo" && r == 0) {
+        return "好\"<&评价";
+    }
+    return kCols[c].field + std::to_string(r);
+}
+
+struct InputRow {
+    std::string serial, itemName, itemScore;
+};
+
+std::string InputPacket(const std::vector<InputRow>& rows, bool lowerCaseNames = false) {
+    std::vector<std::string> fields;
+    for (const Col& col : kCols) {
+        std::string name = col.field;
+        if (lowerCaseNames) {
+            name = zeph::text::LowerCase(name);
+        }
+        fields.push_back(name);
+    }
+    fields.push_back(lowerCaseNames ? "itemname" : "ItemName");
+    fields.push_back("ItemScore");
+    std::vector<std::vector<std::string>> values;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        std::vector<std::string> v;
+        for (std::size_t c = 0; c < kCols.size(); ++c) {
+            v.push_back(Cell(c, static_cast<int>(r), rows[r].serial));
+        }
+        v.push_back(rows[r].itemName);
+        v.push_back(rows[r].itemScore);
+        values.push_back(v);
+    }
+    return BuildPacket(fields, values);
+}
+
+const std::vector<InputRow> kThreeSerials = {
+    {"S1", "服务态度", "10"}, {"S1", "业务熟练", "20"}, {"S2", "业务熟练", "30"},
+    {"s1", "服务态度", "99"}, {"S3", "其他", "5"},      {"S2", "业务熟练", "31"},
+};
+
+std::string Expected() {
+    std::vector<std::string> l = {"<?xml version=\"1.0\" encoding=\"GB2312\" ?>",
+                                  "  <DATAPACKET TITLE=\"质检结果明细\">", "  <TITLEDATA>"};
+    for (std::size_t c = 0; c < 8; ++c) {
+        l.push_back("    <" + kCols[c].titleElement + " TITLE=\"" + kCols[c].title + "\"/>");
+    }
+    l.push_back("    <ITEM>");
+    l.push_back("    <DATA TITLE=\"服务态度\"/>");
+    l.push_back("    <DATA TITLE=\"业务熟练\"/>");
+    l.push_back("    </ITEM>");
+    for (std::size_t c = 8; c < kCols.size(); ++c) {
+        l.push_back("    <" + kCols[c].titleElement + " TITLE=\"" + kCols[c].title + "\"/>");
+    }
+    l.push_back("  </TITLEDATA>");
+    struct Block {
+        std::string serial;
+        int firstRow;
+        std::string score1, score2;
+    };
+    for (const Block& b :
+         {Block{"S1", 0, "10", "20"}, Block{"S2", 2, "", "30"}, Block{"S3", 4, "", ""}}) {
+        l.push_back("  <ROWDATA>");
+        for (std::size_t c = 0; c < 8; ++c) {
+            l.push_back("    <" + kCols[c].rowElement + " " + kCols[c].attribute + "=\"" +
+                        Cell(c, b.firstRow, b.serial) + "\"/>");
+        }
+        l.push_back("    <SCORE>");
+        l.push_back("    <DATA SERIALNUM=\"" + b.serial + "\" ITEMNAME=\"服务态度\" ITEMSCORE=\"" +
+                    b.score1 + "\"/>");
+        l.push_back("    <DATA SERIALNUM=\"" + b.serial + "\" ITEMNAME=\"业务熟练\" ITEMSCORE=\"" +
+                    b.score2 + "\"/>");
+        l.push_back("    </SCORE>");
+        for (std::size_t c = 8; c < kCols.size(); ++c) {
+            l.push_back("    <" + kCols[c].rowElement + " " + kCols[c].attribute + "=\"" +
+                        Cell(c, b.firstRow, b.serial) + "\"/>");
+        }
+        l.push_back("</ROWDATA>");
+    }
+    l.push_back("</DATAPACKET>");
+    return Lines(l);
+}
+
+class CheckResultTest : public ::testing::Test {
+protected:
+    CheckResultTest() {
+        server->itemPacket =
+            BuildPacket({"Name", "ItemID"}, {{"服务态度", "1"}, {"业务熟练", "2"}});
+    }
+    ServicesScope server;
+    zeph::TZephClient client{nullptr};
+};
+
+TEST_F(CheckResultTest, ThreeSerialsByteForByte) {
+    auto result = ConvertCheckResult(client, InputPacket(kThreeSerials), "O1", "C1", "K9");
+    EXPECT_EQ(result.error, "");
+    EXPECT_EQ(result.count, 3);
+    EXPECT_EQ(result.packet, Expected());
+    EXPECT_EQ(result.packet.find('\n'), std::string::npos);
+
+    ASSERT_EQ(server->calls.size(), 2u);
+    EXPECT_EQ(server->calls[0].operation, "StoreProcedure");
+    EXPECT_EQ(server->calls[0].first, "ZEPHSC_P_QC_GETITEM");
+    EXPECT_EQ(server->calls[0].second, "O1~C1~K9");
+    EXPECT_EQ(server->calls[1].first, "ZEPHSC_SELFSQL");
+    EXPECT_EQ(server->calls[1].second, server->itemSql);
+    EXPECT_EQ(server->calls[1].third, "");
+    EXPECT_EQ(server->calls[1].a, 1);
+    EXPECT_EQ(server->calls[1].b, -1);
+}
+
+TEST_F(CheckResultTest, FieldNamesAreFoundWhateverTheirCase) {
+    auto result = ConvertCheckResult(client, InputPacket(kThreeSerials, true), "O1", "C1", "");
+    EXPECT_EQ(result.packet, Expected());
+}
+
+TEST_F(CheckResultTest, MessagesInTheirOrder) {
+    std::string good = InputPacket(kThreeSerials);
+    EXPECT_EQ(ConvertCheckResult(client, "<DATAPACKET", "O1", "C1", "").error,
+              G("传入的考评记录不是合法的XML格式"));
+    EXPECT_EQ(ConvertCheckResult(client, InputPacket({}), "O1", "C1", "").error,
+              G("传入的考评记录不可用或记录数为0"));
+    server->storeProcedureResult = false;
+    EXPECT_EQ(ConvertCheckResult(client, good, "O1", "C1", "").error,
+              G("获取查询考评项的SQL语句失败"));
+    server->storeProcedureResult = true;
+    server->itemQueryResult = false;
+    EXPECT_EQ(ConvertCheckResult(client, good, "O1", "C1", "").error, G("查询考评项列表失败"));
+    server->itemQueryResult = true;
+    server->itemPacket = BuildPacket({"Name", "ItemID"}, {});
+    EXPECT_EQ(ConvertCheckResult(client, good, "O1", "C1", "").error,
+              G("查询考评项列表失败或记录数为0"));
+    server->itemPacket.clear(); // an answer without data: the list is not active
+    EXPECT_EQ(ConvertCheckResult(client, good, "O1", "C1", "").error,
+              G("查询考评项列表失败或记录数为0"));
+}
+
+TEST_F(CheckResultTest, OtherErrorsBecomeTheCatchAllText) {
+    std::string noRecorder =
+        BuildPacket({"SerialNum", "ItemName", "ItemScore"}, {{"S1", "服务态度", "1"}});
+    auto result = ConvertCheckResult(client, noRecorder, "O1", "C1", "");
+    EXPECT_EQ(result.packet, "");
+    EXPECT_EQ(result.error, G("转换中发生错误：") + "Field 'RecorderNum' not found");
+
+    server->itemPacket = "<DATAPACKET>broken"; // a server answer that is no packet
+    result = ConvertCheckResult(client, InputPacket(kThreeSerials), "O1", "C1", "");
+    EXPECT_EQ(result.error.rfind(G("转换中发生错误：") + "Invalid data packet", 0), 0u)
+        << result.error;
+}
+
+} // namespace
