@@ -71,6 +71,9 @@ TEST_P(CrashWithoutDebugHelp, LogsTheDumpPathAndTheMissingLibraryThenEndsQuietly
     CrashHost host;
     const int status = host.Run(GetParam().mode);
     ASSERT_NE(status, -1) << "the failing process hung";
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "the helper cannot provoke this failure in this build";
+    }
     EXPECT_TRUE(EndedQuietlyBy(status, GetParam().signalNumber)) << "status " << status;
     const std::string log = host.Log();
     EXPECT_TRUE(LogHasEntry(log, "Program crash.Dump to file: " + host / "agent01.dmp")) << log;

@@ -20,6 +20,17 @@
 #include <string>
 #include <thread>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define CRASH_HELPER_OWN_ALLOCATOR 0 // the sanitizer owns the allocator
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CRASH_HELPER_OWN_ALLOCATOR 0
+#endif
+#endif
+#ifndef CRASH_HELPER_OWN_ALLOCATOR
+#define CRASH_HELPER_OWN_ALLOCATOR 1
+#endif
+
 extern "C" {
 void* __libc_malloc(size_t size);
 void* __libc_calloc(size_t count, size_t size);
@@ -63,6 +74,7 @@ int Recurse(int depth) {
 } // namespace
 
 extern "C" {
+#if CRASH_HELPER_OWN_ALLOCATOR
 __attribute__((visibility("default"))) void* malloc(size_t size) {
     HeapGuard guard;
     return __libc_malloc(size);
@@ -79,6 +91,7 @@ __attribute__((visibility("default"))) void free(void* pointer) {
     HeapGuard guard;
     __libc_free(pointer);
 }
+#endif
 // The log takes this lock while it holds its own.
 __attribute__((visibility("default"))) int flock(int fd, int operation) {
     if (failInLogLock.load()) {
@@ -118,6 +131,9 @@ int main(int argc, char** argv) {
     } else if (mode == "stack-overflow") {
         return Recurse(0);
     } else if (mode == "in-allocator") {
+        if (!CRASH_HELPER_OWN_ALLOCATOR) {
+            return 77; // cannot replace the allocator here
+        }
         failInAllocator = true;
         std::free(std::malloc(16));
     } else if (mode == "in-log") {
