@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,8 +45,11 @@ pthread_mutex_t heapLock = PTHREAD_MUTEX_INITIALIZER;
 std::atomic<bool> failInAllocator{false};
 std::atomic<bool> failInLogLock{false};
 
+// A real invalid access: a small non-null address, which no sanitizer reports before the fault.
+volatile uintptr_t invalidAddress = 16;
+
 [[noreturn]] void Fault() {
-    *static_cast<volatile int*>(nullptr) = 1;
+    *reinterpret_cast<volatile int*>(invalidAddress) = 1;
     __builtin_trap();
 }
 
@@ -59,6 +63,11 @@ public:
     }
     ~HeapGuard() { pthread_mutex_unlock(&heapLock); }
 };
+
+// The processor's own division fault, not a sanitizer's report of it.
+__attribute__((no_sanitize("undefined"))) int Divide(int a, int b) {
+    return a / b;
+}
 
 volatile int recursionLimit = 1 << 30;
 
@@ -125,7 +134,7 @@ int main(int argc, char** argv) {
     } else if (mode == "fpe") {
         volatile int zero = 0;
         volatile int one = 1;
-        return one / zero;
+        return Divide(one, zero);
     } else if (mode == "abort") {
         std::abort();
     } else if (mode == "stack-overflow") {
