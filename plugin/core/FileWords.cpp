@@ -5,7 +5,9 @@
 
 #include <zeph/client/PackageRoutines.h>
 #include <zeph/forms/Application.h>
-#include <zeph/forms/Backend.h>
+#include <zeph/forms/Dialogs.h>
+#include <zeph/forms/Edit.h>
+#include <zeph/forms/Strings.h>
 #include <zeph/platform/Files.h>
 #include <zeph/platform/Paths.h>
 #include <zeph/platform/ShellOpen.h>
@@ -22,10 +24,6 @@ namespace forms = zeph::forms;
 namespace platform = zeph::platform;
 
 constexpr std::int64_t kBytesPerMB = 1024 * 1024;
-
-std::optional<forms::FileDialogAnswer> RunFileDialog(const forms::FileDialogRequest& request) {
-    return forms::Application()->GetBackend().RunFileDialog(request);
-}
 
 // The text as an integer, or fallback when it is not one.
 int IntegerOr(const std::string& text, int fallback) {
@@ -94,13 +92,10 @@ bool SaveServerFileAs(TInterFacefrmMain& main, ServerFileArguments args) {
         return false;
     }
     const bool download = args.download || args.localDir.empty();
-    forms::FileDialogRequest request;
-    request.kind = forms::FileDialogKind::Save;
-    request.name = "SaveDialog";
-    request.filter = "任意文件 (*.*)|*.*"_host;
-    request.fileName = args.fileName;
-    std::optional<forms::FileDialogAnswer> answer = RunFileDialog(request);
-    if (!answer || answer->files.empty()) {
+    forms::SaveDialog dialog(nullptr, {});
+    dialog.Filter = "任意文件 (*.*)|*.*"_host;
+    dialog.FileName = args.fileName;
+    if (!dialog.Execute()) {
         return false;
     }
     if (download) {
@@ -115,7 +110,7 @@ bool SaveServerFileAs(TInterFacefrmMain& main, ServerFileArguments args) {
     // An existing file of the chosen name is kept as it is, without a word. Any other failure
     // would lose the save unnoticed, so it is said.
     platform::CopyResult copied =
-        platform::CopyFileNoOverwrite(args.localDir + args.fileName, answer->files.front());
+        platform::CopyFileNoOverwrite(args.localDir + args.fileName, dialog.FileName);
     if (copied == platform::CopyResult::Failed) {
         zeph::ErrorDlg("保存文件失败"_host, forms::kNoOwner);
         return false;
@@ -128,14 +123,14 @@ bool SaveServerFileAs(TInterFacefrmMain& main, ServerFileArguments args) {
 void TInterFacefrmMain::FtpDownloadFile(const zeph::Variant& Input, zeph::Variant&) {
     const std::string remoteDir = GetInputItem(Input, 1);
     const std::string fileName = GetInputItem(Input, 2);
-    forms::FolderDialogRequest request;
-    request.title = "下载到..."_host;
-    request.owner = OwnerHandle();
-    std::optional<std::string> folder = forms::Application()->GetBackend().RunFolderDialog(request);
-    if (!folder || folder->empty()) {
+    forms::FolderDialog browser(this, {});
+    browser.Title = "下载到..."_host;
+    browser.Root = forms::FolderRoot::Drives;
+    browser.FileSystemOnly = true;
+    if (!browser.Execute()) {
         return;
     }
-    if (ZephClient.FTPDownLoad(remoteDir, WithoutTrailingDelimiter(*folder), fileName)) {
+    if (ZephClient.FTPDownLoad(remoteDir, WithoutTrailingDelimiter(browser.Directory), fileName)) {
         zeph::InfoDlg("保存文件成功"_host, OwnerHandle());
     } else {
         zeph::ErrorDlg("保存文件失败"_host, OwnerHandle());
@@ -146,23 +141,24 @@ void TInterFacefrmMain::LoadFromFile(const zeph::Variant& Input, zeph::Variant& 
     const int limit = IntegerOr(GetInputItem(Input, 2), -1);
     Output = zeph::Variant::Array(0, 1);
     Output[0] = std::string();
-    forms::FileDialogRequest request;
-    request.kind = forms::FileDialogKind::Open;
-    request.name = "OpenDialogTxtFile";
-    request.filter = GetInputItem(Input, 1);
-    request.owner = OwnerHandle();
-    std::optional<forms::FileDialogAnswer> answer = RunFileDialog(request);
-    if (!answer || answer->files.empty()) {
+    forms::OpenDialog dialog(this, "OpenDialogTxtFile");
+    forms::Memo memo(this, {}); // placed on the hidden main window, so never seen
+    dialog.Filter = GetInputItem(Input, 1);
+    if (!dialog.Execute()) {
         return;
     }
-    std::optional<std::string> text = LoadTextFile(answer->files.front());
-    if (!text) {
+    std::optional<std::string> bytes = LoadTextFile(dialog.FileName);
+    if (!bytes) {
         zeph::InfoDlg("读取文件失败。"_host, OwnerHandle());
         return;
     }
-    Output[0] = *text;
+    forms::Strings lines;
+    lines.SetText(*bytes);
+    memo.SetLines(lines.Items());
+    const std::string& text = memo.Text();
+    Output[0] = text;
     // The limit counts bytes but never cuts a double-byte character in half.
-    Output[1] = limit > 0 ? LeadingBytes(*text, static_cast<std::size_t>(limit)) : std::string();
+    Output[1] = limit > 0 ? LeadingBytes(text, static_cast<std::size_t>(limit)) : std::string();
 }
 
 void TInterFacefrmMain::AddAffix(const zeph::Variant& Input, zeph::Variant& Output) {
@@ -171,19 +167,17 @@ void TInterFacefrmMain::AddAffix(const zeph::Variant& Input, zeph::Variant& Outp
     Output = zeph::Variant::Array(0, 2);
     Output[0] = passOn;
 
-    forms::FileDialogRequest request;
-    request.kind = forms::FileDialogKind::Open;
-    request.filter = GetInputItem(Input, 1);
-    request.multiSelect = true;
-    std::optional<forms::FileDialogAnswer> answer = RunFileDialog(request);
-    if (!answer || answer->files.empty()) {
+    forms::OpenDialog dialog(nullptr, {});
+    dialog.Filter = GetInputItem(Input, 1);
+    dialog.Options |= forms::ofAllowMultiSelect;
+    if (!dialog.Execute()) {
         return;
     }
-    const int count = static_cast<int>(answer->files.size());
+    const int count = static_cast<int>(dialog.Files().size());
     zeph::Variant names = zeph::Variant::Array(0, count - 1);
     zeph::Variant folders = zeph::Variant::Array(0, count - 1);
     for (int i = 0; i < count; ++i) {
-        const std::string& path = answer->files[static_cast<std::size_t>(i)];
+        const std::string& path = dialog.Files()[static_cast<std::size_t>(i)];
         const std::int64_t size = platform::FileSize(path);
         std::string refusal;
         if (size < 0) {
@@ -195,14 +189,7 @@ void TInterFacefrmMain::AddAffix(const zeph::Variant& Input, zeph::Variant& Outp
                       "不能被添加为附件，请检查"_host;
         }
         if (!refusal.empty()) {
-            forms::MessageRequest message;
-            message.kind = forms::MessageKind::Plain;
-            message.caption = "Zeph";
-            message.text = refusal;
-            message.buttons = forms::MessageButtons::Ok;
-            message.owner = OwnerHandle();
-            message.source = "MessageBox";
-            forms::Application()->GetBackend().ShowMessage(message);
+            forms::MessageBox(OwnerHandle(), refusal, "Zeph", forms::MessageButtons::Ok);
             continue;
         }
         names[i] = platform::ExtractFileName(path);

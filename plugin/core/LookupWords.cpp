@@ -4,10 +4,9 @@
 #include "core/untZeph.h"
 
 #include <zeph/client/PackageRoutines.h>
-#include <zeph/dataset/DataPacket.h>
+#include <zeph/dataset/TClientDataSet.h>
 #include <zeph/text/HostText.h>
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,31 +15,16 @@ namespace {
 
 namespace dataset = zeph::dataset;
 
-std::size_t FieldIndex(const dataset::TRecordTable& table, std::string_view name) {
-    const auto& fields = table.Fields();
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (zeph::text::SameText(fields[i].name, name)) {
-            return i;
+// Moves to the first record whose field equals value ignoring letter case (whole value, no
+// partial match); false when there is none. EDataSetError when the field does not exist.
+bool Locate(dataset::TClientDataSet& set, std::string_view fieldName, std::string_view value) {
+    const dataset::TField field = set.FieldByName(fieldName);
+    for (set.First(); !set.Eof(); set.Next()) {
+        if (zeph::text::SameText(field.Text(), value)) {
+            return true;
         }
     }
-    throw dataset::EDataSetError("Field '" + std::string(name) + "' not found");
-}
-
-// The value of resultField in the first row whose keyField equals key, ignoring letter case.
-std::optional<std::string> Locate(const dataset::TRecordTable& table, std::string_view keyField,
-                                  std::string_view key, std::string_view resultField) {
-    const std::size_t keyIndex = FieldIndex(table, keyField);
-    const std::size_t resultIndex = FieldIndex(table, resultField);
-    for (std::size_t row = 0; row < table.RowCount(); ++row) {
-        if (zeph::text::SameText(table.Value(row, keyIndex), key)) {
-            return std::string(table.Value(row, resultIndex));
-        }
-    }
-    return std::nullopt;
-}
-
-dataset::TRecordTable LoadPublicData(zeph::TZephClient& client, const std::string& name) {
-    return dataset::ReadDataPacket(client.GetPublicData(name).AsText());
+    return false;
 }
 
 } // namespace
@@ -73,13 +57,13 @@ void TInterFacefrmMain::GetMonitor(const zeph::Variant& Input, zeph::Variant& Ou
     Output = zeph::Variant::Array(0, 0);
     const std::string staffNo = GetInputItem(Input, 1);
     std::string monitor;
-    std::optional<std::string> group =
-        Locate(LoadPublicData(ZephClient, "StaffState"), "staffno", staffNo, "WorkGroupName");
-    if (group) {
-        std::optional<std::string> found =
-            Locate(LoadPublicData(ZephClient, "WorkGroup"), "Name", *group, "MonitorNo");
-        if (found) {
-            monitor = *found;
+    dataset::TClientDataSet cds(nullptr); // freed however the lookup ends
+    cds.LoadFromData(ZephClient.GetPublicData("StaffState"));
+    if (Locate(cds, "staffno", staffNo)) {
+        const std::string group = cds.FieldByName("WorkGroupName").AsString();
+        cds.LoadFromData(ZephClient.GetPublicData("WorkGroup"));
+        if (Locate(cds, "Name", group)) {
+            monitor = cds.FieldByName("MonitorNo").AsString();
         }
     }
     Output[0] = monitor;

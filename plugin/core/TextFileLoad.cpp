@@ -9,26 +9,6 @@
 
 namespace morvane {
 
-std::string AdjustLineBreaks(std::string_view text) {
-    // CR and LF are never GBK trail bytes, so a bytewise pass cannot break a character.
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\r') {
-            out += "\r\n";
-            if (i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else if (c == '\n') {
-            out += "\r\n";
-        } else {
-            out.push_back(c);
-        }
-    }
-    return out;
-}
-
 std::string LeadingBytes(std::string_view text, std::size_t limit) {
     return std::string(text.substr(0, zeph::text::BoundaryAtOrBefore(text, limit)));
 }
@@ -52,7 +32,7 @@ std::optional<std::string> LoadTextFile(const std::string& path) {
     if (const void* zero = std::memchr(bytes.data(), 0, bytes.size())) {
         bytes.resize(static_cast<std::size_t>(static_cast<const char*>(zero) - bytes.data()));
     }
-    return AdjustLineBreaks(bytes);
+    return bytes;
 }
 
 } // namespace morvane

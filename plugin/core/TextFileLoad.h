@@ -1,5 +1,5 @@
-// Reading a text file the way the multi-line text control takes it in: host text, line breaks
-// made carriage return and line feed, ending at the first zero byte (a text control holds none).
+// Reading a text file for the multi-line text control: its bytes as host text, ending at the
+// first zero byte (a text control holds none), refused when unreadable or too large.
 #pragma once
 
 #include <cstdint>
@@ -13,12 +13,9 @@ namespace morvane {
 // user-interface thread.
 inline constexpr std::int64_t kMaxTextFileBytes = 64LL * 1024 * 1024;
 
-// The text of the file at the host-text path; nullopt when it cannot be read, is not a regular
-// file or is larger than kMaxTextFileBytes.
+// The bytes of the file at the host-text path; nullopt when it cannot be read, is not a
+// regular file or is larger than kMaxTextFileBytes.
 std::optional<std::string> LoadTextFile(const std::string& path);
-
-// CR alone and LF alone become CR LF; CR LF stays.
-std::string AdjustLineBreaks(std::string_view text);
 
 // The first limit bytes of the text, moved back so no double-byte character is cut in half.
 std::string LeadingBytes(std::string_view text, std::size_t limit);

@@ -1,7 +1,6 @@
 #include "Process.h"
 
-#include <zeph/forms/Application.h>
-#include <zeph/forms/Backend.h>
+#include <zeph/forms/Dialogs.h>
 #include <zeph/platform/Paths.h>
 #include <zeph/platform/ShellOpen.h>
 
@@ -28,20 +27,16 @@ bool ShellOpen(const std::string& path) {
 }
 
 bool OpenWithChooser(const std::string& path) {
-    forms::FileDialogRequest request;
-    request.kind = forms::FileDialogKind::Open;
-    request.name = "OpenAsDialog";
-    request.title = "打开方式"_host;
-    request.filter = "程序|*"_host;
-    request.initialDir = "/usr/bin";
-    std::optional<forms::FileDialogAnswer> answer =
-        forms::Application()->GetBackend().RunFileDialog(request);
-    if (!answer || answer->files.empty() || answer->files.front().empty()) {
+    forms::OpenDialog dialog(nullptr, "OpenAsDialog");
+    dialog.Title = "打开方式"_host;
+    dialog.Filter = "程序|*"_host;
+    dialog.InitialDir = "/usr/bin";
+    if (!dialog.Execute() || dialog.FileName.empty()) {
         return false;
     }
     // The chosen program runs on its own; only a failure to start it is of interest.
     detail::ProgramOutcome outcome = detail::RunProgram(
-        {NativePath(answer->files.front()), NativePath(path)}, std::chrono::milliseconds(0));
+        {NativePath(dialog.FileName), NativePath(path)}, std::chrono::milliseconds(0));
     return outcome.started && (!outcome.exited || outcome.exitStatus == 0);
 }
 

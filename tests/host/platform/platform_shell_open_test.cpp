@@ -1,6 +1,6 @@
 // Opening a document with the desktop's opener, and the program chooser when that fails.
 #include <zeph/forms/Application.h>
-#include <zeph/forms/Backend.h>
+#include <zeph/forms/ScriptedBackend.h>
 #include <zeph/platform/ShellOpen.h>
 
 #include <gtest/gtest.h>
@@ -19,32 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 namespace forms = zeph::forms;
 
-// Answers the chooser with one queued program and notes the request.
-class ChooserBackend final : public forms::Backend {
-public:
-    std::optional<std::string> program;
-    std::vector<forms::FileDialogRequest> requests;
-
-    forms::ModalResult RunModal(forms::Form&) override { return forms::ModalResult::Cancel; }
-    void ShowModeless(forms::Form&) override {}
-    forms::ModalResult ShowMessage(const forms::MessageRequest&) override {
-        return forms::ModalResult::Ok;
-    }
-    std::optional<forms::FileDialogAnswer>
-    RunFileDialog(const forms::FileDialogRequest& request) override {
-        requests.push_back(request);
-        if (!program) {
-            return std::nullopt;
-        }
-        forms::FileDialogAnswer answer;
-        answer.files = {*program};
-        return answer;
-    }
-    std::optional<std::string> RunFolderDialog(const forms::FolderDialogRequest&) override {
-        return std::nullopt;
-    }
-};
-
 class ShellOpenTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -53,10 +27,12 @@ protected:
         dir = pattern;
         const char* opener = std::getenv("ZEPH_OPENER");
         savedOpener = opener ? std::optional<std::string>(opener) : std::nullopt;
-        backend = std::make_shared<ChooserBackend>();
+        backend = std::make_shared<forms::ScriptedBackend>();
         forms::Application()->SetBackend(backend);
     }
     void TearDown() override {
+        EXPECT_TRUE(backend->Failures().empty());
+        EXPECT_EQ(backend->UnusedAnswers(), 0u);
         if (savedOpener) {
             setenv("ZEPH_OPENER", savedOpener->c_str(), 1);
         } else {
@@ -85,7 +61,7 @@ protected:
 
     std::string dir;
     std::optional<std::string> savedOpener;
-    std::shared_ptr<ChooserBackend> backend;
+    std::shared_ptr<forms::ScriptedBackend> backend;
 };
 
 TEST_F(ShellOpenTest, OpenerDefaultsToTheDesktopsOpener) {
@@ -109,18 +85,19 @@ TEST_F(ShellOpenTest, OpenerFailureOrAbsenceIsReported) {
 }
 
 TEST_F(ShellOpenTest, ChooserStartsTheChosenProgram) {
-    backend->program = Script("viewer.sh", "viewed", 0);
+    backend->AnswerFile(Script("viewer.sh", "viewed", 0));
     EXPECT_TRUE(zeph::platform::OpenWithChooser(dir + "/x.doc"));
-    ASSERT_EQ(backend->requests.size(), 1u);
-    EXPECT_EQ(backend->requests[0].name, "OpenAsDialog");
-    EXPECT_EQ(backend->requests[0].kind, forms::FileDialogKind::Open);
-    EXPECT_EQ(backend->requests[0].owner, forms::kNoOwner);
+    ASSERT_EQ(backend->FileDialogs().size(), 1u);
+    EXPECT_EQ(backend->FileDialogs()[0].name, "OpenAsDialog");
+    EXPECT_EQ(backend->FileDialogs()[0].kind, forms::FileDialogKind::Open);
+    EXPECT_FALSE(backend->FileDialogs()[0].multiSelect);
     EXPECT_EQ(ReadWhenThere("viewed"), dir + "/x.doc");
 }
 
 TEST_F(ShellOpenTest, ChooserCancelledOrProgramMissing) {
+    backend->CancelFileDialog();
     EXPECT_FALSE(zeph::platform::OpenWithChooser(dir + "/x.doc"));
-    backend->program = dir + "/no-such-program";
+    backend->AnswerFile(dir + "/no-such-program");
     EXPECT_FALSE(zeph::platform::OpenWithChooser(dir + "/x.doc"));
 }
 

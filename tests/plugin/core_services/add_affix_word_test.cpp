@@ -32,12 +32,12 @@ TEST_F(AddAffixWordTest, PassesParameterOnAndListsNamesAndFolders) {
     EXPECT_EQ(output[0], Variant("pass-on value"));
     EXPECT_EQ(output[1], Variant::ArrayOf({"a.doc", "说明 文件.txt"_host}));
     EXPECT_EQ(output[2], Variant::ArrayOf({dir + "/", dir + "/"}));
-    EXPECT_TRUE(backend->messages.empty());
+    EXPECT_TRUE(backend->Messages().empty());
 
-    ASSERT_EQ(backend->fileRequests.size(), 1u);
-    EXPECT_TRUE(backend->fileRequests[0].multiSelect);
-    EXPECT_EQ(backend->fileRequests[0].filter, "全部|*.*"_host);
-    EXPECT_EQ(backend->fileRequests[0].owner, zeph::forms::kNoOwner);
+    ASSERT_EQ(backend->FileDialogs().size(), 1u);
+    EXPECT_TRUE(backend->FileDialogs()[0].multiSelect);
+    EXPECT_EQ(backend->FileDialogs()[0].filter, "全部|*.*"_host);
+    EXPECT_EQ(backend->FileDialogs()[0].owner, zeph::forms::Application()->Handle()); // no owner
     EXPECT_EQ(services->sysParamRequests, (std::vector<std::string>{"ZEPHSC/73", "IWFLOW/20"}));
 }
 
@@ -46,7 +46,7 @@ TEST_F(AddAffixWordTest, FileOverTheLimitIsRefusedWithAMessage) {
     for (const char* limit : {"", "abc", "2"}) {
         SCOPED_TRACE(limit);
         services->sysParams["IWFLOW/20"] = limit;
-        backend->messages.clear();
+        NewBackend();
         std::string big = Sized("big.bin", 2 * kMB + 1);
         std::string small = Sized("small.bin", 2 * kMB);
         backend->AnswerFiles({big, small});
@@ -56,8 +56,8 @@ TEST_F(AddAffixWordTest, FileOverTheLimitIsRefusedWithAMessage) {
         EXPECT_TRUE(output[2][0].IsEmpty());
         EXPECT_EQ(output[1][1], Variant("small.bin"));
         EXPECT_EQ(output[2][1], Variant(dir + "/"));
-        ASSERT_EQ(backend->messages.size(), 1u);
-        const auto& message = backend->messages[0];
+        ASSERT_EQ(backend->Messages().size(), 1u);
+        const auto& message = backend->Messages()[0];
         EXPECT_EQ(message.caption, "Zeph");
         EXPECT_EQ(message.buttons, zeph::forms::MessageButtons::Ok);
         EXPECT_EQ(message.source, "MessageBox");
@@ -72,7 +72,7 @@ TEST_F(AddAffixWordTest, LargeLimitsDoNotOverflow) {
     backend->AnswerFiles({Sized("c.bin", 3 * kMB)});
     Variant output = Call({"ADDAFFIX", ""});
     EXPECT_EQ(output[1], Variant::ArrayOf({"c.bin"}));
-    EXPECT_TRUE(backend->messages.empty());
+    EXPECT_TRUE(backend->Messages().empty());
 }
 
 TEST_F(AddAffixWordTest, MissingFileIsReportedAndNotCreated) {
@@ -85,10 +85,10 @@ TEST_F(AddAffixWordTest, MissingFileIsReportedAndNotCreated) {
     EXPECT_TRUE(output[1][0].IsEmpty());
     EXPECT_EQ(output[1][1], Variant("here.txt"));
     EXPECT_TRUE(output[1][2].IsEmpty()); // a folder is no attachment
-    ASSERT_EQ(backend->messages.size(), 2u);
-    EXPECT_EQ(backend->messages[0].text,
+    ASSERT_EQ(backend->Messages().size(), 2u);
+    EXPECT_EQ(backend->Messages()[0].text,
               "文件"_host + missing + "不存在或无法读取,不能被添加为附件，请检查"_host);
-    EXPECT_EQ(backend->messages[1].text,
+    EXPECT_EQ(backend->Messages()[1].text,
               "文件"_host + dir + "不存在或无法读取,不能被添加为附件，请检查"_host);
 }
 

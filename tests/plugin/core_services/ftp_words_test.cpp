@@ -70,15 +70,15 @@ protected:
         saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
     }
     const zeph::forms::MessageRequest& OnlyMessage() {
-        EXPECT_EQ(backend->messages.size(), 1u);
+        EXPECT_EQ(backend->Messages().size(), 1u);
         static zeph::forms::MessageRequest none;
-        return backend->messages.empty() ? none : backend->messages[0];
+        return backend->Messages().empty() ? none : backend->Messages()[0];
     }
     zeph::forms::WindowHandle MainHandle() { return handle; }
     void ExpectCursorRestored() {
-        ASSERT_FALSE(backend->cursors.empty());
-        EXPECT_EQ(backend->cursors.front(), zeph::forms::Cursor::HourGlass);
-        EXPECT_EQ(backend->cursors.back(), zeph::forms::Cursor::Default);
+        ASSERT_FALSE(backend->CursorChanges().empty());
+        EXPECT_EQ(backend->CursorChanges().front(), zeph::forms::Cursor::HourGlass);
+        EXPECT_EQ(backend->CursorChanges().back(), zeph::forms::Cursor::Default);
         EXPECT_EQ(zeph::forms::Application()->GetCursor(), zeph::forms::Cursor::Default);
     }
 
@@ -110,7 +110,7 @@ TEST_F(FtpWordsTest, OpenFileDownloadsIntoTheTemporaryDirectoryAndOpensIt) {
         SCOPED_TRACE(download);
         fs::remove(tmp + "/readme.txt");
         fs::remove(dir + "/opened");
-        backend->cursors.clear();
+        NewBackend();
         EXPECT_TRUE(Call({"OPENFILE", "readme.txt", dir + "/", " ", download}).IsEmpty());
         ASSERT_FALSE(services->downloads.empty());
         const auto& d = services->downloads.back();
@@ -119,7 +119,7 @@ TEST_F(FtpWordsTest, OpenFileDownloadsIntoTheTemporaryDirectoryAndOpensIt) {
         EXPECT_TRUE(d.ok);
         EXPECT_EQ(Opened(), tmp + "/readme.txt\n");
         EXPECT_EQ(ReadFile(tmp + "/readme.txt"), "read me\r\n");
-        EXPECT_TRUE(backend->messages.empty());
+        EXPECT_TRUE(backend->Messages().empty());
         ExpectCursorRestored();
     }
 }
@@ -144,7 +144,7 @@ TEST_F(FtpWordsTest, OpenFileWithoutDownloadOpensTheLocalFile) {
 TEST_F(FtpWordsTest, OpenFileWithABlankNameDoesNothing) {
     Call({"OPENFILE", " \t", dir + "/", "/", ""});
     EXPECT_TRUE(services->downloads.empty());
-    EXPECT_TRUE(backend->messages.empty());
+    EXPECT_TRUE(backend->Messages().empty());
     EXPECT_FALSE(Exists(dir + "/opened"));
     ExpectCursorRestored();
 }
@@ -156,7 +156,7 @@ TEST_F(FtpWordsTest, OpenFileReportsAMissingRemoteFileAndADownServer) {
     EXPECT_EQ(OnlyMessage().owner, MainHandle());
     EXPECT_FALSE(Exists(tmp + "/nothing.txt"));
 
-    backend->messages.clear();
+    NewBackend();
     services->ftpBaseUrl = DownServerUrl();
     Call({"OPENFILE", "readme.txt", "", "/", ""});
     EXPECT_EQ(OnlyMessage().text, "从服务器读取文件失败"_host);
@@ -181,8 +181,8 @@ TEST_F(FtpWordsTest, WhenTheOpenerFailsThePersonChoosesAProgram) {
     WriteFile("local.txt", "local");
     Call({"OPENFILE", "local.txt", dir + "/", "", "FALSE"});
     EXPECT_EQ(Opened(), dir + "/local.txt\n"); // the opener was asked first
-    ASSERT_EQ(backend->fileRequests.size(), 1u);
-    EXPECT_EQ(backend->fileRequests[0].name, "OpenAsDialog");
+    ASSERT_EQ(backend->FileDialogs().size(), 1u);
+    EXPECT_EQ(backend->FileDialogs()[0].name, "OpenAsDialog");
     // The chosen program runs on its own; give it a bounded moment to note its document.
     for (int i = 0; i < 250 && !Exists(dir + "/chosen"); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -195,16 +195,16 @@ TEST_F(FtpWordsTest, SaveAsFileDownloadsAndCopiesToTheChosenName) {
     fs::create_directories(dir + "/dl");
     backend->AnswerFiles({dir + "/saved.txt"});
     EXPECT_TRUE(Call({"SAVEASFILE", name, dir + "/dl/", "/docs", ""}).IsEmpty());
-    ASSERT_EQ(backend->fileRequests.size(), 1u);
-    const auto& request = backend->fileRequests[0];
+    ASSERT_EQ(backend->FileDialogs().size(), 1u);
+    const auto& request = backend->FileDialogs()[0];
     EXPECT_EQ(request.kind, zeph::forms::FileDialogKind::Save);
     EXPECT_EQ(request.filter, "任意文件 (*.*)|*.*"_host);
     EXPECT_EQ(request.fileName, name);
-    EXPECT_EQ(request.owner, zeph::forms::kNoOwner);
+    EXPECT_EQ(request.owner, zeph::forms::Application()->Handle()); // no owner
     ASSERT_EQ(services->downloads.size(), 1u);
     EXPECT_EQ(services->downloads[0].localDir, dir + "/dl/");
     EXPECT_EQ(ReadFile(dir + "/saved.txt"), "\xB1\xA8\xB8\xE6");
-    EXPECT_TRUE(backend->messages.empty());
+    EXPECT_TRUE(backend->Messages().empty());
     ExpectCursorRestored();
 }
 
@@ -222,7 +222,7 @@ TEST_F(FtpWordsTest, SaveAsFileOntoAnExistingFileLeavesItUnchanged) {
     backend->AnswerFiles({existing});
     Call({"SAVEASFILE", "local.txt", dir + "/", "", "FALSE"});
     EXPECT_EQ(ReadFile(existing), "old");
-    EXPECT_TRUE(backend->messages.empty());
+    EXPECT_TRUE(backend->Messages().empty());
 }
 
 TEST_F(FtpWordsTest, SaveAsFileReportsFailures) {
@@ -235,7 +235,7 @@ TEST_F(FtpWordsTest, SaveAsFileReportsFailures) {
     EXPECT_FALSE(Exists(dir + "/a.txt"));
 
     // Server down: the same.
-    backend->messages.clear();
+    NewBackend();
     services->ftpBaseUrl = DownServerUrl();
     backend->AnswerFiles({dir + "/b.txt"});
     Call({"SAVEASFILE", "readme.txt", dir + "/dl/", "/", ""});
@@ -243,7 +243,7 @@ TEST_F(FtpWordsTest, SaveAsFileReportsFailures) {
     EXPECT_FALSE(Exists(dir + "/b.txt"));
 
     // A copy that cannot be made is said rather than passed over.
-    backend->messages.clear();
+    NewBackend();
     backend->AnswerFiles({dir + "/c.txt"});
     Call({"SAVEASFILE", "absent.txt", dir + "/", "", "FALSE"});
     EXPECT_EQ(OnlyMessage().text, "保存文件失败"_host);
@@ -255,19 +255,19 @@ TEST_F(FtpWordsTest, SaveAsFileCancelledOrBlankDoesNothing) {
     backend->CancelFileDialog();
     Call({"SAVEASFILE", "readme.txt", "", "/", ""});
     Call({"SAVEASFILE", "", "", "/", ""}); // no dialog at all for a blank name
-    EXPECT_EQ(backend->fileRequests.size(), 1u);
+    EXPECT_EQ(backend->FileDialogs().size(), 1u);
     EXPECT_TRUE(services->downloads.empty());
-    EXPECT_TRUE(backend->messages.empty());
+    EXPECT_TRUE(backend->Messages().empty());
     ExpectCursorRestored();
 }
 
 TEST_F(FtpWordsTest, DownloadFileIntoAChosenFolder) {
     fs::create_directories(dir + "/got");
-    backend->folderAnswers.emplace_back(dir + "/got/");
+    backend->AnswerFolder(dir + "/got/");
     EXPECT_TRUE(Call({"FTP_DOWNLOADFILE", "/docs", "报告 一.txt"_host}).IsEmpty());
-    ASSERT_EQ(backend->folderRequests.size(), 1u);
-    EXPECT_EQ(backend->folderRequests[0].title, "下载到..."_host);
-    EXPECT_EQ(backend->folderRequests[0].owner, MainHandle());
+    ASSERT_EQ(backend->FolderDialogs().size(), 1u);
+    EXPECT_EQ(backend->FolderDialogs()[0].title, "下载到..."_host);
+    EXPECT_EQ(backend->FolderDialogs()[0].owner, MainHandle());
     ASSERT_EQ(services->downloads.size(), 1u);
     EXPECT_EQ(services->downloads[0].remoteDir, "/docs");
     EXPECT_EQ(services->downloads[0].localDir, dir + "/got"); // as a folder browser gives it
@@ -277,27 +277,27 @@ TEST_F(FtpWordsTest, DownloadFileIntoAChosenFolder) {
 }
 
 TEST_F(FtpWordsTest, DownloadFileReportsAMissingFileAndADownServer) {
-    backend->folderAnswers.emplace_back(dir);
+    backend->AnswerFolder(dir);
     Call({"FTP_DOWNLOADFILE", "/", "nothing.txt"});
     EXPECT_EQ(OnlyMessage().text, "保存文件失败"_host);
     EXPECT_EQ(OnlyMessage().source, "ErrorDlg");
     EXPECT_FALSE(Exists(dir + "/nothing.txt"));
 
-    backend->messages.clear();
+    NewBackend();
     services->ftpBaseUrl = DownServerUrl();
-    backend->folderAnswers.emplace_back(dir);
+    backend->AnswerFolder(dir);
     Call({"FTP_DOWNLOADFILE", "/", "readme.txt"});
     EXPECT_EQ(OnlyMessage().text, "保存文件失败"_host);
     EXPECT_FALSE(Exists(dir + "/readme.txt"));
 }
 
 TEST_F(FtpWordsTest, DownloadFileCancelledMakesNoServerCall) {
-    backend->folderAnswers.emplace_back(std::nullopt);
-    backend->folderAnswers.emplace_back(std::string());
+    backend->CancelFolderDialog();
+    backend->AnswerFolder(std::string());
     Call({"FTP_DOWNLOADFILE", "/", "readme.txt"});
     Call({"FTP_DOWNLOADFILE", "/", "readme.txt"});
     EXPECT_TRUE(services->downloads.empty());
-    EXPECT_TRUE(backend->messages.empty());
+    EXPECT_TRUE(backend->Messages().empty());
 }
 
 } // namespace

@@ -25,8 +25,8 @@ protected:
 TEST_F(LoadFromFileWordTest, DialogIsNamedAndFilteredAsAsked) {
     std::string path = WriteFile("a.txt", "abc");
     Load(path, "2", "文本文件|*.txt|所有文件|*.*"_host);
-    ASSERT_EQ(backend->fileRequests.size(), 1u);
-    const auto& request = backend->fileRequests[0];
+    ASSERT_EQ(backend->FileDialogs().size(), 1u);
+    const auto& request = backend->FileDialogs()[0];
     EXPECT_EQ(request.kind, zeph::forms::FileDialogKind::Open);
     EXPECT_EQ(request.name, "OpenDialogTxtFile");
     EXPECT_EQ(request.filter, "文本文件|*.txt|所有文件|*.*"_host);
@@ -72,11 +72,11 @@ TEST_F(LoadFromFileWordTest, LimitNeverCutsADoubleByteCharacterInHalf) {
     }
 }
 
-TEST_F(LoadFromFileWordTest, LineBreaksBecomeCarriageReturnLineFeed) {
+TEST_F(LoadFromFileWordTest, LinesAreJoinedWithCarriageReturnLineFeed) {
     Variant output =
         Load(std::string(ZEPH_SOURCE_DIR) + "/tests/data/services/mixed_breaks_gbk.txt", "-1");
     EXPECT_EQ(output[0].AsText(), "第一行\r\n第二行\r\n第三行\r\n最后"_host);
-    EXPECT_EQ(Load(WriteFile("end.txt", "x\n"), "")[0].AsText(), "x\r\n");
+    EXPECT_EQ(Load(WriteFile("end.txt", "x\n\ny\r\n"), "")[0].AsText(), "x\r\n\r\ny");
 }
 
 TEST_F(LoadFromFileWordTest, CancelLeavesEmptyTextAndEmpty) {
@@ -84,7 +84,7 @@ TEST_F(LoadFromFileWordTest, CancelLeavesEmptyTextAndEmpty) {
     Variant output = Call({"LOADFROMFILE", "", "3"});
     EXPECT_EQ(output[0], Variant(""));
     EXPECT_TRUE(output[1].IsEmpty());
-    EXPECT_TRUE(backend->messages.empty());
+    EXPECT_TRUE(backend->Messages().empty());
 }
 
 TEST_F(LoadFromFileWordTest, EmptyAndNonGbkFilesAreHandedBackAsTheyAre) {
@@ -96,7 +96,7 @@ TEST_F(LoadFromFileWordTest, EmptyAndNonGbkFilesAreHandedBackAsTheyAre) {
     EXPECT_EQ(Load(WriteFile("utf8.txt", utf8), "")[0].AsText(), utf8);
     // A text control holds no zero byte: the text ends there.
     EXPECT_EQ(Load(WriteFile("bin.txt", std::string("ab\0cd", 5)), "")[0].AsText(), "ab");
-    EXPECT_TRUE(backend->messages.empty());
+    EXPECT_TRUE(backend->Messages().empty());
 }
 
 TEST_F(LoadFromFileWordTest, UnreadableOrHugeFilesAreReported) {
@@ -109,13 +109,13 @@ TEST_F(LoadFromFileWordTest, UnreadableOrHugeFilesAreReported) {
     ASSERT_EQ(symlink((dir + "/nowhere").c_str(), dangling.c_str()), 0);
     for (const std::string& path : {huge, dir, dangling, dir + "/missing.txt"}) {
         SCOPED_TRACE(path);
-        backend->messages.clear();
+        NewBackend();
         Variant output = Load(path, "3");
         EXPECT_EQ(output[0], Variant(""));
         EXPECT_TRUE(output[1].IsEmpty());
-        ASSERT_EQ(backend->messages.size(), 1u);
-        EXPECT_EQ(backend->messages[0].text, "读取文件失败。"_host);
-        EXPECT_EQ(backend->messages[0].source, "InfoDlg");
+        ASSERT_EQ(backend->Messages().size(), 1u);
+        EXPECT_EQ(backend->Messages()[0].text, "读取文件失败。"_host);
+        EXPECT_EQ(backend->Messages()[0].source, "InfoDlg");
     }
     EXPECT_FALSE(Exists(dir + "/missing.txt"));
 }
@@ -126,7 +126,7 @@ TEST_F(LoadFromFileWordTest, AFileOfExactlyTheLargestSizeIsRead) {
     ASSERT_EQ(truncate(path.c_str(), morvane::kMaxTextFileBytes), 0);
     Variant output = Load(path, "4");
     EXPECT_EQ(output[0], Variant("")); // all zero bytes: the text ends at once
-    EXPECT_TRUE(backend->messages.empty());
+    EXPECT_TRUE(backend->Messages().empty());
 }
 
 } // namespace

@@ -2,12 +2,12 @@
 // test's backend answering dialogs and the test's host services behind ZephClient.
 #pragma once
 
-#include "TestBackend.h"
 #include "TestHostServices.h"
 
 #include <zeph/client/Delivery.h>
 #include <zeph/client/Variant.h>
 #include <zeph/forms/Application.h>
+#include <zeph/forms/ScriptedBackend.h>
 #include <zeph/text/HostText.h>
 
 #include <gtest/gtest.h>
@@ -27,8 +27,7 @@ namespace services_test {
 class ServicesFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        backend = std::make_shared<TestBackend>();
-        zeph::forms::Application()->SetBackend(backend);
+        NewBackend();
         services = std::make_shared<TestHostServices>();
         previousServices = zeph::InstallHostServices(services);
         handle = ShowMorvane(7);
@@ -38,10 +37,27 @@ protected:
         dir = pattern;
     }
     void TearDown() override {
+        CheckBackend();
         zeph::InstallHostServices(previousServices);
         zeph::forms::Application()->SetBackend(nullptr);
         std::error_code ignored;
         std::filesystem::remove_all(dir, ignored);
+    }
+
+    // A fresh person at the screen, once the last one has been checked.
+    void NewBackend() {
+        if (backend) {
+            CheckBackend();
+        }
+        backend = std::make_shared<zeph::forms::ScriptedBackend>();
+        zeph::forms::Application()->SetBackend(backend);
+    }
+    // Every dialog had its answer and every answer was used.
+    void CheckBackend() {
+        for (const std::string& failure : backend->Failures()) {
+            ADD_FAILURE() << failure;
+        }
+        EXPECT_EQ(backend->UnusedAnswers(), 0u);
     }
 
     // Delivers Input = [word, args...] and returns Output.
@@ -63,7 +79,7 @@ protected:
         return std::filesystem::exists(zeph::text::GbkToUtf8(hostPath));
     }
 
-    std::shared_ptr<TestBackend> backend;
+    std::shared_ptr<zeph::forms::ScriptedBackend> backend;
     std::shared_ptr<TestHostServices> services;
     std::shared_ptr<zeph::HostServices> previousServices;
     std::uint32_t handle = 0;
