@@ -24,8 +24,7 @@ void Button::DefaultKeyChar(char key) {
     }
 }
 
-RadioButton::RadioButton(Component* owner, std::string name)
-    : WinControl(owner, std::move(name)) {
+RadioButton::RadioButton(Component* owner, std::string name) : WinControl(owner, std::move(name)) {
     Width = 113;
     Height = 17;
     TabStop = true;

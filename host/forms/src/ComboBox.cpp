@@ -77,7 +77,7 @@ void ComboBox::Clear() {
 
 std::string ComboBox::Describe() const {
     std::string out = Text();
-    out += " [";
+    out += out.empty() ? "[" : " [";
     for (int i = 0; i < Items.Count(); ++i) {
         if (i > 0) {
             out += " | ";

@@ -120,8 +120,8 @@ ModalResult ConsoleBackend::ShowMessage(const MessageRequest& request) {
     if ((a == "cancel" || a == "c") && hasCancel) {
         return ModalResult::Cancel;
     }
-    log_ << "Answer: '" << *answer << "' fits no button; taken as "
-         << (hasNo ? "no" : "cancel") << '\n';
+    log_ << "Answer: '" << *answer << "' fits no button; taken as " << (hasNo ? "no" : "cancel")
+         << '\n';
     return refusal;
 }
 

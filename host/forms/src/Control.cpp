@@ -28,9 +28,9 @@ void Control::SetParent(WinControl* parent) {
     if (parent == parent_) {
         return;
     }
-    if (parent != nullptr && (parent == this || (dynamic_cast<WinControl*>(this) != nullptr &&
-                                                 static_cast<WinControl*>(this)->ContainsControl(
-                                                     parent)))) {
+    if (parent != nullptr &&
+        (parent == this || (dynamic_cast<WinControl*>(this) != nullptr &&
+                            static_cast<WinControl*>(this)->ContainsControl(parent)))) {
         throw EInvalidOperation("A control cannot be its own parent");
     }
     if (parent_ != nullptr) {
@@ -141,8 +141,10 @@ WinControl::~WinControl() {
 }
 
 void WinControl::FreeControls() {
-    std::vector<Control*> children = children_;
-    for (Control* child : children) {
+    // Each step takes the first child off (freeing a child may take others with it, as a
+    // labelled edit takes its label).
+    while (!children_.empty()) {
+        Control* child = children_.front();
         Component* owner = child->Owner();
         if (owner != nullptr && owner->Adopted(child)) {
             owner->FreeOwned(child);

@@ -104,8 +104,12 @@ TDateTime Now() {
     std::timespec_get(&now, TIME_UTC);
     std::tm local{};
     localtime_r(&now.tv_sec, &local);
-    DateTimeParts parts{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                        local.tm_min,         std::min(local.tm_sec, 59),
+    DateTimeParts parts{local.tm_year + 1900,
+                        local.tm_mon + 1,
+                        local.tm_mday,
+                        local.tm_hour,
+                        local.tm_min,
+                        std::min(local.tm_sec, 59),
                         static_cast<int>(now.tv_nsec / 1000000)};
     return EncodeDateTime(parts);
 }

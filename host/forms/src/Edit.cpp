@@ -38,7 +38,8 @@ void CustomEdit::SetText(std::string text) {
 }
 
 void CustomEdit::SetSelStart(int start) {
-    std::size_t pos = static_cast<std::size_t>(std::clamp(start, 0, static_cast<int>(text_.size())));
+    std::size_t pos =
+        static_cast<std::size_t>(std::clamp(start, 0, static_cast<int>(text_.size())));
     selStart_ = static_cast<int>(zeph::text::BoundaryAtOrBefore(text_, pos));
     selLength_ = 0;
 }
@@ -79,9 +80,8 @@ bool CustomEdit::InsertTyped(std::string_view character) {
     if (ReadOnly || character.empty()) {
         return false;
     }
-    if (MaxLength > 0 &&
-        text_.size() - static_cast<std::size_t>(selLength_) + character.size() >
-            static_cast<std::size_t>(MaxLength)) {
+    if (MaxLength > 0 && text_.size() - static_cast<std::size_t>(selLength_) + character.size() >
+                             static_cast<std::size_t>(MaxLength)) {
         return false; // the native control refuses a character beyond the limit
     }
     return Replace(character);
@@ -128,7 +128,8 @@ bool CustomEdit::DeleteForward() {
         if (static_cast<std::size_t>(selStart_) >= text_.size()) {
             return false;
         }
-        selLength_ = static_cast<int>(zeph::text::CharLength(text_, static_cast<std::size_t>(selStart_)));
+        selLength_ =
+            static_cast<int>(zeph::text::CharLength(text_, static_cast<std::size_t>(selStart_)));
     }
     return Replace({});
 }
@@ -157,8 +158,8 @@ void CustomEdit::DefaultKeyDown(std::uint16_t key, ShiftState) {
     } else if (key == keys::Left && selStart_ > 0) {
         SetSelStart(static_cast<int>(CharStartBefore(text_, static_cast<std::size_t>(selStart_))));
     } else if (key == keys::Right && static_cast<std::size_t>(selStart_) < text_.size()) {
-        SetSelStart(selStart_ +
-                    static_cast<int>(zeph::text::CharLength(text_, static_cast<std::size_t>(selStart_))));
+        SetSelStart(selStart_ + static_cast<int>(zeph::text::CharLength(
+                                    text_, static_cast<std::size_t>(selStart_))));
     }
 }
 
@@ -178,9 +179,8 @@ std::vector<std::string> Memo::Lines() const {
             break;
         }
         lines.emplace_back(text.substr(start, stop - start));
-        start = stop + (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n'
-                            ? 2
-                            : 1);
+        start =
+            stop + (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n' ? 2 : 1);
     }
     return lines;
 }

@@ -40,8 +40,8 @@ void Label::AdjustSize() {
     std::size_t start = 0;
     do {
         std::size_t stop = text.find('\n', start);
-        std::string_view line = text.substr(start, stop == std::string_view::npos ? text.npos
-                                                                                 : stop - start);
+        std::string_view line =
+            text.substr(start, stop == std::string_view::npos ? text.npos : stop - start);
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }

@@ -71,8 +71,8 @@ void ListBox::SetSelected(int index, bool selected) {
 }
 
 int ListBox::SelCount() const {
-    return static_cast<int>(
-        std::count_if(states_.begin(), states_.end(), [](const ItemState& s) { return s.selected; }));
+    return static_cast<int>(std::count_if(states_.begin(), states_.end(),
+                                          [](const ItemState& s) { return s.selected; }));
 }
 
 void ListBox::ClearSelection() {

@@ -5,8 +5,7 @@
 
 namespace zeph::forms {
 
-ProgressBar::ProgressBar(Component* owner, std::string name)
-    : WinControl(owner, std::move(name)) {
+ProgressBar::ProgressBar(Component* owner, std::string name) : WinControl(owner, std::move(name)) {
     Width = 150;
     Height = 16;
 }
@@ -48,8 +47,7 @@ void ProgressBar::StepBy(int delta) {
 }
 
 std::string ProgressBar::Describe() const {
-    return std::to_string(position_) + " of " + std::to_string(min_) + ".." +
-           std::to_string(max_);
+    return std::to_string(position_) + " of " + std::to_string(min_) + ".." + std::to_string(max_);
 }
 
 } // namespace zeph::forms

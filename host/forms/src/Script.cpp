@@ -42,12 +42,12 @@ struct KeyName {
 };
 
 constexpr KeyName kKeys[] = {
-    {"enter", keys::Return},     {"return", keys::Return}, {"escape", keys::Escape},
-    {"esc", keys::Escape},       {"space", keys::Space},   {"tab", keys::Tab},
-    {"backspace", keys::Back},   {"back", keys::Back},     {"delete", keys::Delete},
-    {"del", keys::Delete},       {"up", keys::Up},         {"down", keys::Down},
-    {"left", keys::Left},        {"right", keys::Right},   {"home", keys::Home},
-    {"end", keys::End},          {"pageup", keys::PageUp}, {"pagedown", keys::PageDown},
+    {"enter", keys::Return},   {"return", keys::Return}, {"escape", keys::Escape},
+    {"esc", keys::Escape},     {"space", keys::Space},   {"tab", keys::Tab},
+    {"backspace", keys::Back}, {"back", keys::Back},     {"delete", keys::Delete},
+    {"del", keys::Delete},     {"up", keys::Up},         {"down", keys::Down},
+    {"left", keys::Left},      {"right", keys::Right},   {"home", keys::Home},
+    {"end", keys::End},        {"pageup", keys::PageUp}, {"pagedown", keys::PageDown},
     {"insert", keys::Insert},
 };
 
@@ -55,7 +55,11 @@ bool ValidUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         auto c = static_cast<unsigned char>(text[i]);
-        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        std::size_t length = c < 0x80           ? 1
+                             : (c >> 5) == 0x6  ? 2
+                             : (c >> 4) == 0xE  ? 3
+                             : (c >> 3) == 0x1E ? 4
+                                                : 0;
         if (length == 0 || i + length > text.size() || (length == 2 && c < 0xC2)) {
             return false;
         }
@@ -205,7 +209,8 @@ public:
             std::size_t start = 0;
             while (true) {
                 std::size_t stop = text.find('/', start);
-                std::string_view part = text.substr(start, stop == text.npos ? text.npos : stop - start);
+                std::string_view part =
+                    text.substr(start, stop == text.npos ? text.npos : stop - start);
                 int value = 0;
                 auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
                 if (part.empty() || ec != std::errc() || end != part.data() + part.size()) {
@@ -305,7 +310,8 @@ public:
         case ScriptVerb::Set: {
             std::string value(TrimBlanks(argument));
             if (!ParseDateTime(value)) {
-                Fail("'" + value + "' is not a date (YYYY-MM-DD [HH:MM[:SS]]) or time (HH:MM[:SS])");
+                Fail("'" + value +
+                     "' is not a date (YYYY-MM-DD [HH:MM[:SS]]) or time (HH:MM[:SS])");
             }
             action.text = value;
             break;
@@ -315,7 +321,8 @@ public:
             if (!value.empty() && value.front() == '+') {
                 value.remove_prefix(1);
             }
-            auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), action.number);
+            auto [end, ec] =
+                std::from_chars(value.data(), value.data() + value.size(), action.number);
             if (value.empty() || ec != std::errc() || end != value.data() + value.size()) {
                 Fail("'spin' needs a whole number of steps");
             }
@@ -335,8 +342,10 @@ public:
         }
         if (lowerName.size() >= 2 && lowerName[0] == 'f') {
             int n = 0;
-            auto [end, ec] = std::from_chars(lowerName.data() + 1, lowerName.data() + lowerName.size(), n);
-            if (ec == std::errc() && end == lowerName.data() + lowerName.size() && n >= 1 && n <= 12) {
+            auto [end, ec] =
+                std::from_chars(lowerName.data() + 1, lowerName.data() + lowerName.size(), n);
+            if (ec == std::errc() && end == lowerName.data() + lowerName.size() && n >= 1 &&
+                n <= 12) {
                 return static_cast<std::uint16_t>(keys::F1 + n - 1);
             }
         }
@@ -356,7 +365,8 @@ std::string Where(const ScriptAction& action) {
                       control.Name() + " (" + control.KindName() + ")");
 }
 
-int IndexOfText(const ScriptAction& action, const Control& control, const std::vector<std::string>& texts) {
+int IndexOfText(const ScriptAction& action, const Control& control,
+                const std::vector<std::string>& texts) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         if (texts[i] == action.item.text) {
             return static_cast<int>(i);
@@ -368,12 +378,14 @@ int IndexOfText(const ScriptAction& action, const Control& control, const std::v
 
 int SingleIndex(const ScriptAction& action, const Control& control) {
     if (action.item.path.size() != 1) {
-        throw EUserAction(Where(action) + control.Name() + " is a list: give one index, not a path");
+        throw EUserAction(Where(action) + control.Name() +
+                          " is a list: give one index, not a path");
     }
     return action.item.path.front();
 }
 
-int ListIndex(const ScriptAction& action, const Control& control, const std::vector<std::string>& texts) {
+int ListIndex(const ScriptAction& action, const Control& control,
+              const std::vector<std::string>& texts) {
     if (action.item.kind == ScriptItem::Kind::Text) {
         return IndexOfText(action, control, texts);
     }
@@ -394,8 +406,9 @@ std::vector<std::string> Captions(const ListView& view) {
 }
 
 TreeNode& NodeOf(const ScriptAction& action, const TreeView& tree) {
-    TreeNode* node = action.item.kind == ScriptItem::Kind::Text ? tree.Items.FindText(action.item.text)
-                                                                : tree.Items.AtPath(action.item.path);
+    TreeNode* node = action.item.kind == ScriptItem::Kind::Text
+                         ? tree.Items.FindText(action.item.text)
+                         : tree.Items.AtPath(action.item.path);
     if (node == nullptr) {
         throw EUserAction(Where(action) + tree.Name() + " has no such node");
     }
@@ -405,7 +418,8 @@ TreeNode& NodeOf(const ScriptAction& action, const TreeView& tree) {
 } // namespace
 
 EScriptError::EScriptError(int line, const std::string& message)
-    : EFormsError(line > 0 ? "line " + std::to_string(line) + ": " + message : message), line_(line) {}
+    : EFormsError(line > 0 ? "line " + std::to_string(line) + ": " + message : message),
+      line_(line) {}
 
 const char* ScriptVerbName(ScriptVerb verb) {
     for (const VerbInfo& v : kVerbs) {
@@ -482,8 +496,8 @@ bool RunScriptAction(const ScriptAction& action, Form& form, User& user) {
     }
     Control* found = FindControl(form, action.target);
     if (found == nullptr) {
-        throw EUserAction(Where(action) + "the window " + form.ClassName() + " has no control named '" +
-                          action.target + "'");
+        throw EUserAction(Where(action) + "the window " + form.ClassName() +
+                          " has no control named '" + action.target + "'");
     }
     Control& control = *found;
     const bool hasItem = action.item.kind != ScriptItem::Kind::None;
@@ -502,7 +516,8 @@ bool RunScriptAction(const ScriptAction& action, Form& form, User& user) {
         for (char c : action.text) {
             text += c == '\n' ? std::string("\r\n") : std::string(1, c);
         }
-        if (dynamic_cast<CustomEdit*>(&control) == nullptr && dynamic_cast<ComboBox*>(&control) == nullptr) {
+        if (dynamic_cast<CustomEdit*>(&control) == nullptr &&
+            dynamic_cast<ComboBox*>(&control) == nullptr) {
             Misfit(action, control);
         }
         return user.Paste(control, text);
@@ -536,7 +551,8 @@ bool RunScriptAction(const ScriptAction& action, Form& form, User& user) {
     case ScriptVerb::SelectMore:
         if (auto* list = dynamic_cast<ListBox*>(&control)) {
             int index = ListIndex(action, control, list->Items.Items());
-            return action.verb == ScriptVerb::Select ? user.Select(*list, index) : user.SelectMore(*list, index);
+            return action.verb == ScriptVerb::Select ? user.Select(*list, index)
+                                                     : user.SelectMore(*list, index);
         }
         if (action.verb == ScriptVerb::SelectMore) {
             Misfit(action, control);
@@ -575,8 +591,8 @@ bool RunScriptAction(const ScriptAction& action, Form& form, User& user) {
             return tick ? user.Tick(*box) : user.Untick(*box);
         }
         if (!hasItem) {
-            throw EUserAction(Where(action) + "'" + ScriptVerbName(action.verb) + " " + control.Name() +
-                              "' needs an item");
+            throw EUserAction(Where(action) + "'" + ScriptVerbName(action.verb) + " " +
+                              control.Name() + "' needs an item");
         }
         if (auto* list = dynamic_cast<CheckListBox*>(&control)) {
             int index = ListIndex(action, control, list->Items.Items());
@@ -592,7 +608,8 @@ bool RunScriptAction(const ScriptAction& action, Form& form, User& user) {
     case ScriptVerb::Collapse:
         if (auto* tree = dynamic_cast<TreeView*>(&control)) {
             TreeNode& node = NodeOf(action, *tree);
-            return action.verb == ScriptVerb::Expand ? user.Expand(*tree, node) : user.Collapse(*tree, node);
+            return action.verb == ScriptVerb::Expand ? user.Expand(*tree, node)
+                                                     : user.Collapse(*tree, node);
         }
         Misfit(action, control);
     case ScriptVerb::Key: {

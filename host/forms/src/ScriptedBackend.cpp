@@ -93,8 +93,8 @@ ModalResult ScriptedBackend::ShowMessage(const MessageRequest& request) {
     messages_.push_back(request);
     records_.push_back(Shown{ShownKind::Message, SourceOf(request), request.text, request.caption,
                              request.owner, true});
-    std::string described = std::string(SourceOf(request)) + " \"" +
-                            zeph::text::GbkToUtf8(request.text) + "\"";
+    std::string described =
+        std::string(SourceOf(request)) + " \"" + zeph::text::GbkToUtf8(request.text) + "\"";
     if (request.source == "Exception") {
         failures_.push_back("an error was shown: " + described);
     }

@@ -82,9 +82,8 @@ void Strings::SetText(std::string_view text) {
             break;
         }
         Add(std::string(text.substr(start, stop - start)));
-        start = stop + (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n'
-                            ? 2
-                            : 1);
+        start =
+            stop + (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n' ? 2 : 1);
     }
 }
 

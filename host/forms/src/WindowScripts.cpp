@@ -16,9 +16,8 @@ void WindowScripts::Add(std::string window, Action action) {
 
 void WindowScripts::Load(const Script& script) {
     for (const WindowScript& section : script.windows) {
-        Add(section.window, [section](Form& form, User& user) {
-            RunWindowScript(section, form, user);
-        });
+        Add(section.window,
+            [section](Form& form, User& user) { RunWindowScript(section, form, user); });
     }
 }
 

@@ -11,8 +11,7 @@ enum class DateTimeKind { Date, Time };
 class ZEPH_HOST_API DateTimePicker : public WinControl {
 public:
     DateTimePicker(Component* owner, std::string name);
-    DateTimePicker(Component& owner, std::string name)
-        : DateTimePicker(&owner, std::move(name)) {}
+    DateTimePicker(Component& owner, std::string name) : DateTimePicker(&owner, std::move(name)) {}
 
     DateTimeKind Kind = DateTimeKind::Date;
     NotifyEvent OnChange;

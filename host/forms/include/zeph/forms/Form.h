@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <typeinfo>
 
 namespace zeph::forms {
 
@@ -118,6 +119,9 @@ private:
     bool modalEnded_ = false;
     Control* activeControl_ = nullptr;
 };
+
+// A class's name without namespaces and template arguments ("TfrmSMEdit").
+ZEPH_HOST_API std::string UnqualifiedClassName(const std::type_info& type);
 
 // The next count native-window creations (Form::Handle allocating a handle) fail with
 // EWindowCreation, as on a host that refuses windows.

@@ -35,9 +35,8 @@ public:
     // same window are used one per showing, in order; the last one stays for later showings.
     template <typename T>
     void When(std::function<void(T& form, User& user)> action) {
-        scripts_.Add(WindowScripts::KeyOf<T>(), [action](Form& form, User& user) {
-            action(dynamic_cast<T&>(form), user);
-        });
+        scripts_.Add(WindowScripts::KeyOf<T>(),
+                     [action](Form& form, User& user) { action(dynamic_cast<T&>(form), user); });
     }
     // The same by window class name or window name (case-insensitive).
     void When(std::string window, Action action) {

@@ -6,7 +6,6 @@
 #include <zeph/forms/Script.h>
 #include <zeph/forms/User.h>
 
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,8 +13,6 @@
 #include <vector>
 
 namespace zeph::forms {
-
-ZEPH_HOST_API std::string UnqualifiedClassName(const std::type_info& type);
 
 class ZEPH_HOST_API WindowScripts {
 public:

@@ -1,0 +1,168 @@
+// The console backend writes one UTF-8 line per message box and dialog, takes answers from
+// its queue, then from the terminal, else answers no / cancel; modal windows follow a loaded
+// script or the commands typed on the terminal.
+#include "FormsTestSupport.h"
+
+#include <zeph/client/PackageRoutines.h>
+#include <zeph/forms/ConsoleBackend.h>
+
+#include <sstream>
+
+namespace formstest {
+namespace {
+
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class ConsoleTest : public ::testing::Test {
+protected:
+    void Install(bool interactive, const std::string& typed = {}) {
+        terminal.str(typed);
+        console = std::make_shared<zf::ConsoleBackend>(log, terminal, interactive);
+        zf::Application()->SetBackend(console);
+    }
+    void TearDown() override {
+        zf::Application()->ProcessReleases();
+        zf::Application()->SetBackend(nullptr);
+    }
+    std::ostringstream log;
+    std::istringstream terminal;
+    std::shared_ptr<zf::ConsoleBackend> console;
+};
+
+TEST_F(ConsoleTest, EachMessageBoxAndDialogIsOneUtf8Line) {
+    Install(false);
+    zeph::InfoDlg("传入的参数为空"_host, zf::kNoOwner);
+    zeph::ErrorDlg("第一行\r\n第二行"_host, zf::kNoOwner);
+    EXPECT_FALSE(zeph::QuesDlg("是否继续？"_host, zf::kNoOwner));
+    zf::Form owner(nullptr, "owner");
+    zf::SaveDialog save(owner, "sgFile");
+    save.FileName = "123.v3";
+    save.Filter = "录音文件(*.v3)|*.v3"_host;
+    EXPECT_FALSE(save.Execute());
+    zf::OpenDialog open(owner, "od");
+    open.Filter = "文本|*.txt"_host;
+    EXPECT_FALSE(open.Execute());
+    zf::FolderDialog folder(owner, "fd");
+    folder.Title = "下载到..."_host;
+    EXPECT_FALSE(folder.Execute());
+    EXPECT_EQ(LinesOf(log.str()), (std::vector<std::string>{
+                                      "InfoDlg: 传入的参数为空",
+                                      "ErrorDlg: 第一行\\n第二行",
+                                      "QuesDlg: 是否继续？",
+                                      "SaveDialog: 123.v3",
+                                      "OpenDialog: 文本|*.txt",
+                                      "FolderDialog: 下载到...",
+                                  }));
+}
+
+TEST_F(ConsoleTest, AnswersComeFromTheQueueInOrderAndOkBoxesTakeNone) {
+    Install(false);
+    console->AddAnswer("yes");
+    console->AddAnswer("/tmp/录音.v3");
+    console->AddAnswer("n");
+    console->AddAnswer("/a.doc | /b.doc");
+    console->AddAnswer("/tmp/下载");
+    zeph::InfoDlg("i", zf::kNoOwner);
+    EXPECT_TRUE(zeph::QuesDlg("q", zf::kNoOwner));
+    zf::Form owner(nullptr, "owner");
+    zf::SaveDialog save(owner, "sgFile");
+    ASSERT_TRUE(save.Execute());
+    EXPECT_EQ(save.FileName, "/tmp/录音.v3"_host);
+    EXPECT_FALSE(zeph::QuesDlg("q", zf::kNoOwner));
+    zf::OpenDialog open(owner, "od");
+    open.Options |= zf::ofAllowMultiSelect;
+    ASSERT_TRUE(open.Execute());
+    EXPECT_EQ(open.Files(), (std::vector<std::string>{"/a.doc", "/b.doc"}));
+    zf::FolderDialog folder(owner, "fd");
+    ASSERT_TRUE(folder.Execute());
+    EXPECT_EQ(folder.Directory, "/tmp/下载"_host);
+    EXPECT_EQ(console->PendingAnswers(), 0u);
+}
+
+TEST_F(ConsoleTest, WithoutTerminalAndAnswersQuestionsAreNoAndDialogsCancelled) {
+    Install(false);
+    console->AddAnswer("cancel");
+    zf::Form owner(nullptr, "owner");
+    zf::OpenDialog open(owner, "od");
+    EXPECT_FALSE(open.Execute());
+    EXPECT_EQ(zf::MessageBox(1, "m", "Zeph", zf::MessageButtons::OkCancel),
+              zf::ModalResult::Cancel);
+    EXPECT_EQ(zf::MessageBox(1, "m", "Zeph", zf::MessageButtons::YesNoCancel), zf::ModalResult::No);
+    console->AddAnswer("maybe");
+    EXPECT_FALSE(zeph::QuesDlg("q", zf::kNoOwner));
+    EXPECT_NE(log.str().find("Answer: 'maybe' fits no button; taken as no"), std::string::npos);
+}
+
+TEST_F(ConsoleTest, EmptyQueueAsksOnTheTerminal) {
+    Install(true, "y\n/tmp/x.xls\n");
+    EXPECT_TRUE(zeph::QuesDlg("覆盖？"_host, zf::kNoOwner));
+    zf::Form owner(nullptr, "owner");
+    zf::SaveDialog save(owner, "sd");
+    ASSERT_TRUE(save.Execute());
+    EXPECT_EQ(save.FileName, "/tmp/x.xls");
+    // The terminal has ended: no.
+    EXPECT_FALSE(zeph::QuesDlg("again", zf::kNoOwner));
+    EXPECT_NE(log.str().find("QuesDlg: 覆盖？\n  yes/no? "), std::string::npos);
+}
+
+TEST_F(ConsoleTest, ModalWindowWithoutScriptOrTerminalClosesWithCancel) {
+    Install(false);
+    TfrmSample f;
+    EXPECT_EQ(f.ShowModal(), zf::ModalResult::Cancel);
+    EXPECT_EQ(LinesOf(log.str()), (std::vector<std::string>{"Window: TfrmSample 样本"}));
+}
+
+TEST_F(ConsoleTest, LoadedScriptDrivesModalWindow) {
+    Install(false);
+    console->Load(zf::ParseScript("[TfrmSample]\ntype edtName 张三\nclick btnOk\n"));
+    TfrmSample f;
+    EXPECT_EQ(f.ShowModal(), zf::ModalResult::Ok);
+    EXPECT_EQ(f.edtName.Text(), "张三"_host);
+}
+
+TEST_F(ConsoleTest, ScriptErrorIsReportedAndWindowCancelled) {
+    Install(false);
+    console->Load(zf::ParseScript("[TfrmSample]\nclick btnNope\n"));
+    TfrmSample f;
+    EXPECT_EQ(f.ShowModal(), zf::ModalResult::Cancel);
+    EXPECT_NE(log.str().find("ScriptError: TfrmSample: line 2: the window TfrmSample has no "
+                             "control named 'btnNope'"),
+              std::string::npos);
+}
+
+TEST_F(ConsoleTest, TerminalPresentsWindowAndTakesCommandsUntilItCloses) {
+    Install(true, "type edtName 李四\nclik btnOk\nshow\nclick btnOk\nclick btnCancel\n");
+    TfrmSample f;
+    EXPECT_EQ(f.ShowModal(), zf::ModalResult::Ok);
+    EXPECT_EQ(f.edtName.Text(), "李四"_host);
+    std::string out = log.str();
+    EXPECT_NE(out.find("  edtName (TEdit)\n"), std::string::npos);
+    EXPECT_NE(out.find("  cmbList (TComboBox): [0: 1 - 一般 | 1: 2 - 紧急]"), std::string::npos);
+    EXPECT_NE(out.find("unknown action 'clik'"), std::string::npos);
+    EXPECT_NE(out.find("  edtName (TEdit): 李四"), std::string::npos);
+    // The last command was never read: the window had closed.
+    std::string rest;
+    std::getline(terminal, rest);
+    EXPECT_EQ(rest, "click btnCancel");
+}
+
+TEST_F(ConsoleTest, PresentMarksHiddenAndDisabledControls) {
+    TfrmSample f;
+    f.edtName.Enabled = false;
+    f.chkFlag.Visible = false;
+    f.chkFlag.Caption = "标志"_host;
+    std::string text = zf::ConsoleBackend::Present(f);
+    EXPECT_NE(text.find("edtName (TEdit) disabled"), std::string::npos);
+    EXPECT_NE(text.find("chkFlag (TCheckBox) hidden: [ ] 标志"), std::string::npos);
+    EXPECT_NE(text.find("    edtOnPage (TEdit)"), std::string::npos); // inside its page
+}
+
+} // namespace
+} // namespace formstest
