@@ -8,10 +8,11 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -48,22 +49,29 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", argv[0], error.what());
         return 1;
     }
-    std::atomic<bool> done{false};
+    std::mutex lock;
+    std::condition_variable ended;
+    bool done = false;
     unsigned result = 0;
     std::thread worker([&] {
-        result = CHttpUpload::uploadObj(&upload);
+        const unsigned outcome = CHttpUpload::uploadObj(&upload);
+        const std::lock_guard<std::mutex> guard(lock);
+        result = outcome;
         done = true;
+        ended.notify_one();
     });
     const bool terminal = isatty(STDERR_FILENO) != 0;
     unsigned shown = 101;
-    while (!done.load()) {
+    std::unique_lock<std::mutex> guard(lock);
+    while (!done) {
         const unsigned progress = upload.GetProgress();
         if (terminal && progress != shown) {
             std::fprintf(stderr, "\rUploading %s: %3u%%", argv[6], progress);
             shown = progress;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ended.wait_for(guard, std::chrono::milliseconds(100));
     }
+    guard.unlock();
     worker.join();
     if (terminal) {
         std::fprintf(stderr, "\rUploading %s: %3u%%\n", argv[6], upload.GetProgress());
