@@ -17,11 +17,35 @@ struct Content {
     std::string name;
 };
 
+// A field of the input records looked up when first read, so that a missing field raises
+// exactly where the report first needs it.
+class LazyField {
+public:
+    explicit LazyField(const char* name) : name_(name) {}
+    std::string_view Text(const TClientDataSet& records) {
+        if (index_ == kUnresolved) {
+            index_ = records.FieldByName(name_).Index();
+        }
+        return records.Value(index_);
+    }
+
+private:
+    const char* name_;
+    static constexpr std::size_t kUnresolved = static_cast<std::size_t>(-1);
+    std::size_t index_ = kUnresolved;
+};
+
+struct ScoreFields {
+    LazyField totalScore{"TotalScore"};
+    LazyField checkType{"checktype"};
+    LazyField weight{"Weight"};
+};
+
 // Mode N averages a content's scores; any other mode deducts from 100.
 enum class Scoring { Average, Deduction };
 
 void AppendContent(TReportPacket& packet, TClientDataSet& records, const Content& content,
-                   Scoring scoring, Edition edition, long double& grandTotal) {
+                   Scoring scoring, Edition edition, ScoreFields& fields, long double& grandTotal) {
     packet.AppendLine("\t<ROWDATA>");
     records.SetFilter({{"CONTENTID", content.id}});
     std::size_t m = records.RecordCount();
@@ -47,15 +71,15 @@ void AppendContent(TReportPacket& packet, TClientDataSet& records, const Content
         packet.AppendLine("/>");
         if (sourceZero) {
             if (scoring == Scoring::Average) {
-                s += NumberOrZero(records.FieldByName("TotalScore").Text());
-            } else if (records.FieldByName("checktype").Text() == "1") {
-                s += 100 - NumberOrZero(records.FieldByName("TotalScore").Text());
+                s += NumberOrZero(fields.totalScore.Text(records));
+            } else if (fields.checkType.Text(records) == "1") {
+                s += 100 - NumberOrZero(fields.totalScore.Text(records));
             }
         }
     }
     if (!sourceZero) {
         // The walk ended on the last matching record.
-        s = NumberOrZero(records.FieldByName("TotalScore").Text());
+        s = NumberOrZero(fields.totalScore.Text(records));
     } else if (m == 0) {
         s = 0;
     } else if (scoring == Scoring::Average) {
@@ -65,7 +89,7 @@ void AppendContent(TReportPacket& packet, TClientDataSet& records, const Content
     }
     packet.AppendLine(
         {"       <DATA FLAG=\"2\" ITEM=\"", "总分"_host, "\" SCORE=\"", FormatFixed2(s), "\"/>"});
-    grandTotal += NumberOrZero(records.FieldByName("Weight").Text()) * s;
+    grandTotal += NumberOrZero(fields.weight.Text(records)) * s;
     packet.AppendLine("    </ITEM>");
     packet.AppendLine("  </ROWDATA>");
 }
@@ -124,8 +148,9 @@ TConversionResult ConvertCheckPerson(zeph::TZephClient& client, const std::strin
                             contentList.FieldByName("CONTENTNAME").AsString()});
     }
     long double grandTotal = 0;
+    ScoreFields fields;
     for (const Content& content : contents) {
-        AppendContent(packet, records, content, scoring, edition, grandTotal);
+        AppendContent(packet, records, content, scoring, edition, fields, grandTotal);
     }
     packet.AppendLine({"<TOTALSCORE SCORE=\"", FormatFixed2(grandTotal), "\"/>"});
     packet.AppendLine("</DATAPACKET>");

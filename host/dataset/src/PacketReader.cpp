@@ -6,8 +6,8 @@
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
 #include <charconv>
-#include <climits>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -59,21 +59,18 @@ std::string_view View(const xmlChar* text) {
                            : std::string_view(reinterpret_cast<const char*>(text));
 }
 
-// libxml2 hands out UTF-8; values go back to host text. Most values are plain ASCII.
-void ToHost(std::string_view utf8, std::string& out) {
-    for (char c : utf8) {
+bool IsAscii(std::string_view text) {
+    for (char c : text) {
         if (static_cast<unsigned char>(c) >= 0x80) {
-            out = zeph::text::Utf8ToGbk(utf8);
-            return;
+            return false;
         }
     }
-    out.assign(utf8);
+    return true;
 }
 
+// libxml2 hands out UTF-8; values go back to host text. Most values are plain ASCII.
 std::string ToHost(std::string_view utf8) {
-    std::string out;
-    ToHost(utf8, out);
-    return out;
+    return IsAscii(utf8) ? std::string(utf8) : zeph::text::Utf8ToGbk(utf8);
 }
 
 // SAX2 attribute tuples: localname, prefix, URI, value, end.
@@ -124,9 +121,15 @@ void AppendRow(Reader& r, int count, const xmlChar** attributes) {
         if (it == r.fieldByName.end()) {
             continue; // RowState and other attributes that name no field
         }
-        std::string& value = r.rowValues[it->second];
-        ToHost(a.value, value);
-        r.rowViews[it->second] = value;
+        // ASCII values are host text already and are taken straight from the parser's buffer,
+        // which lives until this callback returns.
+        if (IsAscii(a.value)) {
+            r.rowViews[it->second] = a.value;
+        } else {
+            std::string& value = r.rowValues[it->second];
+            value = zeph::text::Utf8ToGbk(a.value);
+            r.rowViews[it->second] = value;
+        }
     }
     r.table.AppendRow(r.rowViews);
 }
@@ -260,14 +263,13 @@ TRecordTable ReadDataPacket(std::string_view packet) {
     if (packet.empty()) {
         throw EDataSetError("Invalid data packet: empty text");
     }
-    if (packet.size() > static_cast<std::size_t>(INT_MAX)) {
-        throw EDataSetError("Data packet too large");
-    }
     xmlInitParser();
     Reader r;
     ErrorRoute route(r);
+    // The push parser converts and parses the text a chunk at a time, so the parser never holds
+    // more than a chunk of converted text, however large the packet.
     std::unique_ptr<xmlParserCtxt, ContextFree> ctxt(
-        xmlCreateMemoryParserCtxt(packet.data(), static_cast<int>(packet.size())));
+        xmlCreatePushParserCtxt(nullptr, nullptr, nullptr, 0, nullptr));
     if (ctxt == nullptr) {
         throw EDataSetError("Invalid data packet: the parser could not start");
     }
@@ -281,6 +283,7 @@ TRecordTable ReadDataPacket(std::string_view packet) {
     sax.getEntity = PredefinedEntityOnly;
     sax.serror = RecordError;
     ctxt->userData = &r;
+    ctxt->sax2 = 1;
     // No network, no DTD loading, no huge-text relaxation of the parser's limits. Entities are
     // replaced so that predefined and character references reach the values decoded; with no
     // document type there are no other entities.
@@ -290,7 +293,20 @@ TRecordTable ReadDataPacket(std::string_view packet) {
     if (gbk == nullptr || xmlSwitchToEncoding(ctxt.get(), gbk) != 0) {
         throw EDataSetError("Invalid data packet: no GBK decoder");
     }
-    xmlParseDocument(ctxt.get());
+    constexpr std::size_t kChunk = 256 * 1024;
+    for (std::size_t offset = 0; offset < packet.size() && r.refusal.empty();) {
+        std::size_t n = std::min(kChunk, packet.size() - offset);
+        bool last = offset + n == packet.size();
+        if (xmlParseChunk(ctxt.get(), packet.data() + offset, static_cast<int>(n), last ? 1 : 0) !=
+                0 &&
+            r.firstError.empty()) {
+            r.firstError = "not well-formed";
+        }
+        offset += n;
+        if (ctxt->wellFormed == 0 || ctxt->instate == XML_PARSER_EOF) {
+            break;
+        }
+    }
     bool wellFormed = ctxt->wellFormed != 0;
     if (!r.refusal.empty()) {
         throw EDataSetError("Invalid data packet: " + r.refusal);

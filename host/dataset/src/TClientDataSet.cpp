@@ -11,58 +11,91 @@ constexpr std::size_t kNoField = std::numeric_limits<std::size_t>::max();
 } // namespace
 
 // Rows grouped by the values of one or two fields: group g holds rows[starts[g], starts[g+1]),
-// in packet order. Keys view the table's arena, which lives as long as the index.
+// in packet order. Groups are found through an open-addressing table of (hash, group) slots;
+// a group's key is read back from its first row, so the index stores no text of its own.
 struct TClientDataSet::Index {
-    struct Key {
-        std::string_view a;
-        std::string_view b;
-        bool operator==(const Key&) const = default;
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t group = kEmpty;
     };
-    struct KeyHash {
-        std::size_t operator()(const Key& k) const noexcept {
-            std::size_t h = std::hash<std::string_view>{}(k.a);
-            return h ^ (std::hash<std::string_view>{}(k.b) + 0x9e3779b97f4a7c15ULL + (h << 6) +
-                        (h >> 2));
-        }
-    };
+    static constexpr std::uint32_t kEmpty = std::numeric_limits<std::uint32_t>::max();
 
-    Index(const TRecordTable& table, std::size_t first, std::size_t second) {
+    Index(const TRecordTable& table, std::size_t first, std::size_t second)
+        : table_(table), first_(first), second_(second) {
         std::size_t n = table.RowCount();
+        std::size_t capacity = 16;
+        while (capacity < n * 2) {
+            capacity *= 2;
+        }
+        slots_.resize(capacity);
         std::vector<std::uint32_t> groupOfRow(n);
         std::vector<std::uint32_t> counts;
         for (std::size_t row = 0; row < n; ++row) {
-            Key key{table.Value(row, first),
-                    second == kNoField ? std::string_view() : table.Value(row, second)};
-            auto [it, added] = groupOf.try_emplace(key, static_cast<std::uint32_t>(counts.size()));
-            if (added) {
+            std::string_view a = table.Value(row, first);
+            std::string_view b = second == kNoField ? std::string_view() : table.Value(row, second);
+            std::uint32_t hash = Hash(a, b);
+            Slot& slot = Probe(a, b, hash);
+            if (slot.group == kEmpty) {
+                slot.hash = hash;
+                slot.group = static_cast<std::uint32_t>(counts.size());
                 counts.push_back(0);
+                firstRows_.push_back(static_cast<std::uint32_t>(row));
             }
-            groupOfRow[row] = it->second;
-            ++counts[it->second];
+            groupOfRow[row] = slot.group;
+            ++counts[slot.group];
         }
-        starts.resize(counts.size() + 1);
+        starts_.resize(counts.size() + 1);
         for (std::size_t g = 0; g < counts.size(); ++g) {
-            starts[g + 1] = starts[g] + counts[g];
+            starts_[g + 1] = starts_[g] + counts[g];
         }
-        rows.resize(n);
-        std::vector<std::uint32_t> fill(starts.begin(), starts.end() - 1);
+        rows_.resize(n);
+        std::vector<std::uint32_t> fill(starts_.begin(), starts_.end() - 1);
         for (std::size_t row = 0; row < n; ++row) {
-            rows[fill[groupOfRow[row]]++] = static_cast<std::uint32_t>(row);
+            rows_[fill[groupOfRow[row]]++] = static_cast<std::uint32_t>(row);
         }
     }
 
     std::span<const std::uint32_t> Lookup(std::string_view a, std::string_view b) const {
-        auto it = groupOf.find(Key{a, b});
-        if (it == groupOf.end()) {
+        const Slot& slot = const_cast<Index*>(this)->Probe(a, b, Hash(a, b));
+        if (slot.group == kEmpty) {
             return {};
         }
-        return std::span<const std::uint32_t>(rows).subspan(
-            starts[it->second], starts[it->second + 1] - starts[it->second]);
+        return std::span<const std::uint32_t>(rows_).subspan(
+            starts_[slot.group], starts_[slot.group + 1] - starts_[slot.group]);
     }
 
-    std::unordered_map<Key, std::uint32_t, KeyHash> groupOf;
-    std::vector<std::uint32_t> starts;
-    std::vector<std::uint32_t> rows;
+private:
+    static std::uint32_t Hash(std::string_view a, std::string_view b) noexcept {
+        std::size_t h = std::hash<std::string_view>{}(a);
+        h ^= std::hash<std::string_view>{}(b) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+        return static_cast<std::uint32_t>(h ^ (h >> 32));
+    }
+
+    // The slot holding the key, or the empty slot where it would go.
+    Slot& Probe(std::string_view a, std::string_view b, std::uint32_t hash) {
+        std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (slot.group == kEmpty) {
+                return slot;
+            }
+            if (slot.hash == hash) {
+                std::uint32_t row = firstRows_[slot.group];
+                if (table_.Value(row, first_) == a &&
+                    (second_ == kNoField || table_.Value(row, second_) == b)) {
+                    return slot;
+                }
+            }
+        }
+    }
+
+    const TRecordTable& table_;
+    std::size_t first_;
+    std::size_t second_;
+    std::vector<Slot> slots_;
+    std::vector<std::uint32_t> firstRows_;
+    std::vector<std::uint32_t> starts_;
+    std::vector<std::uint32_t> rows_;
 };
 
 const std::string& TField::FieldName() const {
