@@ -3,19 +3,22 @@
 #include <zeph/client/Delivery.h>
 #include <zeph/client/HostServices.h>
 #include <zeph/emulator/CommandLine.h>
-#include <zeph/emulator/ConsoleDialogs.h>
 #include <zeph/emulator/DemoDatabase.h>
 #include <zeph/emulator/DeskServices.h>
 #include <zeph/emulator/PluginLibrary.h>
 #include <zeph/forms/Application.h>
+#include <zeph/forms/ConsoleBackend.h>
 #include <zeph/forms/Form.h>
+#include <zeph/forms/Script.h>
 #include <zeph/text/HostText.h>
 
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <optional>
 
@@ -32,6 +35,15 @@ constexpr int kExitWordError = 3;
 constexpr int kExitPlugin = 4;
 constexpr int kExitServer = 5;
 constexpr int kExitNoElement = 6;
+
+// An error text as one line: line breaks become "\n".
+std::string OneLine(const std::string& utf8) {
+    std::string out;
+    for (char c : utf8) {
+        out += c == '\n' ? std::string("\\n") : c == '\r' ? std::string("\\r") : std::string(1, c);
+    }
+    return out;
+}
 
 // The host's own application window, whose handle ShowMorvane receives.
 class THostMainWindow : public forms::Form {
@@ -75,8 +87,7 @@ std::string DefaultPlugin(const std::string& edition) {
 
 class Desk {
 public:
-    explicit Desk(const Options& options)
-        : dialogs_(std::cerr, isatty(STDIN_FILENO) ? &std::cin : nullptr) {
+    Desk(const Options& options, std::optional<forms::Script> script) : script_(std::move(script)) {
         if (options.server.empty()) {
             temporary_.emplace();
             db_.emplace(Database::Open((temporary_->Path() / "desk.db").string(), true));
@@ -100,8 +111,6 @@ public:
             services_->SetTrace(&std::cerr);
         }
         InstallHostServices(services_);
-        dialogs_ptr_ = std::shared_ptr<ConsoleDialogs>(&dialogs_, [](ConsoleDialogs*) {});
-        forms::Application()->SetBackend(dialogs_ptr_);
         services_->SetHostWindow(hostWindow_.Handle());
     }
 
@@ -120,8 +129,15 @@ public:
 
     // Runs one request; returns its exit status.
     int Run(const CallRequest& request) {
-        dialogs_.ClearAnswers();
-        dialogs_.AddAnswers(request.answers);
+        // Each request starts with its own answers and the script from its beginning.
+        auto backend = forms::ConsoleBackend::ForProcess();
+        for (const std::string& answer : request.answers) {
+            backend->AddAnswer(answer);
+        }
+        if (script_) {
+            backend->Load(*script_);
+        }
+        forms::Application()->SetBackend(backend);
         Variant input;
         try {
             input = BuildInput(request);
@@ -142,9 +158,6 @@ public:
         } catch (const EDeliveryError& e) {
             std::cerr << "zeph-host: " << e.what() << '\n';
             return kExitPlugin;
-        } catch (const EAnswerError& e) {
-            std::cerr << "Error: " << e.what() << '\n';
-            status = kExitWordError;
         } catch (const std::exception& e) {
             std::cerr << "Error: " << OneLine(text::GbkToUtf8(e.what())) << '\n';
             status = kExitWordError;
@@ -181,8 +194,7 @@ private:
         return status;
     }
 
-    ConsoleDialogs dialogs_;
-    std::shared_ptr<ConsoleDialogs> dialogs_ptr_;
+    std::optional<forms::Script> script_;
     std::optional<TemporaryFolder> temporary_;
     std::optional<Database> db_;
     std::shared_ptr<DeskServices> services_;
@@ -227,6 +239,20 @@ int Repl(Desk& desk, const CallRequest& primed) {
     return status;
 }
 
+forms::Script ReadScript(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::error_code ec;
+    if (!file || std::filesystem::is_directory(path, ec)) {
+        throw EUsageError("--script: cannot read " + path);
+    }
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    try {
+        return forms::ParseScript(text);
+    } catch (const forms::EScriptError& e) {
+        throw EUsageError("--script " + path + ": " + e.what());
+    }
+}
+
 int MakeDemo(const std::string& path) {
     if (std::filesystem::exists(path)) {
         std::cerr << "zeph-host: " << path << " exists; make-demo writes a new file only\n";
@@ -249,10 +275,11 @@ int MakeDemo(const std::string& path) {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     Options options;
+    std::optional<forms::Script> script;
     try {
         options = ParseCommandLine(args);
         if (!options.script.empty()) {
-            throw EUsageError("--script: window scripts are not supported by this build yet");
+            script = ReadScript(options.script);
         }
     } catch (const EUsageError& e) {
         std::cerr << "zeph-host: " << e.what() << "\n(zeph-host --help lists the options)\n";
@@ -267,7 +294,7 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<Desk> desk;
     try {
-        desk = std::make_unique<Desk>(options);
+        desk = std::make_unique<Desk>(options, std::move(script));
     } catch (const std::exception& e) {
         std::cerr << "zeph-host: " << e.what() << '\n';
         return kExitServer;
