@@ -108,6 +108,24 @@ TEST(UploadWire, ErrorStatusStillCountsAsSuccessWithItsPage) {
     EXPECT_EQ(upload->GetProgress(), 100u);
 }
 
+// Proxy settings of the environment are never used.
+TEST(UploadWire, GoesDirectWhateverTheProxyVariablesSay) {
+    UploadServer server({"--body", "direct"});
+    systest::TempDir dir;
+    systest::WriteFile(dir / "a", "abc");
+    const char* variables[] = {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"};
+    for (const char* name : variables) {
+        setenv(name, "http://127.0.0.1:9", 1);
+    }
+    auto upload = systest::Prepared(dir / "a", server.Port());
+    const unsigned result = CHttpUpload::uploadObj(upload.get());
+    for (const char* name : variables) {
+        unsetenv(name);
+    }
+    EXPECT_EQ(result, 1u);
+    EXPECT_EQ(upload->getResponseHtml(), "direct");
+}
+
 TEST(UploadWire, SuccessiveUploadsOnOneObject) {
     UploadServer server({"--body", "done"});
     systest::TempDir dir;

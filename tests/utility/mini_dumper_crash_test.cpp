@@ -87,6 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FailureCase{"segv", SIGSEGV}, FailureCase{"bus", SIGBUS},
                       FailureCase{"ill", SIGILL}, FailureCase{"fpe", SIGFPE},
                       FailureCase{"abort", SIGABRT}, FailureCase{"stack-overflow", SIGSEGV},
+                      FailureCase{"thread-stack-overflow", SIGSEGV},
                       FailureCase{"two-threads", SIGSEGV},
                       // Each of these holds a lock at the moment of failure that a handler
                       // using the allocator, the log or the loader would wait for forever.

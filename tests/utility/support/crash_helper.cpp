@@ -139,6 +139,12 @@ int main(int argc, char** argv) {
         std::abort();
     } else if (mode == "stack-overflow") {
         return Recurse(0);
+    } else if (mode == "thread-stack-overflow") {
+        // A second call gives this thread an alternate stack of its own.
+        std::thread([] {
+            CMiniDumper::SetUnhandledExceptionFilter();
+            Recurse(0);
+        }).join();
     } else if (mode == "in-allocator") {
         if (!CRASH_HELPER_OWN_ALLOCATOR) {
             return 77; // cannot replace the allocator here
