@@ -17,6 +17,12 @@ TInterFacefrmMain::TInterFacefrmMain(zeph::forms::Component* owner)
     Width = 204;
     Height = 103;
     FontName = "MS Sans Serif";
+    sd.DefaultExt = ".xls";
+    sd.Filter = "Excel文件|*.xls"_host;
+#if MORVANE_EDITION_FULL
+    SaveDialog.DefaultExt = ".xls";
+    SaveDialog.Filter = "Excel 文件|*.xls|TXT 文件|*.txt"_host;
+#endif
     OnClose = [this](zeph::forms::Form& sender, zeph::forms::CloseAction& action) {
         FormClose(sender, action);
     };

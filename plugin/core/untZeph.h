@@ -6,6 +6,8 @@
 
 #include <zeph/client/TZephClient.h>
 #include <zeph/client/Variant.h>
+#include <zeph/dataset/TClientDataSet.h>
+#include <zeph/forms/Dialogs.h>
 #include <zeph/forms/Form.h>
 
 #include <memory>
@@ -19,6 +21,21 @@ public:
     ~TInterFacefrmMain() override;
 
     zeph::TZephClient ZephClient{this, "ZephClient"};
+    zeph::forms::SaveDialog sd{this, "sd"};
+    // The bulletin and note web-service clients; their services are not part of this build.
+    zeph::forms::Component hprSendBulletin{this, "hprSendBulletin"};
+    zeph::forms::Component hprSendNote{this, "hprSendNote"};
+    zeph::dataset::TClientDataSet cdsIPPort{this, "cdsIPPort"};
+    zeph::dataset::TClientDataSet cdsBulletinType{this, "cdsBulletinType"};
+    zeph::dataset::TClientDataSet cdsBulletinCallCause{this, "cdsBulletinCallCause"};
+    zeph::dataset::TClientDataSet cdsStaff{this, "cdsStaff"};
+    zeph::dataset::TClientDataSet cdsGroup{this, "cdsGroup"};
+#if MORVANE_EDITION_FULL
+    zeph::forms::SaveDialog SaveDialog{this, "SaveDialog"};
+    // The spreadsheet export components; the exports are not part of this build.
+    zeph::forms::Component ZephExportToXLS{this, "ZephExportToXLS"};
+    zeph::forms::Component ZephExportToExcel{this, "ZephExportToExcel"};
+#endif
 
     // The request handler bound to ZephClient.OnCalled.
     void ZephClientCalled(zeph::forms::Component* sender, int further, const zeph::Variant& Input,
@@ -48,7 +65,9 @@ public:
     void Base64Encode(const zeph::Variant& Input, zeph::Variant& Output);
 
     // The owner handle this window passes to its message boxes.
-    zeph::forms::WindowHandle OwnerHandle() { return Handle(); }
+    zeph::forms::WindowHandle OwnerHandle() {
+        return Handle();
+    }
 
 private:
     void HandleNumericCode(int code, const zeph::Variant& Input, zeph::Variant& Output);

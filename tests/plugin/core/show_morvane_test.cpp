@@ -4,6 +4,7 @@
 
 #include <zeph/client/Delivery.h>
 #include <zeph/forms/Application.h>
+#include <zeph/forms/Dialogs.h>
 #include <zeph/forms/Form.h>
 
 #include <gtest/gtest.h>
@@ -35,7 +36,7 @@ TEST_P(ShowMorvaneTest, MainWindowCarriesItsResourceSettings) {
     EXPECT_EQ(form->Width, 204);
     EXPECT_EQ(form->Height, 103);
     EXPECT_EQ(form->FontName, "MS Sans Serif");
-    EXPECT_FALSE(form->Visible());
+    EXPECT_FALSE(form->Visible);
     EXPECT_NE(form->FindComponent("ZephClient"), nullptr);
 }
 
@@ -48,6 +49,34 @@ TEST_P(ShowMorvaneTest, ClosedMainWindowIsReplacedByANewOne) {
     ASSERT_NE(second, 0u);
     EXPECT_NE(second, first);
     EXPECT_EQ(host.CallWords({"CHECK_STAFF_QUERY", "x"})[1].AsText(), "x");
+}
+
+TEST_P(ShowMorvaneTest, FailedCreationReturnsZeroAndALaterCallRetries) {
+    PluginHost host(GetParam());
+    zeph::forms::FailNextWindowCreations(1);
+    EXPECT_EQ(host.ShowMorvane(9), 0u);
+    std::uint32_t handle = host.ShowMorvane(9);
+    ASSERT_NE(handle, 0u);
+    EXPECT_EQ(host.CallWords({"CHECK_STAFF_QUERY", "ok"})[1].AsText(), "ok");
+    EXPECT_EQ(host.ShowMorvane(9), handle);
+}
+
+TEST_P(ShowMorvaneTest, MainWindowOwnsTheComponentsOfItsEdition) {
+    PluginHost host(GetParam());
+    auto* form = zeph::forms::Form::FromHandle(host.ShowMorvane(1));
+    ASSERT_NE(form, nullptr);
+    for (const char* name : {"ZephClient", "sd", "hprSendBulletin", "hprSendNote", "cdsIPPort",
+                             "cdsBulletinType", "cdsBulletinCallCause", "cdsStaff", "cdsGroup"}) {
+        EXPECT_NE(form->FindComponent(name), nullptr) << name;
+    }
+    bool full = GetParam() == Edition::Full;
+    for (const char* name : {"SaveDialog", "ZephExportToXLS", "ZephExportToExcel"}) {
+        EXPECT_EQ(form->FindComponent(name) != nullptr, full) << name;
+    }
+    auto* sd = dynamic_cast<zeph::forms::SaveDialog*>(form->FindComponent("sd"));
+    ASSERT_NE(sd, nullptr);
+    EXPECT_EQ(sd->DefaultExt, ".xls");
+    EXPECT_EQ(zeph::text::GbkToUtf8(sd->Filter), "Excel文件|*.xls");
 }
 
 TEST_P(ShowMorvaneTest, UnloadRestoresTheRecordedApplicationAndFreesTheWindow) {
