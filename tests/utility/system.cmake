@@ -1,6 +1,8 @@
 # Upload client, process and system functions, crash dumps.
 # Each test program runs from a folder of its own, so that its log file (Info.dat in the
-# program directory) and its dump files are its own.
+# program directory) and its dump files are its own. The programs whose cases read log lines run
+# their cases one at a time: the log lets only one process append at a moment and drops the
+# entry of another.
 
 set(tollund_system_support ${CMAKE_CURRENT_SOURCE_DIR}/support)
 
@@ -14,7 +16,7 @@ endfunction()
 tollund_system_test(http_upload_wire_test
   SOURCES http_upload_wire_test.cpp LIBS tollund LABELS tollund TIMEOUT 120)
 tollund_system_test(http_upload_failure_test
-  SOURCES http_upload_failure_test.cpp LIBS tollund LABELS tollund TIMEOUT 180)
+  SOURCES http_upload_failure_test.cpp LIBS tollund LABELS tollund TIMEOUT 180 SERIAL)
 
 # Crash dumps: a helper that fails on purpose and two debug-help libraries. The helper exports
 # its symbols so that its allocator and flock(2) replace the system's for the library too. The
@@ -41,9 +43,9 @@ target_compile_definitions(mini_dumper_crash_test PRIVATE
 
 # Processes, windows and machine facts.
 tollund_system_test(exec_command_test
-  SOURCES exec_command_test.cpp LIBS tollund LABELS tollund TIMEOUT 120)
+  SOURCES exec_command_test.cpp LIBS tollund LABELS tollund TIMEOUT 120 SERIAL)
 tollund_system_test(machine_facts_test
-  SOURCES machine_facts_test.cpp LIBS tollund LABELS tollund TIMEOUT 60)
+  SOURCES machine_facts_test.cpp LIBS tollund LABELS tollund TIMEOUT 60 SERIAL)
 tollund_system_test(message_menu_test
   SOURCES message_menu_test.cpp LIBS tollund LABELS tollund TIMEOUT 60)
 
@@ -51,7 +53,7 @@ add_library(tollund_test_pellora MODULE ${tollund_system_support}/pellora_versio
 set_target_properties(tollund_test_pellora PROPERTIES
   LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tollund-test-support)
 tollund_system_test(registry_url_version_test
-  SOURCES registry_url_version_test.cpp LIBS tollund LABELS tollund TIMEOUT 60)
+  SOURCES registry_url_version_test.cpp LIBS tollund LABELS tollund TIMEOUT 60 SERIAL)
 add_dependencies(registry_url_version_test tollund_test_pellora tollund_test_dbghelp_old)
 target_compile_definitions(registry_url_version_test PRIVATE
   TOLLUND_PELLORA_LIBRARY="$<TARGET_FILE:tollund_test_pellora>"
@@ -65,7 +67,7 @@ target_link_libraries(tollund_x_window_helper PRIVATE PkgConfig::X11)
 set_target_properties(tollund_x_window_helper PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tollund-test-support)
 tollund_system_test(x11_window_test
-  SOURCES x11_window_test.cpp LIBS tollund LABELS tollund TIMEOUT 120)
+  SOURCES x11_window_test.cpp LIBS tollund LABELS tollund TIMEOUT 120 SERIAL)
 add_dependencies(x11_window_test tollund_x_window_helper)
 target_compile_definitions(x11_window_test PRIVATE
   TOLLUND_X_WINDOW_HELPER="$<TARGET_FILE:tollund_x_window_helper>")
