@@ -3,28 +3,58 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <iostream>
 
 namespace zeph::forms {
 namespace {
 
-// One line per box: line breaks of the text are written as "\n".
+// One line per box: carriage returns and line feeds of the text are written as "\r", "\n".
 std::string OneLine(const std::string& hostText) {
     std::string utf8 = zeph::text::GbkToUtf8(hostText);
     std::string out;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        if (utf8[i] == '\r') {
-            if (i + 1 < utf8.size() && utf8[i + 1] == '\n') {
-                ++i;
-            }
-            out += "\\n";
-        } else if (utf8[i] == '\n') {
+    for (char c : utf8) {
+        if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
             out += "\\n";
         } else {
-            out += utf8[i];
+            out += c;
         }
     }
     return out;
+}
+
+enum class Reply { Yes, No, Cancel, Unknown };
+
+Reply ReplyOf(const std::string& lower) {
+    if (lower == "yes" || lower == "y" || lower == "true" || lower == "ok" || lower == "1") {
+        return Reply::Yes;
+    }
+    if (lower == "no" || lower == "n" || lower == "false" || lower == "0") {
+        return Reply::No;
+    }
+    if (lower == "cancel" || lower == "c") {
+        return Reply::Cancel;
+    }
+    return Reply::Unknown;
+}
+
+// A path as the program got it (UTF-8), made absolute, as host text.
+std::string HostPath(const std::string& utf8, bool folder) {
+    std::error_code ec;
+    std::filesystem::path path(utf8);
+    if (path.is_relative()) {
+        std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+        if (!ec) {
+            path = absolute.lexically_normal();
+        }
+    }
+    std::string text = path.string();
+    while (folder && text.size() > 1 && text.back() == '/') {
+        text.pop_back();
+    }
+    return zeph::text::Utf8ToGbk(text);
 }
 
 std::string Lower(const std::string& text) {
@@ -98,7 +128,8 @@ std::optional<std::string> ConsoleBackend::NextAnswer(const std::string& prompt)
 }
 
 ModalResult ConsoleBackend::ShowMessage(const MessageRequest& request) {
-    Line(request.source.empty() ? "MessageBox" : request.source, request.text);
+    const std::string kind = request.source.empty() ? "MessageBox" : request.source;
+    Line(kind, request.text);
     if (request.buttons == MessageButtons::Ok) {
         return ModalResult::Ok;
     }
@@ -110,24 +141,31 @@ ModalResult ConsoleBackend::ShowMessage(const MessageRequest& request) {
     if (!answer) {
         return refusal;
     }
-    std::string a = Lower(*answer);
-    if (a == "yes" || a == "y" || a == "ok") {
+    switch (ReplyOf(Lower(*answer))) {
+    case Reply::Yes:
         return hasNo ? ModalResult::Yes : ModalResult::Ok;
+    case Reply::No:
+        return refusal;
+    case Reply::Cancel:
+        return hasCancel ? ModalResult::Cancel : ModalResult::No;
+    case Reply::Unknown:
+    default:
+        // A wrong answer must not pass for a choice the person did not make.
+        throw EAnswerError("the answer '" + *answer + "' does not answer " + kind + ": " +
+                           OneLine(request.text));
     }
-    if ((a == "no" || a == "n") && hasNo) {
-        return ModalResult::No;
-    }
-    if ((a == "cancel" || a == "c") && hasCancel) {
-        return ModalResult::Cancel;
-    }
-    log_ << "Answer: '" << *answer << "' fits no button; taken as " << (hasNo ? "no" : "cancel")
-         << '\n';
-    return refusal;
 }
 
 std::optional<FileDialogAnswer> ConsoleBackend::RunFileDialog(const FileDialogRequest& request) {
     bool save = request.kind == FileDialogKind::Save;
-    Line(save ? "SaveDialog" : "OpenDialog", save ? request.fileName : request.filter);
+    std::string text = request.title.empty() ? request.name : request.title;
+    if (!request.filter.empty()) {
+        text += (text.empty() ? "[" : " [") + request.filter + "]";
+    }
+    if (!request.fileName.empty()) {
+        text += (text.empty() ? "" : " ") + request.fileName;
+    }
+    Line(save ? "SaveDialog" : "OpenDialog", text);
     std::optional<std::string> answer =
         NextAnswer(request.multiSelect ? "files, joined by |, or cancel" : "file or cancel");
     if (!answer || answer->empty() || Lower(*answer) == "cancel") {
@@ -138,7 +176,7 @@ std::optional<FileDialogAnswer> ConsoleBackend::RunFileDialog(const FileDialogRe
     for (const std::string& part : zeph::text::Split(*answer, "|")) {
         std::string trimmed = zeph::text::Trim(part);
         if (!trimmed.empty()) {
-            result.files.push_back(zeph::text::Utf8ToGbk(trimmed));
+            result.files.push_back(HostPath(trimmed, false));
         }
         if (!request.multiSelect && !result.files.empty()) {
             break;
@@ -156,7 +194,7 @@ std::optional<std::string> ConsoleBackend::RunFolderDialog(const FolderDialogReq
     if (!answer || answer->empty() || Lower(*answer) == "cancel") {
         return std::nullopt;
     }
-    return zeph::text::Utf8ToGbk(*answer);
+    return HostPath(*answer, true);
 }
 
 std::string ConsoleBackend::Present(const Form& form) {
@@ -168,6 +206,8 @@ std::string ConsoleBackend::Present(const Form& form) {
 void ConsoleBackend::RunScripted(Form& form, const WindowScripts::Action& action) {
     try {
         action(form, user_);
+    } catch (const EAnswerError&) {
+        throw;
     } catch (const EFormsError& error) {
         log_ << "ScriptError: " << form.ClassName() << ": " << error.what() << '\n';
     }
@@ -199,6 +239,8 @@ void ConsoleBackend::Converse(Form& form) {
             if (!RunScriptAction(ParseScriptAction(command), form, user_)) {
                 log_ << "  (nothing happened: the control is not reachable or already so)\n";
             }
+        } catch (const EAnswerError&) {
+            throw;
         } catch (const EFormsError& error) {
             log_ << "  " << error.what() << '\n';
         }
@@ -206,7 +248,7 @@ void ConsoleBackend::Converse(Form& form) {
 }
 
 ModalResult ConsoleBackend::RunModal(Form& form) {
-    Line("Window", form.ClassName() + " " + form.Caption);
+    Line("Window", form.Caption + " (" + form.ClassName() + ")");
     if (WindowScripts::Action action = scripts_.Take(form)) {
         RunScripted(form, action);
     } else if (interactive_) {
@@ -223,7 +265,7 @@ ModalResult ConsoleBackend::RunModal(Form& form) {
 }
 
 void ConsoleBackend::ShowModeless(Form& form) {
-    Line("Window", form.ClassName() + " " + form.Caption);
+    Line("Window", form.Caption + " (" + form.ClassName() + ")");
     if (WindowScripts::Action action = scripts_.Take(form)) {
         RunScripted(form, action);
     }

@@ -6,6 +6,7 @@
 #include <zeph/client/PackageRoutines.h>
 #include <zeph/forms/ConsoleBackend.h>
 
+#include <filesystem>
 #include <sstream>
 
 namespace formstest {
@@ -54,10 +55,10 @@ TEST_F(ConsoleTest, EachMessageBoxAndDialogIsOneUtf8Line) {
     EXPECT_FALSE(folder.Execute());
     EXPECT_EQ(LinesOf(log.str()), (std::vector<std::string>{
                                       "InfoDlg: 传入的参数为空",
-                                      "ErrorDlg: 第一行\\n第二行",
+                                      "ErrorDlg: 第一行\\r\\n第二行",
                                       "QuesDlg: 是否继续？",
-                                      "SaveDialog: 123.v3",
-                                      "OpenDialog: 文本|*.txt",
+                                      "SaveDialog: sgFile [录音文件(*.v3)|*.v3] 123.v3",
+                                      "OpenDialog: od [文本|*.txt]",
                                       "FolderDialog: 下载到...",
                                   }));
 }
@@ -95,9 +96,33 @@ TEST_F(ConsoleTest, WithoutTerminalAndAnswersQuestionsAreNoAndDialogsCancelled) 
     EXPECT_EQ(zf::MessageBox(1, "m", "Zeph", zf::MessageButtons::OkCancel),
               zf::ModalResult::Cancel);
     EXPECT_EQ(zf::MessageBox(1, "m", "Zeph", zf::MessageButtons::YesNoCancel), zf::ModalResult::No);
-    console->AddAnswer("maybe");
+    console->AddAnswer("false");
     EXPECT_FALSE(zeph::QuesDlg("q", zf::kNoOwner));
-    EXPECT_NE(log.str().find("Answer: 'maybe' fits no button; taken as no"), std::string::npos);
+}
+
+TEST_F(ConsoleTest, AnswerThatFitsNoButtonIsAnError) {
+    Install(false);
+    console->AddAnswer("maybe");
+    try {
+        zeph::QuesDlg("是否继续？"_host, zf::kNoOwner);
+        FAIL();
+    } catch (const zf::EAnswerError& error) {
+        EXPECT_STREQ(error.what(), "the answer 'maybe' does not answer QuesDlg: 是否继续？");
+    }
+}
+
+TEST_F(ConsoleTest, RelativePathsBecomeAbsoluteFoldersLoseTheirFinalSlash) {
+    Install(false);
+    console->AddAnswer("out/报表.xls");
+    console->AddAnswer("/tmp/下载/");
+    zf::Form owner(nullptr, "owner");
+    zf::SaveDialog save(owner, "sd");
+    ASSERT_TRUE(save.Execute());
+    std::string expected = (std::filesystem::current_path() / "out/报表.xls").string();
+    EXPECT_EQ(save.FileName, zeph::text::Utf8ToGbk(expected));
+    zf::FolderDialog folder(owner, "fd");
+    ASSERT_TRUE(folder.Execute());
+    EXPECT_EQ(folder.Directory, "/tmp/下载"_host);
 }
 
 TEST_F(ConsoleTest, EmptyQueueAsksOnTheTerminal) {
@@ -116,7 +141,7 @@ TEST_F(ConsoleTest, ModalWindowWithoutScriptOrTerminalClosesWithCancel) {
     Install(false);
     TfrmSample f;
     EXPECT_EQ(f.ShowModal(), zf::ModalResult::Cancel);
-    EXPECT_EQ(LinesOf(log.str()), (std::vector<std::string>{"Window: TfrmSample 样本"}));
+    EXPECT_EQ(LinesOf(log.str()), (std::vector<std::string>{"Window: 样本 (TfrmSample)"}));
 }
 
 TEST_F(ConsoleTest, LoadedScriptDrivesModalWindow) {

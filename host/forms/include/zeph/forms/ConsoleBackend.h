@@ -17,6 +17,13 @@
 
 namespace zeph::forms {
 
+// An answer that does not answer the box asking (a question answered "maybe"): it ends the
+// word instead of passing for a choice.
+class ZEPH_HOST_API EAnswerError : public EUserAction {
+public:
+    using EUserAction::EUserAction;
+};
+
 class ZEPH_HOST_API ConsoleBackend : public Backend {
 public:
     // log: where the lines go; terminal: where a person answers when interactive is true.
@@ -24,9 +31,10 @@ public:
     // Standard error, and standard input when it is a terminal.
     static std::shared_ptr<ConsoleBackend> ForProcess();
 
-    // An answer in UTF-8: "yes"/"no"/"ok"/"cancel" for message boxes; a path, several paths
-    // joined by "|" (multi-select), or "cancel" for file dialogs; a path or "cancel" for the
-    // folder browser.
+    // An answer in UTF-8: yes/y/true/ok/1 or no/n/false/0, or cancel, for message boxes (a box
+    // with only OK takes none); a path, several paths joined by "|" (multi-select), or "cancel"
+    // for file dialogs; a folder or "cancel" for the folder browser. Relative paths are made
+    // absolute; a folder loses its final "/".
     void AddAnswer(std::string utf8);
     std::size_t PendingAnswers() const noexcept { return answers_.size(); }
     void Load(const Script& script) { scripts_.Load(script); }
