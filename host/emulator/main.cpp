@@ -14,7 +14,9 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -51,7 +53,31 @@ public:
     THostMainWindow() : forms::Form(nullptr, "ZephHostMain") { Caption = "Zeph"; }
 };
 
-// A demo database in a temporary folder, removed when the program ends.
+// Paths removed when a signal ends the program; only async-signal-safe calls touch them.
+constexpr int kCleanupFiles = 4;
+char cleanupFiles[kCleanupFiles][4096];
+char cleanupFolder[4096];
+
+extern "C" void RemoveTemporaryAndDie(int signal) {
+    for (auto& file : cleanupFiles) {
+        if (file[0] != '\0') {
+            unlink(file);
+        }
+    }
+    if (cleanupFolder[0] != '\0') {
+        rmdir(cleanupFolder);
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void CopyPath(char (&to)[4096], const std::string& from) {
+    if (from.size() < sizeof to) {
+        std::memcpy(to, from.c_str(), from.size() + 1);
+    }
+}
+
+// A demo database in a temporary folder, removed when the program ends, also by a signal.
 class TemporaryFolder {
 public:
     TemporaryFolder() {
@@ -61,8 +87,19 @@ public:
             throw EDatabaseError("cannot create a temporary folder for the demo database");
         }
         path_ = pattern;
+        const char* suffixes[kCleanupFiles] = {"", "-journal", "-wal", "-shm"};
+        for (int i = 0; i < kCleanupFiles; ++i) {
+            CopyPath(cleanupFiles[i], (path_ / "desk.db").string() + suffixes[i]);
+        }
+        CopyPath(cleanupFolder, path_.string());
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            std::signal(signal, RemoveTemporaryAndDie);
+        }
     }
     ~TemporaryFolder() {
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            std::signal(signal, SIG_DFL);
+        }
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }

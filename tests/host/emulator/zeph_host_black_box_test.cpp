@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace zeph::emulator {
@@ -204,18 +205,20 @@ TEST(ZephHostTest, MakeDemoWritesADeskDatabaseToPointServerAt) {
 }
 
 TEST(ZephHostTest, TemporaryDemoDatabaseIsRemovedAtExit) {
-    auto count = [] {
-        int n = 0;
-        for (const auto& e :
-             std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
-            n += e.path().filename().string().rfind("zeph-host-", 0) == 0;
-        }
-        return n;
-    };
-    int before = count();
+    testing::TempDir tmp;
+    const char* previous = std::getenv("TMPDIR");
+    std::string saved = previous != nullptr ? previous : "";
+    setenv("TMPDIR", tmp.Path().c_str(), 1);
     ProcessResult r = Host({"call", "CHECK_STAFF_QUERY"});
+    ProcessResult failed = Host({"--scalar", "call", "CHECK_STAFF_QUERY"});
+    if (previous != nullptr) {
+        setenv("TMPDIR", saved.c_str(), 1);
+    } else {
+        unsetenv("TMPDIR");
+    }
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(count(), before);
+    EXPECT_EQ(failed.status, 3);
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.Path()));
 }
 
 TEST(ZephHostTest, HelpListsTheOptions) {
