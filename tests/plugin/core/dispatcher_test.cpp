@@ -1,6 +1,6 @@
 // The calling convention: empty input, numeric codes, word matching and Output's shape.
 #include "support/PluginHost.h"
-#include "support/RecordingBackend.h"
+#include "support/ScopedBackend.h"
 
 #include <zeph/client/Variant.h>
 #include <zeph/text/HostText.h>
@@ -12,7 +12,7 @@ namespace {
 using zeph::Variant;
 using zeph::testing::Edition;
 using zeph::testing::PluginHost;
-using zeph::testing::ScopedRecordingBackend;
+using zeph::testing::ScopedBackend;
 
 Variant Words(std::initializer_list<Variant> elements) {
     return Variant::ArrayOf(elements);
@@ -21,8 +21,12 @@ Variant Words(std::initializer_list<Variant> elements) {
 class DispatcherTest : public ::testing::TestWithParam<Edition> {
 protected:
     void SetUp() override { host_.ShowMorvane(77); }
+    void TearDown() override {
+        EXPECT_TRUE(ui_->Failures().empty());
+        EXPECT_EQ(ui_->UnusedAnswers(), 0u);
+    }
     PluginHost host_{GetParam()};
-    ScopedRecordingBackend ui_;
+    ScopedBackend ui_;
 };
 
 TEST_P(DispatcherTest, EmptyOrNullInputShowsTheMessage) {
@@ -31,10 +35,10 @@ TEST_P(DispatcherTest, EmptyOrNullInputShowsTheMessage) {
         host_.Call(input, output);
         EXPECT_TRUE(output.IsEmpty());
     }
-    ASSERT_EQ(ui_->shown.size(), 2u);
-    EXPECT_EQ(ui_->shown[0].source, "InfoDlg");
-    EXPECT_EQ(ui_->shown[0].text, "传入的参数为空");
-    EXPECT_EQ(ui_->shown[0].owner, host_.MainHandle());
+    ASSERT_EQ(ui_->Messages().size(), 2u);
+    EXPECT_EQ(ui_->Messages()[0].source, "InfoDlg");
+    EXPECT_EQ(ui_.MessageTextsUtf8()[0], "传入的参数为空");
+    EXPECT_EQ(ui_->Messages()[0].owner, host_.MainHandle());
 }
 
 TEST_P(DispatcherTest, CheckStaffQueryJoinsItsArgumentsWhateverTheCase) {
@@ -49,7 +53,7 @@ TEST_P(DispatcherTest, CheckStaffQueryJoinsItsArgumentsWhateverTheCase) {
     // Elements that are not text are read through the variant's text conversion.
     Variant mixed = host_.Call(Words({"CHECK_STAFF_QUERY", 5, true, Variant::Null()}));
     EXPECT_EQ(mixed[1].AsText(), "5True");
-    EXPECT_TRUE(ui_->shown.empty());
+    EXPECT_TRUE(ui_->Messages().empty());
 }
 
 TEST_P(DispatcherTest, WordsMatchWholeAndExactlyOrDoNothing) {
@@ -64,7 +68,7 @@ TEST_P(DispatcherTest, WordsMatchWholeAndExactlyOrDoNothing) {
     Variant output = host_.Call(Words({"check_staff_query" + "中"_host}));
     EXPECT_TRUE(output.IsEmpty());
     EXPECT_TRUE(host_.CallWords({"CHECK_DETAIL", "x"}).IsEmpty());
-    EXPECT_TRUE(ui_->shown.empty());
+    EXPECT_TRUE(ui_->Messages().empty());
 }
 
 TEST_P(DispatcherTest, NumericCodesShowTheirBoxes) {
@@ -72,32 +76,33 @@ TEST_P(DispatcherTest, NumericCodesShowTheirBoxes) {
     EXPECT_TRUE(host_.CallWords({"1007", "错误文字"_host}).IsEmpty());
     EXPECT_TRUE(host_.CallWords({"1008", "nothing"}).IsEmpty());
     EXPECT_TRUE(host_.CallWords({"-1", "nothing"}).IsEmpty());
-    ASSERT_EQ(ui_->shown.size(), 2u);
-    EXPECT_EQ(ui_->shown[0].source, "InfoDlg");
-    EXPECT_EQ(ui_->shown[0].text, "提示文字");
-    EXPECT_EQ(ui_->shown[1].source, "ErrorDlg");
-    EXPECT_EQ(ui_->shown[1].text, "错误文字");
-    EXPECT_EQ(ui_->shown[1].owner, host_.MainHandle());
+    ASSERT_EQ(ui_->Messages().size(), 2u);
+    EXPECT_EQ(ui_->Messages()[0].source, "InfoDlg");
+    EXPECT_EQ(ui_.MessageTextsUtf8()[0], "提示文字");
+    EXPECT_EQ(ui_->Messages()[1].source, "ErrorDlg");
+    EXPECT_EQ(ui_.MessageTextsUtf8()[1], "错误文字");
+    EXPECT_EQ(ui_->Messages()[1].owner, host_.MainHandle());
 }
 
 TEST_P(DispatcherTest, QuestionCodeAnswersTrueOrFalse) {
-    ui_->answers = {true, false};
+    ui_->AnswerYes();
+    ui_->AnswerNo();
     Variant yes = host_.CallWords({"1006", "继续吗？"_host});
     Variant no = host_.CallWords({"1006", "继续吗？"_host});
     ASSERT_TRUE(yes.IsArray());
     EXPECT_EQ(yes.HighBound(), 0);
     EXPECT_EQ(yes[0].AsText(), "True");
     EXPECT_EQ(no[0].AsText(), "False");
-    ASSERT_EQ(ui_->shown.size(), 2u);
-    EXPECT_EQ(ui_->shown[0].source, "QuesDlg");
-    EXPECT_EQ(ui_->shown[0].text, "继续吗？");
+    ASSERT_EQ(ui_->Messages().size(), 2u);
+    EXPECT_EQ(ui_->Messages()[0].source, "QuesDlg");
+    EXPECT_EQ(ui_.MessageTextsUtf8()[0], "继续吗？");
 }
 
 TEST_P(DispatcherTest, MissingElementsReadAsEmptyText) {
     Variant output = host_.CallWords({"1005"});
     EXPECT_TRUE(output.IsEmpty());
-    ASSERT_EQ(ui_->shown.size(), 1u);
-    EXPECT_EQ(ui_->shown[0].text, "");
+    ASSERT_EQ(ui_->Messages().size(), 1u);
+    EXPECT_EQ(ui_.MessageTextsUtf8()[0], "");
     EXPECT_EQ(host_.CallWords({"CHECK_STAFF_QUERY"})[1].AsText(), "");
 }
 

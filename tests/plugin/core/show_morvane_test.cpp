@@ -1,6 +1,5 @@
 // The entry point's lifetime rules, through a host that loads the built library.
 #include "support/PluginHost.h"
-#include "support/RecordingBackend.h"
 
 #include <zeph/client/Delivery.h>
 #include <zeph/forms/Application.h>
