@@ -119,11 +119,11 @@ TEST(ZephHostTest, AnErrorLeavingTheWordIsStatusThree) {
     EXPECT_EQ(r.err.rfind("Error: ", 0), 0u) << r.err;
 }
 
-TEST(ZephHostTest, AnAnswerThatFitsNoButtonIsTakenAsNo) {
+TEST(ZephHostTest, AnAnswerThatFitsNoButtonEndsTheWord) {
     ProcessResult r = Host({"call", "1006", "q", "--answer", "maybe"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "[\"False\"]\n");
-    EXPECT_EQ(r.err.rfind("QuesDlg: q\nAnswer: 'maybe' fits no button", 0), 0u) << r.err;
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.out, "[null]\n");
+    EXPECT_EQ(r.err.rfind("QuesDlg: q\nError: the answer 'maybe'", 0), 0u) << r.err;
 }
 
 TEST(ZephHostTest, ScriptsAreReadBeforeTheCall) {
