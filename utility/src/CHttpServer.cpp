@@ -3,6 +3,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/futex.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -10,6 +11,7 @@
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,10 +20,10 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <deque>
 #include <initializer_list>
 #include <new>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -112,45 +114,100 @@ void CloseFile(REQUEST* request) {
 
 } // namespace
 
+namespace {
+
+// One waiting client thread's hand-over point: the listening thread stores a request and posts;
+// the client thread sleeps on a futex until then. Null request: end.
+struct Handoff {
+    std::atomic<uint32_t> posted{0};
+    REQUEST* request = nullptr;
+
+    void Post(REQUEST* next) {
+        request = next;
+        posted.store(1, std::memory_order_release);
+        syscall(SYS_futex, &posted, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+    }
+
+    // True when posted within the limit.
+    bool Wait(std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (posted.load(std::memory_order_acquire) == 0) {
+            const auto left = deadline - std::chrono::steady_clock::now();
+            if (left <= std::chrono::steady_clock::duration::zero()) {
+                return false;
+            }
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            timespec timeout{static_cast<time_t>(ns / 1000000000),
+                             static_cast<long>(ns % 1000000000)};
+            syscall(SYS_futex, &posted, FUTEX_WAIT_PRIVATE, 0, &timeout, nullptr, 0);
+        }
+        posted.store(0, std::memory_order_relaxed);
+        return true;
+    }
+};
+
+} // namespace
+
 // Client threads outlive their first connection for a moment: a thread that has finished one
 // waits briefly for the next, so that a busy server does not pay for creating and tearing down
 // a thread per request. A connection is always served by a thread of its own; a new thread
 // starts whenever none is waiting.
 struct CHttpClientThreads {
     std::mutex lock;
-    std::condition_variable wake;
-    std::deque<REQUEST*> handed; // requests given to waiting threads, not yet taken
-    unsigned waiting = 0;        // waiting threads that no request has been given to
-    unsigned alive = 0;          // threads of this server that have not ended
+    std::vector<Handoff*> waiting; // last in, first out: the most recently busy thread is warm
+    unsigned alive = 0;            // threads of this server that have not ended
     bool stopping = false;
     std::condition_variable ended;
 };
 
 namespace {
 
-constexpr auto ClientThreadIdle = std::chrono::seconds(2);
+constexpr auto ClientThreadIdle = std::chrono::milliseconds(2000);
 
 struct ClientStart {
     std::shared_ptr<CHttpClientThreads> threads;
     REQUEST* request;
 };
 
+// Takes the handoff off the waiting list; false when a request was handed to it meanwhile.
+bool LeaveWaiting(CHttpClientThreads& threads, Handoff* handoff) {
+    for (auto it = threads.waiting.begin(); it != threads.waiting.end(); ++it) {
+        if (*it == handoff) {
+            threads.waiting.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
 void* ClientEntry(void* param) {
     std::unique_ptr<ClientStart> start(static_cast<ClientStart*>(param));
     CHttpClientThreads& threads = *start->threads;
+    Handoff handoff;
     REQUEST* request = start->request;
-    for (;;) {
+    while (request != nullptr) {
         CHttpServer::ClientThread(request);
-        std::unique_lock<std::mutex> guard(threads.lock);
-        ++threads.waiting;
-        threads.wake.wait_for(guard, ClientThreadIdle,
-                              [&] { return !threads.handed.empty() || threads.stopping; });
-        if (threads.handed.empty()) {
-            --threads.waiting;
-            break;
+        request = nullptr;
+        {
+            std::lock_guard<std::mutex> guard(threads.lock);
+            if (threads.stopping) {
+                break;
+            }
+            threads.waiting.push_back(&handoff);
         }
-        request = threads.handed.front(); // the hand-over already took this thread off waiting
-        threads.handed.pop_front();
+        if (!handoff.Wait(ClientThreadIdle)) {
+            bool left = false;
+            {
+                std::lock_guard<std::mutex> guard(threads.lock);
+                left = LeaveWaiting(threads, &handoff);
+            }
+            if (left) {
+                break; // idle long enough
+            }
+            // A request was handed over just as the wait ran out: its post is under way.
+            handoff.Wait(std::chrono::hours(24));
+        }
+        request = handoff.request;
     }
     std::lock_guard<std::mutex> guard(threads.lock);
     --threads.alive;
@@ -160,15 +217,19 @@ void* ClientEntry(void* param) {
 
 // Serves a request on a waiting client thread, else on a new one; false when neither works.
 bool StartClient(const std::shared_ptr<CHttpClientThreads>& threads, REQUEST* request) {
+    Handoff* waiting = nullptr;
     {
         std::lock_guard<std::mutex> guard(threads->lock);
-        if (threads->waiting > 0) {
-            --threads->waiting;
-            threads->handed.push_back(request);
-            threads->wake.notify_one();
-            return true;
+        if (!threads->waiting.empty()) {
+            waiting = threads->waiting.back();
+            threads->waiting.pop_back();
+        } else {
+            ++threads->alive;
         }
-        ++threads->alive;
+    }
+    if (waiting != nullptr) {
+        waiting->Post(request);
+        return true;
     }
     auto* start = new (std::nothrow) ClientStart{threads, request};
     pthread_attr_t attributes;
@@ -192,7 +253,10 @@ bool StartClient(const std::shared_ptr<CHttpClientThreads>& threads, REQUEST* re
 void EndClientThreads(CHttpClientThreads& threads, std::chrono::milliseconds limit) {
     std::unique_lock<std::mutex> guard(threads.lock);
     threads.stopping = true;
-    threads.wake.notify_all();
+    for (Handoff* waiting : threads.waiting) {
+        waiting->Post(nullptr);
+    }
+    threads.waiting.clear();
     threads.ended.wait_for(guard, limit, [&] { return threads.alive == 0; });
 }
 
@@ -494,7 +558,8 @@ int CHttpServer::Analyze(REQUEST* request, const char* text) {
 int CHttpServer::FileExist(REQUEST* request) {
     if (request->file >= 0) {
         // The header already opened this request's file: the body starts from its beginning.
-        if (lseek(request->file, 0, SEEK_SET) == 0) {
+        if (!request->fileRead || lseek(request->file, 0, SEEK_SET) == 0) {
+            request->fileRead = false;
             return 1;
         }
         CloseFile(request);
@@ -514,6 +579,7 @@ int CHttpServer::FileExist(REQUEST* request) {
         return 0;
     }
     request->file = file;
+    request->fileRead = false;
     request->fileSize = static_cast<long long>(fileStat.st_size);
     return 1;
 }
@@ -589,8 +655,16 @@ void CHttpServer::SendFile(REQUEST* request) {
         return;
     }
     char buffer[FileBufferSize];
-    for (;;) {
-        const ssize_t got = read(request->file, buffer, sizeof buffer);
+    long long sent = 0;
+    // The body ends where the header's Content-Length said: a file that grows meanwhile does
+    // not send more than was announced.
+    while (sent < request->fileSize) {
+        const long long left = request->fileSize - sent;
+        const size_t piece = left < static_cast<long long>(sizeof buffer)
+                                 ? static_cast<size_t>(left)
+                                 : sizeof buffer;
+        request->fileRead = true;
+        const ssize_t got = read(request->file, buffer, piece);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -602,10 +676,11 @@ void CHttpServer::SendFile(REQUEST* request) {
             break;
         }
         // Hold back partial segments while more of the file is to come.
-        request->moreToSend = static_cast<long long>(request->bytesSent) + got < request->fileSize;
+        request->moreToSend = sent + got < request->fileSize;
         if (!SendBuffer(request, buffer, static_cast<uint32_t>(got))) {
             break;
         }
+        sent += got;
         request->bytesSent += static_cast<uint32_t>(got);
     }
     CloseFile(request);
