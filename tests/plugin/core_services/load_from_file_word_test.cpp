@@ -41,8 +41,16 @@ TEST_F(LoadFromFileWordTest, LimitGivesTheFirstBytes) {
         const char* leading;
     };
     const Case cases[] = {
-        {"3", "abc"},      {"0", ""}, {"-5", ""}, {"x", ""}, {"", ""}, {"1000", "abcdef\r\nghi"},
-        {"7", "abcdef\r"}, // the limit counts bytes of the adjusted text
+        {"3", "abc"},
+        {"+3", "abc"},
+        {"0", ""},
+        {"-5", ""},
+        {"x", ""},
+        {"", ""},
+        {" 3", ""},
+        {"99999999999", ""}, // not a 32-bit number: no limit
+        {"1000", "abcdef\r\nghi"},
+        {"7", "abcdef\r"}, // the limit counts bytes of the text as the control holds it
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.limit);
