@@ -49,7 +49,9 @@ inline uint32_t CMD5::F(uint32_t x, uint32_t y, uint32_t z) {
 }
 
 inline uint32_t CMD5::G(uint32_t x, uint32_t y, uint32_t z) {
-    return y ^ (z & (x ^ y)); // (x & z) | (y & ~z)
+    // (x & z) | (y & ~z): the terms share no bit, so adding them is the same, and lets the part
+    // without x (the word just computed) be summed early.
+    return (x & z) + (y & ~z);
 }
 
 inline uint32_t CMD5::H(uint32_t x, uint32_t y, uint32_t z) {
