@@ -52,3 +52,8 @@ INSERT INTO rout_field (name, value) VALUES
   ('EXT2', '');
 
 INSERT INTO zeph_sequence (name, value) VALUES ('MS_LOGID', 700000);
+
+-- Libraries CallDll reaches (the call test window names them): the two editions of this build.
+INSERT INTO dll_library (name, path) VALUES
+  ('Morvane.dll', '$LIBDIR/libmorvane.so'),
+  ('MorvaneBasic.dll', '$LIBDIR/libmorvane-basic.so');
