@@ -9,7 +9,7 @@ packages=(
   uuid-dev libx11-dev
   python3 python3-pyftpdlib python3-multipart vsftpd
   nginx-light wrk xvfb x11-utils
-  openssl coreutils procps
+  openssl coreutils procps iproute2
 )
 export DEBIAN_FRONTEND=noninteractive
 if [ "$(id -u)" -eq 0 ]; then
