@@ -221,8 +221,14 @@ private:
         int n = *request.raw;
         if (!output.IsArray() || n < output.LowBound() || n > output.HighBound() ||
             output[n].IsArray()) {
-            std::cerr << "zeph-host: Output has no text element " << n << " (Output is "
-                      << ToJson(output) << ")\n";
+            std::string shown;
+            try {
+                shown = ToJson(output);
+            } catch (const std::exception&) {
+                shown = "not printable";
+            }
+            std::cerr << "zeph-host: Output has no text element " << n << " (Output is " << shown
+                      << ")\n";
             return status != kExitOk ? status : kExitNoElement;
         }
         std::string bytes = output[n].AsText();

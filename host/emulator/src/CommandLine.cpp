@@ -254,6 +254,9 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
         if (positional.size() != 1) {
             throw EUsageError("repl takes no arguments; it reads calls from standard input");
         }
+        if (options.call.raw || options.call.scalar) {
+            throw EUsageError("--raw and --scalar belong on the repl's lines, not before repl");
+        }
         options.mode = Options::Mode::Repl;
     } else if (positional.front() == "make-demo") {
         if (positional.size() != 2) {

@@ -70,6 +70,8 @@ TEST(ParseCommandLineTest, BadCommandLinesAreUsageErrors) {
         {"repl", "extra"},
         {"make-demo"},
         {"repl", "call"},
+        {"--raw", "1", "repl"},
+        {"--scalar", "repl"},
         {"--answer"},
     };
     for (const Words& args : bad) {
