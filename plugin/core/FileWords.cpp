@@ -7,7 +7,6 @@
 #include <zeph/forms/Application.h>
 #include <zeph/forms/Dialogs.h>
 #include <zeph/forms/Edit.h>
-#include <zeph/forms/Strings.h>
 #include <zeph/platform/Files.h>
 #include <zeph/platform/Paths.h>
 #include <zeph/platform/ShellOpen.h>
@@ -152,9 +151,7 @@ void TInterFacefrmMain::LoadFromFile(const zeph::Variant& Input, zeph::Variant& 
         zeph::InfoDlg("读取文件失败。"_host, OwnerHandle());
         return;
     }
-    forms::Strings lines;
-    lines.SetText(*bytes);
-    memo.SetLines(lines.Items());
+    memo.SetText(JoinedLines(*bytes));
     const std::string& text = memo.Text();
     Output[0] = text;
     // The limit counts bytes but never cuts a double-byte character in half.

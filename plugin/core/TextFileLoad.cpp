@@ -9,6 +9,26 @@
 
 namespace morvane {
 
+std::string JoinedLines(std::string_view text) {
+    // CR and LF are never GBK trail bytes, so a bytewise pass cannot break a character.
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') {
+            out.push_back(c);
+            continue;
+        }
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+        }
+        if (i + 1 < text.size()) {
+            out += "\r\n"; // a break before another line; the last one ends no line
+        }
+    }
+    return out;
+}
+
 std::string LeadingBytes(std::string_view text, std::size_t limit) {
     return std::string(text.substr(0, zeph::text::BoundaryAtOrBefore(text, limit)));
 }

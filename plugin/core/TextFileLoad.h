@@ -17,6 +17,11 @@ inline constexpr std::int64_t kMaxTextFileBytes = 64LL * 1024 * 1024;
 // regular file or is larger than kMaxTextFileBytes.
 std::optional<std::string> LoadTextFile(const std::string& path);
 
+// The text as the control holds it once loaded line by line: lines split at CR LF, LF or CR and
+// joined by CR LF (so a final line break goes). One pass, no list of lines: a file of a million
+// empty lines costs no more than its bytes.
+std::string JoinedLines(std::string_view text);
+
 // The first limit bytes of the text, moved back so no double-byte character is cut in half.
 std::string LeadingBytes(std::string_view text, std::size_t limit);
 

@@ -3,6 +3,9 @@
 #include "core/TextFileLoad.h"
 #include "support/ServicesFixture.h"
 
+#include <zeph/forms/Edit.h>
+#include <zeph/forms/Strings.h>
+
 #include <unistd.h>
 
 namespace services_test {
@@ -85,6 +88,27 @@ TEST_F(LoadFromFileWordTest, LinesAreJoinedWithCarriageReturnLineFeed) {
         Load(std::string(ZEPH_SOURCE_DIR) + "/tests/data/services/mixed_breaks_gbk.txt", "-1");
     EXPECT_EQ(output[0].AsText(), "第一行\r\n第二行\r\n第三行\r\n最后"_host);
     EXPECT_EQ(Load(WriteFile("end.txt", "x\n\ny\r\n"), "")[0].AsText(), "x\r\n\r\ny");
+}
+
+TEST(JoinedLinesTest, SameTextAsTheMemoLoadedLineByLine) {
+    for (const std::string& text :
+         {std::string(), std::string("a"), std::string("\n"), std::string("\r"),
+          std::string("\r\n"), std::string("a\n"), std::string("a\n\n"), std::string("\n\na"),
+          std::string("a\r\rb"), std::string("a\n\rb"), std::string("a\r\n\r\n"),
+          std::string("\xD6\xD0\r\n\xCE\xC4\r")}) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        zeph::forms::Strings lines;
+        lines.SetText(text);
+        zeph::forms::Memo memo(nullptr, "memo");
+        memo.SetLines(lines.Items());
+        EXPECT_EQ(morvane::JoinedLines(text), memo.Text());
+    }
+}
+
+TEST_F(LoadFromFileWordTest, AMillionEmptyLines) {
+    Variant output = Load(WriteFile("breaks.txt", std::string(1000000, '\n')), "3");
+    EXPECT_EQ(output[0].AsText().size(), 2u * 999999u);
+    EXPECT_EQ(output[1], Variant("\r\n\r"));
 }
 
 TEST_F(LoadFromFileWordTest, CancelLeavesEmptyTextAndEmpty) {
