@@ -185,6 +185,14 @@ public:
     bool AcceptsFocus() const override { return false; }
 };
 
+// A bar between two aligned controls that a person drags to resize them.
+class ZEPH_HOST_API Splitter : public Control {
+public:
+    using Control::Control;
+    int MinSize = 30;
+    const char* KindName() const override { return "TSplitter"; }
+};
+
 // The first control with this name (case-insensitive) among the components owned by owner, at
 // any depth, or nullptr.
 ZEPH_HOST_API Control* FindControl(const Component& owner, std::string_view name);

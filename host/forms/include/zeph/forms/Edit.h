@@ -38,7 +38,9 @@ public:
     std::string SelText() const;
 
     const char* KindName() const override { return "TEdit"; }
-    std::string Describe() const override { return text_; }
+    std::string Describe() const override {
+        return PasswordChar != 0 ? std::string(text_.size(), PasswordChar) : text_;
+    }
     void DefaultKeyChar(char key) override;
     void DefaultKeyDown(std::uint16_t key, ShiftState shift) override;
 
