@@ -54,9 +54,11 @@ http {
 }
 CONF
 nginx -e "$work/nginx/error.log" -p "$work/nginx" -c "$work/nginx/nginx.conf" &
-pids+=($!)
+nginx_master=$!
+pids+=($nginx_master)
 "$httpd" "$work/www" "$tollund_port" 127.0.0.1 2>"$work/httpd.log" &
-pids+=($!)
+tollund_pid=$!
+pids+=($tollund_pid)
 
 for port in "$nginx_port" "$tollund_port"; do
     for _ in $(seq 50); do
@@ -67,10 +69,19 @@ for port in "$nginx_port" "$tollund_port"; do
         { echo "server on port $port does not serve the file" >&2; exit 1; }
 done
 
-# Prints "requests_per_second bytes_per_second errors" for one wrk run.
+nginx_worker=$(pgrep -P "$nginx_master" | head -1)
+
+cpu_ticks() { # user + system clock ticks of a process and its threads
+    awk '{ print $14 + $15 }' "/proc/$1/stat"
+}
+
+# Prints "requests_per_second bytes_per_second server_cpu_us_per_request errors" for one run.
 measure() {
-    local port=$1 file=$2 connections=$3
-    wrk -t1 -c"$connections" -d"$duration" "http://127.0.0.1:$port/$file" | awk '
+    local port=$1 file=$2 connections=$3 pid=$4 before
+    before=$(cpu_ticks "$pid")
+    wrk -t1 -c"$connections" -d"$duration" --timeout 30s "http://127.0.0.1:$port/$file" |
+        awk -v before="$before" -v after_file="/proc/$pid/stat" -v hz="$(getconf CLK_TCK)" '
+        /requests in/ { requests = $1 }
         /Requests\/sec:/ { rps = $2 }
         /Transfer\/sec:/ {
             v = $2; unit = v; gsub(/[0-9.]/, "", unit); sub(/[A-Za-z]+$/, "", v)
@@ -79,28 +90,40 @@ measure() {
             bps = v * f
         }
         /Socket errors|Non-2xx/ { errors = errors $0 ";" }
-        END { printf "%s %.0f %s\n", rps, bps, (errors == "" ? "-" : errors) }'
+        END {
+            getline stat < after_file; split(stat, st, " ")
+            us = requests > 0 ? (st[14] + st[15] - before) * 1e6 / hz / requests : 0
+            printf "%s %.0f %.1f %s\n", rps, bps, us, (errors == "" ? "-" : errors)
+        }'
 }
 
 best() { # keeps the larger of two numbers
     awk -v a="$1" -v b="$2" 'BEGIN { print (a > b ? a : b) }'
 }
 
-nginx_rps=0; tollund_rps=0; nginx_bps=0; tollund_bps=0
+smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (a > 0 && a < b ? a : b) }'; }
+
+nginx_rps=0; tollund_rps=0; nginx_bps=0; tollund_bps=0; nginx_us=1e9; tollund_us=1e9
 for ((i = 0; i < rounds; ++i)); do # alternate the two servers, keep each one's best
-    read -r rps _ err < <(measure "$nginx_port" small.bin 50)
-    nginx_rps=$(best "$nginx_rps" "$rps"); [[ $err == - ]] || echo "nginx small: $err"
-    read -r rps _ err < <(measure "$tollund_port" small.bin 50)
-    tollund_rps=$(best "$tollund_rps" "$rps"); [[ $err == - ]] || echo "tollund small: $err"
-    read -r _ bps err < <(measure "$nginx_port" large.bin 2)
+    read -r rps _ us err < <(measure "$nginx_port" small.bin 50 "$nginx_worker")
+    nginx_rps=$(best "$nginx_rps" "$rps"); nginx_us=$(smaller "$us" "$nginx_us")
+    [[ $err == - ]] || echo "nginx small: $err"
+    read -r rps _ us err < <(measure "$tollund_port" small.bin 50 "$tollund_pid")
+    tollund_rps=$(best "$tollund_rps" "$rps"); tollund_us=$(smaller "$us" "$tollund_us")
+    [[ $err == - ]] || echo "tollund small: $err"
+    read -r _ bps _ err < <(measure "$nginx_port" large.bin 2 "$nginx_worker")
     nginx_bps=$(best "$nginx_bps" "$bps"); [[ $err == - ]] || echo "nginx large: $err"
-    read -r _ bps err < <(measure "$tollund_port" large.bin 2)
+    read -r _ bps _ err < <(measure "$tollund_port" large.bin 2 "$tollund_pid")
     tollund_bps=$(best "$tollund_bps" "$bps"); [[ $err == - ]] || echo "tollund large: $err"
 done
 
-awk -v nr="$nginx_rps" -v tr="$tollund_rps" -v nb="$nginx_bps" -v tb="$tollund_bps" 'BEGIN {
-    printf "%-26s %14s %14s %8s  %s\n", "measure", "nginx", "tollund-httpd", "ratio", "target"
-    printf "%-26s %14.0f %14.0f %7.2fx  %s\n", "1 KiB file, requests/s", nr, tr, tr / nr, ">= 0.80x"
-    printf "%-26s %14.2f %14.2f %7.2fx  %s\n", "100 MiB file, GB/s", nb / 1e9, tb / 1e9, tb / nb, \
+echo "load average while measuring: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) processors"
+awk -v nr="$nginx_rps" -v tr="$tollund_rps" -v nb="$nginx_bps" -v tb="$tollund_bps" \
+    -v nu="$nginx_us" -v tu="$tollund_us" 'BEGIN {
+    printf "%-34s %12s %14s %8s  %s\n", "measure", "nginx", "tollund-httpd", "ratio", "target"
+    printf "%-34s %12.0f %14.0f %7.2fx  %s\n", "1 KiB file, requests/s", nr, tr, tr / nr, ">= 0.80x"
+    printf "%-34s %12.1f %14.1f %7.2fx  %s\n", "1 KiB file, server CPU us/request", nu, tu, \
+        nu / tu, "(lower is better; ratio nginx/tollund)"
+    printf "%-34s %12.2f %14.2f %7.2fx  %s\n", "100 MiB file, GB/s", nb / 1e9, tb / 1e9, tb / nb, \
         ">= 1 GB/s"
 }'

@@ -43,11 +43,31 @@ constexpr const char* WeekDays[] = {"Sun,", "Mon,", "Tue,", "Wed,", "Thu,", "Fri
 constexpr const char* Months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
+// localtime_r serialises every thread on the C library's time-zone lock; each thread keeps its
+// last conversions (the current second, a file's time) and their texts instead.
+struct TimeText {
+    time_t when = -1;
+    std::string text;
+};
+
 void FormatHttpTime(const tm& t, std::string& text) {
     char buffer[64];
     snprintf(buffer, sizeof buffer, "%s %02d %s %d %02d:%02d:%02d GMT", WeekDays[t.tm_wday % 7],
              t.tm_mday, Months[t.tm_mon % 12], t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
     text = buffer;
+}
+
+bool FormatLocalTime(time_t when, TimeText& cache, std::string& text) {
+    if (cache.when != when) {
+        tm local{};
+        if (localtime_r(&when, &local) == nullptr) {
+            return false;
+        }
+        FormatHttpTime(local, cache.text);
+        cache.when = when;
+    }
+    text = cache.text;
+    return true;
 }
 
 bool IsSeparator(char c) {
@@ -603,10 +623,8 @@ bool CHttpServer::GetContenType(REQUEST* request, std::string& contentType) {
 }
 
 void CHttpServer::GetCurentTime(std::string& text) {
-    const time_t now = time(nullptr);
-    tm local{};
-    localtime_r(&now, &local);
-    FormatHttpTime(local, text);
+    thread_local TimeText now;
+    FormatLocalTime(time(nullptr), now, text);
 }
 
 bool CHttpServer::GetLastModified(int file, std::string& text) {
@@ -614,12 +632,8 @@ bool CHttpServer::GetLastModified(int file, std::string& text) {
     if (file < 0 || fstat(file, &fileStat) != 0) {
         return false;
     }
-    tm local{};
-    if (localtime_r(&fileStat.st_mtime, &local) == nullptr) {
-        return false;
-    }
-    FormatHttpTime(local, text);
-    return true;
+    thread_local TimeText modified;
+    return FormatLocalTime(fileStat.st_mtime, modified, text);
 }
 
 void CHttpServer::SendHeader(REQUEST* request) {
