@@ -50,10 +50,14 @@ ProgramOutcome RunProgram(const std::vector<std::string>& argv, std::chrono::mil
     }
     args.push_back(nullptr);
 
-    // The child must not read the host's terminal or hold its descriptors' attention.
+    // The child must not read the host's terminal.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    // Nor keep the host's files and sockets open for as long as the program runs.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+#endif
     pid_t pid = 0;
     int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

@@ -3,8 +3,10 @@
 #include <zeph/forms/ScriptedBackend.h>
 #include <zeph/platform/ShellOpen.h>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -75,6 +77,20 @@ TEST_F(ShellOpenTest, OpenerGetsTheNativePath) {
     setenv("ZEPH_OPENER", Script("opener.sh", "opened", 0).c_str(), 1);
     EXPECT_TRUE(zeph::platform::ShellOpen(dir + "/\xB1\xA8\xB8\xE6 1.doc"));
     EXPECT_EQ(ReadWhenThere("opened"), dir + "/报告 1.doc");
+}
+
+TEST_F(ShellOpenTest, OpenerKeepsNoneOfTheHostsDescriptors) {
+    // A descriptor the host left inheritable must not stay open in the program.
+    int fd = ::open(dir.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 3);
+    std::string opener = dir + "/fds.sh";
+    std::ofstream(opener) << "#!/bin/sh\nif [ -e /proc/$$/fd/" << fd << " ]; then echo open; else "
+                          << "echo closed; fi > '" << dir << "/fds'\n";
+    chmod(opener.c_str(), 0755);
+    setenv("ZEPH_OPENER", opener.c_str(), 1);
+    EXPECT_TRUE(zeph::platform::ShellOpen(dir + "/x.doc"));
+    ::close(fd);
+    EXPECT_EQ(ReadWhenThere("fds"), "closed\n");
 }
 
 TEST_F(ShellOpenTest, OpenerFailureOrAbsenceIsReported) {
