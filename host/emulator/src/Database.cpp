@@ -45,6 +45,12 @@ Cell ReadCell(sqlite3_stmt* statement, int column) {
     return cell;
 }
 
+// Requests run SQL that comes from outside (the plug-in's free SQL, procedure rows): none of it
+// may reach other files.
+int Authorize(void*, int action, const char*, const char*, const char*, const char*) {
+    return action == SQLITE_ATTACH || action == SQLITE_DETACH ? SQLITE_DENY : SQLITE_OK;
+}
+
 } // namespace
 
 std::string Cell::AsText() const {
@@ -76,6 +82,8 @@ Database Database::Open(const std::string& path, bool create) {
     }
     sqlite3_busy_timeout(db, 5000);
     sqlite3_extended_result_codes(db, 1);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_set_authorizer(db, Authorize, nullptr);
     Database result(db, path);
     // A file that is not a database fails here rather than at the first request.
     result.Exec("PRAGMA foreign_keys = ON; SELECT count(*) FROM sqlite_master;");

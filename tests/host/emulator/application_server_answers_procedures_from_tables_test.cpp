@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace zeph::emulator {
 namespace {
 
@@ -143,6 +145,19 @@ TEST_F(ApplicationServerTest, OpenBySqlRefusesOtherFlagsAndBadSql) {
     EXPECT_FALSE(server.OpenBySQL("OTHER_FLAG", "select 1", "", data));
     EXPECT_FALSE(server.OpenBySQL("ZEPHSC_SELFSQL", "select * from no_such_table", "", data));
     EXPECT_NE(text::GbkToUtf8(server.LastError()).find("no_such_table"), std::string::npos);
+}
+
+TEST_F(ApplicationServerTest, FreeSqlCannotReachOtherFiles) {
+    Variant data;
+    std::string other = dir.File("other.db");
+    EXPECT_FALSE(
+        server.OpenBySQL("ZEPHSC_SELFSQL", "ATTACH DATABASE '" + other + "' AS x", "", data));
+    EXPECT_FALSE(std::filesystem::exists(other));
+    EXPECT_FALSE(server.OpenBySQL("ZEPHSC_SELFSQL",
+                                  "PRAGMA writable_schema = ON; "
+                                  "UPDATE sqlite_master SET sql = 'x'",
+                                  "", data));
+    EXPECT_TRUE(db.TableExists("t_city"));
 }
 
 TEST_F(ApplicationServerTest, ServerFlagsAnswerCitiesAndMessages) {
