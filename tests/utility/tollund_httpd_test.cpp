@@ -1,0 +1,100 @@
+// The tollund-httpd program: serves its root until SIGTERM or SIGINT, then stops cleanly.
+#include "http_test_client.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace tollund_test;
+
+namespace {
+
+const std::string Program = std::string(ZEPH_BINARY_DIR) + "/bin/tollund-httpd";
+
+pid_t Start(const std::vector<std::string>& arguments) {
+    const pid_t child = fork();
+    if (child == 0) {
+        std::vector<char*> argv{const_cast<char*>(Program.c_str())};
+        for (const std::string& a : arguments) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(Program.c_str(), argv.data());
+        _exit(127);
+    }
+    return child;
+}
+
+// Exit status of the child, or -1 when it has not ended within the limit.
+int WaitExit(pid_t child, int limitMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (std::chrono::steady_clock::now() < end) {
+        int status = 0;
+        if (waitpid(child, &status, WNOHANG) == child) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return -1;
+}
+
+class TollundHttpdTest : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tollund-httpd-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        std::ofstream(root_ / "hello.txt") << "hello";
+    }
+    void TearDown() override { fs::remove_all(root_); }
+    fs::path root_;
+};
+
+TEST_P(TollundHttpdTest, ServesUntilTheStopSignal) {
+    const unsigned port = FreePort();
+    const pid_t child = Start({root_.string() + "/", std::to_string(port), "127.0.0.1"});
+    Reply reply;
+    for (int i = 0; i < 100 && !reply.connected; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        reply = Exchange(port, "GET /hello.txt HTTP/1.0\r\n\r\n");
+    }
+    EXPECT_NE(reply.bytes.find("\r\n\r\nhello"), std::string::npos) << reply.bytes;
+    const int silent = Connect(port); // waits on the network when the signal comes
+    ASSERT_GE(silent, 0);
+    kill(child, GetParam());
+    EXPECT_EQ(WaitExit(child, 15000), 0);
+    Reply after;
+    ReadToClose(silent, after, 5000);
+    EXPECT_TRUE(after.closed);
+    close(silent);
+    EXPECT_FALSE(Exchange(port, "GET /hello.txt HTTP/1.0\r\n\r\n").connected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, TollundHttpdTest, ::testing::Values(SIGTERM, SIGINT));
+
+TEST(TollundHttpdArguments, BadArgumentsAndBusyPortFail) {
+    EXPECT_EQ(WaitExit(Start({}), 10000), 2);
+    EXPECT_EQ(WaitExit(Start({"/nonexistent-root"}), 10000), 2);
+    EXPECT_EQ(WaitExit(Start({"/tmp", "70000"}), 10000), 2);
+    EXPECT_EQ(WaitExit(Start({"/tmp", "12x"}), 10000), 2);
+    const int busy = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(busy, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(busy, 1), 0);
+    socklen_t length = sizeof address;
+    getsockname(busy, reinterpret_cast<sockaddr*>(&address), &length);
+    EXPECT_EQ(
+        WaitExit(Start({"/tmp", std::to_string(ntohs(address.sin_port)), "127.0.0.1"}), 10000), 1);
+    close(busy);
+}
+
+} // namespace
