@@ -157,14 +157,13 @@ std::uint16_t KeyOfChar(char c) {
     return 0;
 }
 
-// A whole key on the control that has the focus.
+// A whole key on the control that has the focus. A key swallowed by OnKeyDown skips the
+// default and cancel buttons and the control's own key processing, but its character still
+// comes, as the message loop has already translated it; a key taken by a button makes none.
 void DeliverKey(Control& control, std::uint16_t key, ShiftState shift, char character) {
     std::uint16_t down = key;
     if (down != 0) {
         FireKey(control, true, down, shift);
-        if (down == 0) {
-            return;
-        }
     }
     Form* form = control.ParentForm();
     if (form != nullptr && (down == keys::Return || down == keys::Escape) &&
@@ -255,8 +254,10 @@ bool User::Type(Control& control, std::string_view text) {
                 continue;
             }
             char c = text[i++];
-            if (c == '\r' || c == '\b' || c == '\x1b' || c == '\t') {
-                DeliverKey(control, KeyOfChar(c), 0, c);
+            if (std::uint16_t key = KeyOfChar(c); key != 0) {
+                // Keys of the keyboard come with their key-down and key-up events.
+                ShiftState shift = std::isupper(static_cast<unsigned char>(c)) != 0 ? ssShift : 0;
+                DeliverKey(control, key, shift, c);
             } else if (zeph::text::IsLeadByte(static_cast<unsigned char>(c))) {
                 // A lead byte without its trail byte is not a character: nothing is typed.
             } else {

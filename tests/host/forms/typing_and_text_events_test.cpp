@@ -196,8 +196,30 @@ TEST_F(FormsTest, KeyDownHandlerCanSwallowEnterBeforeDefaultButton) {
             key = 0;
         }
     };
+    std::string typed;
+    f.edtName.OnKeyPress = [&](zf::Control&, char& key) { typed += key; };
     user.PressKey(f.edtName, zf::keys::Return);
     EXPECT_EQ(clicks, 0);
+    // The character still comes, as in the host framework, where a key-down handler cannot
+    // stop the translated character.
+    EXPECT_EQ(typed, "\r");
+}
+
+TEST_F(FormsTest, TypedKeysComeWithKeyDownAndKeyUp) {
+    TfrmSample f;
+    std::string order;
+    f.edtName.OnKeyDown = [&](zf::Control&, std::uint16_t& key, zf::ShiftState shift) {
+        order += "down " + std::to_string(key) + ((shift & zf::ssShift) ? "S " : " ");
+    };
+    f.edtName.OnKeyPress = [&](zf::Control&, char& key) {
+        order += std::string("press ") + key + " ";
+    };
+    f.edtName.OnKeyUp = [&](zf::Control&, std::uint16_t& key, zf::ShiftState) {
+        order += "up " + std::to_string(key) + " ";
+    };
+    user.Type(f.edtName, "aB;");
+    EXPECT_EQ(order, "down 65 press a up 65 down 66S press B up 66 press ; ");
+    EXPECT_EQ(f.edtName.Text(), "aB;");
 }
 
 TEST_F(FormsTest, KeyPreviewLetsWindowSeeKeysFirst) {
