@@ -41,6 +41,17 @@ struct ScoreFields {
     LazyField weight{"Weight"};
 };
 
+// Empty once blanks and control characters are trimmed; asked without copying the text, which
+// may be a large packet.
+bool IsBlank(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) > 0x20) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Mode N averages a content's scores; any other mode deducts from 100.
 enum class Scoring { Average, Deduction };
 
@@ -104,13 +115,13 @@ TConversionResult ConvertCheckPerson(zeph::TZephClient& client, const std::strin
     TClientDataSet records(nullptr);
     TClientDataSet contentList(nullptr);
     try {
-        if (zeph::text::Trim(xml).empty()) {
+        if (IsBlank(xml)) {
             throw EConversionFailed("传入的考评记录数据集为空"_host);
         }
-        if (zeph::text::Trim(objectId).empty()) {
+        if (IsBlank(objectId)) {
             throw EConversionFailed("传入的考评对象为空"_host);
         }
-        if (zeph::text::Trim(staffNo).empty()) {
+        if (IsBlank(staffNo)) {
             throw EConversionFailed("传入的被质检员工号为空"_host);
         }
         LoadInputRecords(records, xml, RecordsNotLoadable(), std::string());
@@ -130,6 +141,8 @@ TConversionResult ConvertCheckPerson(zeph::TZephClient& client, const std::strin
         std::string mode = zeph::text::UpperCase(client.GetSysParam("QC", "21"));
         scoring = mode == "N" ? Scoring::Average : Scoring::Deduction;
     }
+    // Every record is written with all its fields: the report is about the packet's size.
+    packet.Reserve(xml.size() + xml.size() / 4);
     packet.AppendLine(TReportPacket::kDeclaration);
     packet.AppendLine("<DATAPACKET Version=\"2.0\">");
     packet.AppendLine("  <CAPTION>");

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -121,6 +122,45 @@ long double NumberOrZero(std::string_view text) {
     }
     if (i != s.size()) {
         return 0;
+    }
+    // Up to 19 digits and a small exponent: one exact integer and one exact power of ten, so a
+    // single multiplication or division rounds correctly. Anything else takes the library path.
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int exponent = 0;
+    bool fast = true;
+    std::size_t k = mantissaStart;
+    for (; k < s.size() && s[k] != 'e' && s[k] != 'E'; ++k) {
+        if (s[k] == '.') {
+            continue;
+        }
+        bool fraction = k > mantissaStart + intDigits;
+        if (mantissa == 0 && s[k] == '0') {
+            exponent -= fraction ? 1 : 0;
+            continue;
+        }
+        if (++digits > 19) {
+            fast = false;
+            break;
+        }
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(s[k] - '0');
+        exponent -= fraction ? 1 : 0;
+    }
+    if (fast && k < s.size()) {
+        int e = 0;
+        auto [p, ec] =
+            std::from_chars(s.data() + k + 1 + (s[k + 1] == '+' ? 1 : 0), s.data() + s.size(), e);
+        fast = ec == std::errc() && p == s.data() + s.size();
+        exponent += e;
+    }
+    if (fast && exponent >= -27 && exponent <= 27) {
+        long double power = 1;
+        for (int i = 0; i < (exponent < 0 ? -exponent : exponent); ++i) {
+            power *= 10;
+        }
+        long double value = exponent < 0 ? static_cast<long double>(mantissa) / power
+                                         : static_cast<long double>(mantissa) * power;
+        return negative ? -value : value;
     }
     std::string body(s.substr(mantissaStart));
     if (body[0] == '.') {

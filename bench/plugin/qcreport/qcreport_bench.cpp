@@ -1,10 +1,12 @@
-// Each conversion beside the bare libxml2 parse of the same packet, measured in the same run:
-// counters "ratio" (conversion time / time to parse into a tree), "ratio_sax" (over a parse
-// with no handlers), "ns_per_record" (linearity across sizes)
-// and "peak_x" (peak bytes the conversion allocates, over the packet's size).
+// Each conversion beside the bare libxml2 parse of the same packet, measured in the same run.
+// Counters, each from the fastest iteration: "ratio" (conversion time over the time to parse
+// into a tree), "ratio_sax" (over a parse with no handlers), "ns_per_record" (linearity across
+// sizes) and "peak_x" (peak bytes the conversion allocates, over the packet's size).
 #include "QcBenchAllocations.h"
 #include "QcBenchPackets.h"
 #include "qcreport/QcConversions.h"
+
+#include <zeph/dataset/DataPacket.h>
 
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
@@ -99,18 +101,19 @@ void BM_Conversion(benchmark::State& state) {
     auto services = std::make_shared<qcbench::BenchServices>();
     auto previous = zeph::InstallHostServices(services);
     zeph::TZephClient client(nullptr);
-    double parseTotal = 0;
-    double saxTotal = 0;
-    double convertTotal = 0;
+    // The fastest of the iterations: on a shared machine the minimum is what the code costs.
+    double parseBest = 1e300;
+    double saxBest = 1e300;
+    double convertBest = 1e300;
     long long peak = 0;
     std::size_t out = 0;
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
         ParseToTree(packet);
-        parseTotal += Seconds(start);
+        parseBest = std::min(parseBest, Seconds(start));
         start = std::chrono::steady_clock::now();
         ParseWithoutHandlers(packet);
-        saxTotal += Seconds(start);
+        saxBest = std::min(saxBest, Seconds(start));
 
         long long before = gLive.load();
         gPeak.store(before);
@@ -118,7 +121,7 @@ void BM_Conversion(benchmark::State& state) {
         auto result = Run(kind, client, packet);
         double convert = Seconds(start);
         peak = std::max(peak, gPeak.load() - before);
-        convertTotal += convert;
+        convertBest = std::min(convertBest, convert);
         state.SetIterationTime(convert);
         if (result.packet.empty()) {
             state.SkipWithError(result.error.c_str());
@@ -128,17 +131,49 @@ void BM_Conversion(benchmark::State& state) {
         benchmark::DoNotOptimize(result);
     }
     zeph::InstallHostServices(previous);
-    auto n = static_cast<double>(state.iterations());
     state.counters["packet_MB"] = static_cast<double>(packet.size()) / 1e6;
     state.counters["report_MB"] = static_cast<double>(out) / 1e6;
-    state.counters["parse_ms"] = parseTotal / n * 1e3;
-    state.counters["convert_ms"] = convertTotal / n * 1e3;
-    state.counters["sax_ms"] = saxTotal / n * 1e3;
-    state.counters["ratio"] = convertTotal / parseTotal;
-    state.counters["ratio_sax"] = convertTotal / saxTotal;
-    state.counters["ns_per_record"] = convertTotal / n / records * 1e9;
+    state.counters["parse_ms"] = parseBest * 1e3;
+    state.counters["sax_ms"] = saxBest * 1e3;
+    state.counters["convert_ms"] = convertBest * 1e3;
+    state.counters["ratio"] = convertBest / parseBest;
+    state.counters["ratio_sax"] = convertBest / saxBest;
+    state.counters["ns_per_record"] = convertBest / records * 1e9;
     state.counters["peak_x"] = static_cast<double>(peak) / static_cast<double>(packet.size());
 }
+
+// The packet reader alone (parse, values back to host text, the record table), beside the
+// handler-less parse: what the conversions pay before their own work.
+void BM_ReadPacket(benchmark::State& state) {
+    const std::string& packet =
+        Packet(static_cast<Kind>(state.range(0)), static_cast<int>(state.range(1)));
+    double readBest = 1e300;
+    double saxBest = 1e300;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        ParseWithoutHandlers(packet);
+        saxBest = std::min(saxBest, Seconds(start));
+        start = std::chrono::steady_clock::now();
+        auto table = zeph::dataset::ReadDataPacket(packet);
+        double read = Seconds(start);
+        readBest = std::min(readBest, read);
+        state.SetIterationTime(read);
+        benchmark::DoNotOptimize(table);
+    }
+    state.counters["read_ms"] = readBest * 1e3;
+    state.counters["sax_ms"] = saxBest * 1e3;
+    state.counters["ratio_sax"] = readBest / saxBest;
+}
+BENCHMARK(BM_ReadPacket)
+    ->ArgNames({"kind", "records"})
+    ->Apply([](benchmark::internal::Benchmark* b) {
+        for (int kind = 0; kind <= static_cast<int>(Kind::IpTable); ++kind) {
+            b->Args({kind, 200000});
+        }
+    })
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 void Kinds(benchmark::internal::Benchmark* b, int records) {
     for (int kind = 0; kind <= static_cast<int>(Kind::IpTable); ++kind) {
@@ -160,7 +195,7 @@ BENCHMARK(BM_Conversion)
 BENCHMARK(BM_Conversion)
     ->ArgNames({"kind", "records"})
     ->Apply([](benchmark::internal::Benchmark* b) { Kinds(b, 200000); })
-    ->Iterations(2)
+    ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

@@ -39,6 +39,7 @@ struct Reader {
     std::string firstError;
     // Field index by the field's name as UTF-8, as row attributes spell it.
     std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> fieldByName;
+    std::vector<std::string> utf8Names; // by field position
     std::vector<std::string> rowValues;
     std::vector<std::string_view> rowViews;
 
@@ -108,6 +109,7 @@ void OpenField(Reader& r, int count, const xmlChar** attributes) {
         return;
     }
     r.table.AddField(std::move(def)); // raises on a duplicate name
+    r.utf8Names.push_back(utf8Name);
     r.fieldByName.emplace(std::move(utf8Name), r.table.FieldCount() - 1);
 }
 
@@ -117,18 +119,25 @@ void AppendRow(Reader& r, int count, const xmlChar** attributes) {
     r.rowViews.assign(fields, std::string_view());
     for (int i = 0; i < count; ++i) {
         Attribute a = AttributeAt(attributes, i);
-        auto it = r.fieldByName.find(a.name);
-        if (it == r.fieldByName.end()) {
-            continue; // RowState and other attributes that name no field
+        // Rows usually list their attributes in field order: try that before the name table.
+        std::size_t field = 0;
+        if (static_cast<std::size_t>(i) < fields && r.utf8Names[i] == a.name) {
+            field = static_cast<std::size_t>(i);
+        } else {
+            auto it = r.fieldByName.find(a.name);
+            if (it == r.fieldByName.end()) {
+                continue; // RowState and other attributes that name no field
+            }
+            field = it->second;
         }
         // ASCII values are host text already and are taken straight from the parser's buffer,
         // which lives until this callback returns.
         if (IsAscii(a.value)) {
-            r.rowViews[it->second] = a.value;
+            r.rowViews[field] = a.value;
         } else {
-            std::string& value = r.rowValues[it->second];
+            std::string& value = r.rowValues[field];
             value = zeph::text::Utf8ToGbk(a.value);
-            r.rowViews[it->second] = value;
+            r.rowViews[field] = value;
         }
     }
     r.table.AppendRow(r.rowViews);
