@@ -154,6 +154,9 @@ public:
     ~Desk() {
         InstallHostServices(nullptr);
         forms::Application()->SetBackend(nullptr);
+        // Plug-ins are unloaded (their windows freed) before the host's own window goes.
+        plugin_.reset();
+        services_.reset();
     }
 
     Desk(const Desk&) = delete;

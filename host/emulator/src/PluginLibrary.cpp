@@ -14,9 +14,17 @@ PluginLibrary::PluginLibrary(const std::string& path) : path_(path) {
     }
     void* symbol = dlsym(handle_, "ShowMorvane");
     if (symbol == nullptr) {
+        dlclose(handle_);
+        handle_ = nullptr;
         throw EPluginError("the library " + path + " does not export ShowMorvane");
     }
     showMorvane_ = reinterpret_cast<std::uint32_t (*)(std::uint32_t)>(symbol);
+}
+
+PluginLibrary::~PluginLibrary() {
+    if (handle_ != nullptr) {
+        dlclose(handle_);
+    }
 }
 
 forms::WindowHandle PluginLibrary::ShowMorvane(forms::WindowHandle hostWindow) {

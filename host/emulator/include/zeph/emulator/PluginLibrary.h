@@ -19,8 +19,9 @@ class PluginLibrary {
 public:
     // Loads the library (a path, UTF-8) and finds ShowMorvane; EPluginError when either fails.
     explicit PluginLibrary(const std::string& path);
-    // The library stays loaded for the life of the process: windows it made may outlive this.
-    ~PluginLibrary() = default;
+    // Unloads the library, as a host unloads its plug-ins before it exits: the library frees
+    // its windows then, while the process's application object still exists.
+    ~PluginLibrary();
     PluginLibrary(const PluginLibrary&) = delete;
     PluginLibrary& operator=(const PluginLibrary&) = delete;
 
