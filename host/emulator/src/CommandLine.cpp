@@ -155,9 +155,10 @@ void AppendJson(std::string& out, const Variant& value, int depth) {
         if (!std::isfinite(d)) {
             out += "null";
         } else {
+            // The shortest text that reads back as the same number.
             char buffer[40];
-            std::snprintf(buffer, sizeof buffer, "%.17g", d);
-            out += buffer;
+            auto result = std::to_chars(buffer, buffer + sizeof buffer, d);
+            out.append(buffer, result.ptr);
         }
         break;
     }

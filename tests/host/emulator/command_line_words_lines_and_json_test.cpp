@@ -129,6 +129,8 @@ TEST(ToJsonTest, EveryKindOfVariant) {
     EXPECT_EQ(ToJson(Variant()), "null");
     EXPECT_EQ(ToJson(Variant::Array(0, -1)), "[]");
     EXPECT_EQ(ToJson(Variant(1.0 / 0.0)), "null");
+    EXPECT_EQ(ToJson(Variant(0.1)), "0.1");
+    EXPECT_EQ(ToJson(Variant(-1e300)), "-1e+300");
     // A byte sequence that is not host text still prints as valid JSON text.
     EXPECT_EQ(ToJson(Variant(std::string("\xFF"))), "\"?\"");
 }
