@@ -274,6 +274,9 @@ TRecordTable ReadDataPacket(std::string_view packet) {
     }
     xmlInitParser();
     Reader r;
+    // Values never take more bytes than the packet spends on them: one reservation spares the
+    // arena its copies while it grows, and pages it never touches cost nothing.
+    r.table.Reserve(0, packet.size());
     ErrorRoute route(r);
     // The push parser converts and parses the text a chunk at a time, so the parser never holds
     // more than a chunk of converted text, however large the packet.
