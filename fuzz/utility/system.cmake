@@ -2,16 +2,10 @@
 # sources it reaches are compiled in; the target runs from a folder of its own, since each input
 # is written as Pellora.dll beside it.
 set(tollund_src ${PROJECT_SOURCE_DIR}/utility/src)
-if(NOT TARGET PkgConfig::X11)
-  pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
-endif()
-if(NOT TARGET PkgConfig::UUID)
-  pkg_check_modules(UUID REQUIRED IMPORTED_TARGET uuid)
-endif()
 
 zeph_add_fuzz_target(tollund_version_layer_fuzzer
-  SOURCES version_layer_fuzzer.cpp ${tollund_src}/CFunctionSystem.cpp ${tollund_src}/CFunction.cpp
-  LIBS Threads::Threads PkgConfig::X11 PkgConfig::UUID ${CMAKE_DL_LIBS})
+  SOURCES version_layer_fuzzer.cpp ${tollund_src}/CFunction.cpp
+  LIBS tollund_platform)
 target_include_directories(tollund_version_layer_fuzzer PRIVATE
   ${PROJECT_SOURCE_DIR}/utility/include)
 set_target_properties(tollund_version_layer_fuzzer PROPERTIES

@@ -72,11 +72,7 @@ add_dependencies(x11_window_test tollund_x_window_helper)
 target_compile_definitions(x11_window_test PRIVATE
   TOLLUND_X_WINDOW_HELPER="$<TARGET_FILE:tollund_x_window_helper>")
 
-# The upload program. Its folder is added here until the library's own list adds it.
-if(NOT TARGET tollund-upload)
-  add_subdirectory(${PROJECT_SOURCE_DIR}/utility/tools/upload
-                   ${CMAKE_BINARY_DIR}/utility/tools/upload)
-endif()
+# The upload program, built with the library's tools.
 tollund_system_test(upload_tool_test
   SOURCES upload_tool_test.cpp LIBS tollund LABELS tollund TIMEOUT 60)
 add_dependencies(upload_tool_test tollund-upload)

@@ -27,9 +27,11 @@ public:
     }
 };
 
+// Never destroyed: a plug-in still loaded at exit frees its windows after the process's static
+// objects are gone, and those windows still reach the application.
 TApplication*& CurrentApplication() {
-    static TApplication processApplication;
-    static TApplication* current = &processApplication;
+    static TApplication* processApplication = new TApplication;
+    static TApplication* current = processApplication;
     return current;
 }
 

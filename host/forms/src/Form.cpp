@@ -21,9 +21,10 @@ struct HandleTable {
     int failures = 0;
 };
 
+// Never destroyed, for the same reason as the application object.
 HandleTable& Handles() {
-    static HandleTable table;
-    return table;
+    static HandleTable* table = new HandleTable;
+    return *table;
 }
 
 // The border the host framework draws around the client area, per side and for the title.
