@@ -22,7 +22,7 @@ function(zeph_add_child_directories)
   endforeach()
 endfunction()
 
-# zeph_add_gtest(NAME SOURCES... [LIBS ...] [LABELS ...] [TIMEOUT s] [SERIAL])
+# zeph_add_gtest(NAME SOURCES... [LIBS ...] [LABELS label] [TIMEOUT s] [SERIAL])
 # One GoogleTest binary; its cases are discovered when the tests run.
 function(zeph_add_gtest name)
   cmake_parse_arguments(ARG "SERIAL" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
@@ -35,7 +35,13 @@ function(zeph_add_gtest name)
   endif()
   set(props TIMEOUT ${ARG_TIMEOUT})
   if(ARG_LABELS)
-    list(APPEND props LABELS "${ARG_LABELS}")
+    # Discovered test cases take their properties through a script that flattens lists, so
+    # a binary carries one label.
+    list(LENGTH ARG_LABELS labelCount)
+    if(labelCount GREATER 1)
+      message(FATAL_ERROR "zeph_add_gtest(${name}): one label per test binary")
+    endif()
+    list(APPEND props LABELS ${ARG_LABELS})
   endif()
   if(ARG_SERIAL)
     list(APPEND props RUN_SERIAL TRUE)
