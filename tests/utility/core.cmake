@@ -14,6 +14,6 @@ tollund_core_test(tollund_image_buffer_test SOURCES image_buffer_test.cpp LIBS t
 tollund_core_test(tollund_http_server_test SOURCES http_server_test.cpp LIBS tollund
   LABELS tollund TIMEOUT 180)
 tollund_core_test(tollund_http_server_load_test SOURCES http_server_load_test.cpp LIBS tollund
-  LABELS tollund load TIMEOUT 120)
+  LABELS load TIMEOUT 120)
 tollund_core_test(tollund_httpd_test SOURCES tollund_httpd_test.cpp LIBS tollund LABELS tollund)
 add_dependencies(tollund_httpd_test tollund-httpd)
