@@ -29,3 +29,19 @@ echo "zeph-host demo: the plug-in of $build, the demo desk of $demo"
 # Dispatcher: a word answered by the dispatcher itself, and a message box of the host.
 run call CHECK_STAFF_QUERY a b c
 run call 1005 "欢迎使用质检与公共服务插件"
+
+# Small services: Base64 both ways, a field of the current call's routing package, a monitor.
+run call BASE64ENCODE "质检"
+run call BASE64DECODE "1sq87A=="
+run call GETROUTPACKAGE callerno
+run call GETMONITOR 10003
+
+# Words it does not know, and an empty request.
+run call SENDSM_UNKNOWN
+run call
+
+# Quality-check reports from the demo records: the detail of one content, a page of the
+# content-score report, and one person's evaluation.
+run call CHECK_RESULT "@$demo/qc-result-records.xml" 1 101 ""
+run call CHECK_PERSON "@$demo/qc-score-records.xml" 1 10003
+run call CHECK_REPORT "@$demo/qc-score-records.xml" 1 "" 10 1
