@@ -43,7 +43,7 @@ void TInterFacefrmMain::GetRoutPackage(const zeph::Variant& Input, zeph::Variant
     const std::string name = GetInputItem(Input, 1);
     Output = zeph::Variant::Array(0, 1);
     const zeph::TRoutPackage* package = ZephClient.GetRoutPackage();
-    const RoutField* field = FindRoutField(name);
+    const zeph::RoutField* field = zeph::FindRoutField(name);
     if (field == nullptr) {
         Output[0] = "参数错误"_host;
     } else if (package != nullptr) {

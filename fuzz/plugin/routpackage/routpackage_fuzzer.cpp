@@ -16,21 +16,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string name(reinterpret_cast<const char*>(data) + recordBytes, size - recordBytes);
 
-    if (const morvane::RoutField* field = morvane::FindRoutField(name)) {
+    if (const zeph::RoutField* field = zeph::FindRoutField(name)) {
         (void)morvane::ReadRoutField(package, *field);
     }
-    for (const morvane::RoutField& field : morvane::RoutPackageFields()) {
+    for (const zeph::RoutField& field : zeph::RoutPackageFields()) {
         zeph::Variant value = morvane::ReadRoutField(package, field);
         switch (field.kind) {
-        case morvane::RoutFieldKind::Char:
-        case morvane::RoutFieldKind::Text:
+        case zeph::RoutFieldKind::Char:
+        case zeph::RoutFieldKind::Text:
             if (value.GetKind() != zeph::Variant::Kind::Text ||
                 value.AsText().size() > field.size) {
                 std::abort();
             }
             break;
-        case morvane::RoutFieldKind::UInt8:
-        case morvane::RoutFieldKind::UInt16:
+        case zeph::RoutFieldKind::UInt8:
+        case zeph::RoutFieldKind::UInt16:
             if (value.GetKind() != zeph::Variant::Kind::Integer || value.AsInteger() < 0 ||
                 value.AsInteger() >= (std::int64_t{1} << (8 * field.size))) {
                 std::abort();

@@ -7,36 +7,7 @@
 namespace zeph::emulator {
 namespace {
 
-using K = RoutField::Kind;
-constexpr std::array<RoutField, 25> kLayout{{
-    {"BIGZONE", 0, 1, K::Char},
-    {"CITYCODE", 1, 5, K::Text},
-    {"USERCLASS", 6, 3, K::Text},
-    {"TRANSFERFLAG", 9, 10, K::Text},
-    {"CHARLANGUAGE", 19, 1, K::Char},
-    {"CALLERNO", 20, 20, K::Text},
-    {"CALLEENO", 40, 20, K::Text},
-    {"SERVICENO", 60, 20, K::Text},
-    {"USERTYPE", 80, 1, K::UInt8},
-    {"CHECKPSWIVR", 81, 20, K::Text},
-    {"DIGITCODE", 101, 20, K::Text},
-    {"KEYTRACE", 121, 100, K::Text},
-    {"BRANCHTRACE", 221, 196, K::Text},
-    {"ENTERDATETIME", 417, 16, K::Text},
-    {"CONFIRMDATETIME", 433, 16, K::Text},
-    {"DELAYTIME", 449, 2, K::UInt16},
-    {"CHECKFLAG", 451, 1, K::Char},
-    {"LOGFLAG", 452, 1, K::Char},
-    {"SERVICELOCALDSN", 453, 20, K::Text},
-    {"LOGLOCALDSN", 473, 20, K::Text},
-    {"ROUTFAILCOUNTER", 493, 1, K::UInt8},
-    {"SERIALID", 494, 20, K::Text},
-    {"PATHHEAD", 514, 20, K::Text},
-    {"EXT1", 534, 196, K::Text},
-    {"EXT2", 730, 196, K::Text},
-}};
-
-static_assert(kLayout.back().offset + kLayout.back().size == kRoutPackageSize);
+using K = RoutFieldKind;
 
 std::int64_t NumberOf(const RoutField& field, const Cell& value) {
     std::int64_t number = 0;
@@ -67,19 +38,10 @@ std::int64_t NumberOf(const RoutField& field, const Cell& value) {
 
 } // namespace
 
-std::span<const RoutField> RoutPackageLayout() {
-    return kLayout;
-}
-
 TRoutPackage PackRoutPackage(const std::vector<std::pair<std::string, Cell>>& fields) {
     TRoutPackage package{};
     for (const auto& [name, value] : fields) {
-        const RoutField* field = nullptr;
-        for (const RoutField& candidate : kLayout) {
-            if (text::SameText(candidate.name, name)) {
-                field = &candidate;
-            }
-        }
+        const RoutField* field = FindRoutField(name);
         if (field == nullptr) {
             throw EDatabaseError("rout_field: the routing package has no field " + name);
         }

@@ -33,12 +33,12 @@ std::string Field(const TRoutPackage& p, std::size_t offset, std::size_t size) {
 
 TEST(RoutPackageTest, LayoutCoversTheRecordWithoutGaps) {
     std::size_t next = 0;
-    for (const RoutField& f : RoutPackageLayout()) {
+    for (const RoutField& f : zeph::RoutPackageFields()) {
         EXPECT_EQ(f.offset, next) << f.name;
         next = f.offset + f.size;
     }
     EXPECT_EQ(next, kRoutPackageSize);
-    EXPECT_EQ(RoutPackageLayout().size(), 25u);
+    EXPECT_EQ(zeph::RoutPackageFields().size(), 25u);
 }
 
 TEST(RoutPackageTest, FieldsArePackedCutAndZeroFilled) {

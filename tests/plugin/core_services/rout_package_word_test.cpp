@@ -133,13 +133,13 @@ TEST_F(RoutPackageWordTest, NoCurrentCallLeavesAKnownFieldEmpty) {
 
 TEST(RoutPackageTable, FieldsTileTheRecordInOrder) {
     std::size_t next = 0;
-    for (const morvane::RoutField& field : morvane::RoutPackageFields()) {
+    for (const zeph::RoutField& field : zeph::RoutPackageFields()) {
         EXPECT_EQ(field.offset, next) << field.name;
         next += field.size;
-        EXPECT_EQ(morvane::FindRoutField(field.name), &field);
+        EXPECT_EQ(zeph::FindRoutField(field.name), &field);
     }
     EXPECT_EQ(next, zeph::kRoutPackageSize);
-    EXPECT_EQ(morvane::RoutPackageFields().size(), 25u);
+    EXPECT_EQ(zeph::RoutPackageFields().size(), 25u);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <zeph/client/HostServices.h>
+#include <zeph/client/RoutPackageLayout.h>
 #include <zeph/emulator/Database.h>
 
 #include <optional>
@@ -9,16 +10,6 @@
 #include <string>
 
 namespace zeph::emulator {
-
-struct RoutField {
-    const char* name;
-    std::size_t offset;
-    std::size_t size;
-    enum class Kind { Text, Char, UInt8, UInt16 } kind;
-};
-
-// The 25 fields of the 926-byte record, in layout order.
-std::span<const RoutField> RoutPackageLayout();
 
 // Packs field name/value pairs: text (UTF-8, converted to host text) is cut to the field's size
 // and zero-filled; a blob is copied unchanged; numbers go little-endian. EDatabaseError names a
