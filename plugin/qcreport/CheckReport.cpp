@@ -114,19 +114,9 @@ void Convert(zeph::TZephClient& client, const std::string& xml, const std::strin
 TConversionResult ConvertCheckReport(zeph::TZephClient& client, const std::string& xml,
                                      const std::string& objectId, int pageNumber, int pageSize,
                                      Edition edition) {
-    TConversionResult result;
-    TReportPacket packet;
-    try {
+    return CatchingEveryError([&](TReportPacket& packet, TConversionResult& result) {
         Convert(client, xml, objectId, pageNumber, pageSize, edition, packet, result);
-        result.packet = packet.Take();
-    } catch (const EConversionFailed& e) {
-        result = TConversionResult{};
-        result.error = e.what();
-    } catch (const std::exception& e) {
-        result = TConversionResult{};
-        result.error = CatchAllPrefix() + e.what();
-    }
-    return result;
+    });
 }
 
 } // namespace morvane::qcreport

@@ -137,17 +137,9 @@ void Convert(zeph::TZephClient& client, const std::string& xml, const std::strin
 TConversionResult ConvertCheckResult(zeph::TZephClient& client, const std::string& xml,
                                      const std::string& objectId, const std::string& contentId,
                                      const std::string& key) {
-    TConversionResult result;
-    TReportPacket packet;
-    try {
+    return CatchingEveryError([&](TReportPacket& packet, TConversionResult& result) {
         Convert(client, xml, objectId, contentId, key, packet, result);
-        result.packet = packet.Take();
-    } catch (const EConversionFailed& e) {
-        result.error = e.what();
-    } catch (const std::exception& e) {
-        result.error = CatchAllPrefix() + e.what();
-    }
-    return result;
+    });
 }
 
 } // namespace morvane::qcreport

@@ -3,6 +3,9 @@
 // conversion reports.
 #pragma once
 
+#include "qcreport/QcConversions.h"
+#include "qcreport/ReportWriter.h"
+
 #include <zeph/client/TZephClient.h>
 #include <zeph/dataset/TClientDataSet.h>
 
@@ -35,5 +38,25 @@ bool FetchContentList(zeph::TZephClient& client, zeph::dataset::TClientDataSet& 
 const std::string& CatchAllPrefix();     // "转换中发生错误："
 const std::string& RecordsNotLoadable(); // "传入的考评记录不是合法的XML格式"
 const std::string& RecordsWithout();     // "传入的考评记录不可用或记录数为0"
+
+// Runs convert(packet, result) for a conversion that reports every error as text: its own
+// failures as they are, any other error after the catch-all prefix. A failed run keeps nothing
+// but the error.
+template <typename Convert>
+TConversionResult CatchingEveryError(Convert&& convert) {
+    TConversionResult result;
+    TReportPacket packet;
+    try {
+        convert(packet, result);
+        result.packet = packet.Take();
+    } catch (const EConversionFailed& e) {
+        result = TConversionResult{};
+        result.error = e.what();
+    } catch (const std::exception& e) {
+        result = TConversionResult{};
+        result.error = CatchAllPrefix() + e.what();
+    }
+    return result;
+}
 
 } // namespace morvane::qcreport
