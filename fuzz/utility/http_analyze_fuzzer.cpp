@@ -21,7 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         --size;
     }
     char buffer[1024] = {};
-    std::memcpy(buffer, data, size < 1023 ? size : 1023);
+    if (size > 0) {
+        std::memcpy(buffer, data, size < 1023 ? size : 1023);
+    }
 
     REQUEST request;
     if (server->Analyze(&request, buffer) == 0) {
