@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -132,14 +133,161 @@ std::size_t BoundaryAtOrBefore(std::string_view text, std::size_t maxBytes) noex
     return pos;
 }
 
+namespace {
+
+// The code page's mapping, read from iconv once and then looked up: converting one value at a
+// time through iconv costs more than the parse that produced it.
+struct CodePageTables {
+    // Code point of each double-byte character, indexed (lead - 0x81) * 192 + (trail - 0x40);
+    // 0 where the pair maps to nothing.
+    std::vector<std::uint16_t> decode;
+    // The code page's bytes for each BMP code point (high byte first for a pair); 0 where the
+    // code page cannot hold it.
+    std::vector<std::uint16_t> encode;
+    std::uint16_t byte80 = 0; // what the single byte 0x80 decodes to, 0 for nothing
+
+    CodePageTables() : decode(126 * 192, 0), encode(0x10000, 0) {
+        Converter toUtf8("UTF-8", kHostCodePage);
+        auto decodeOne = [&](std::string_view bytes) -> std::uint16_t {
+            std::string utf8 = toUtf8.Convert(bytes, GbkCharLength);
+            std::uint32_t cp = 0;
+            auto c = static_cast<unsigned char>(utf8.empty() ? 0 : utf8[0]);
+            if (utf8.size() == 2 && (c >> 5) == 0x6) {
+                cp = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[1]) & 0x3Fu);
+            } else if (utf8.size() == 3 && (c >> 4) == 0xE) {
+                cp = ((c & 0x0Fu) << 12) | ((static_cast<unsigned char>(utf8[1]) & 0x3Fu) << 6) |
+                     (static_cast<unsigned char>(utf8[2]) & 0x3Fu);
+            }
+            return static_cast<std::uint16_t>(cp);
+        };
+        byte80 = decodeOne("\x80");
+        for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+            for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+                if (trail == 0x7F) {
+                    continue;
+                }
+                const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                decode[(lead - 0x81) * 192 + (trail - 0x40)] = decodeOne({pair, 2});
+            }
+        }
+        Converter fromUtf8(kHostCodePage, "UTF-8");
+        for (std::uint32_t cp = 0x80; cp < 0x10000; ++cp) {
+            if (cp >= 0xD800 && cp <= 0xDFFF) {
+                continue;
+            }
+            char utf8[3];
+            std::size_t n = 0;
+            if (cp < 0x800) {
+                utf8[n++] = static_cast<char>(0xC0 | (cp >> 6));
+            } else {
+                utf8[n++] = static_cast<char>(0xE0 | (cp >> 12));
+                utf8[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            }
+            utf8[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+            std::string bytes = fromUtf8.Convert({utf8, n}, Utf8CharLength);
+            if (bytes.size() == 2) {
+                encode[cp] =
+                    static_cast<std::uint16_t>((static_cast<unsigned char>(bytes[0]) << 8) |
+                                               static_cast<unsigned char>(bytes[1]));
+            } else if (bytes.size() == 1 && bytes[0] != '?') {
+                encode[cp] = static_cast<unsigned char>(bytes[0]);
+            }
+        }
+    }
+};
+
+const CodePageTables& Tables() {
+    static const CodePageTables tables;
+    return tables;
+}
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// The code point of a well-formed UTF-8 sequence of length n at p, or -1.
+long DecodeUtf8(const unsigned char* p, std::size_t n) {
+    switch (n) {
+    case 1:
+        return p[0] < 0x80 ? p[0] : -1;
+    case 2: {
+        long cp = ((p[0] & 0x1FL) << 6) | (p[1] & 0x3F);
+        return (p[0] >> 5) == 0x6 && cp >= 0x80 ? cp : -1;
+    }
+    case 3: {
+        long cp = ((p[0] & 0x0FL) << 12) | ((p[1] & 0x3FL) << 6) | (p[2] & 0x3F);
+        return (p[0] >> 4) == 0xE && cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF) ? cp : -1;
+    }
+    default:
+        return -1;
+    }
+}
+
+} // namespace
+
 std::string GbkToUtf8(std::string_view gbk) {
-    thread_local Converter converter("UTF-8", kHostCodePage);
-    return converter.Convert(gbk, GbkCharLength);
+    const CodePageTables& tables = Tables();
+    std::string out;
+    out.reserve(gbk.size() + gbk.size() / 2);
+    for (std::size_t i = 0; i < gbk.size();) {
+        auto c = static_cast<unsigned char>(gbk[i]);
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            ++i;
+            continue;
+        }
+        std::size_t n = GbkCharLength(gbk, i);
+        std::uint16_t cp = 0;
+        if (n == 2) {
+            cp = tables.decode[(c - 0x81) * 192 + (static_cast<unsigned char>(gbk[i + 1]) - 0x40)];
+        } else if (c == 0x80) {
+            cp = tables.byte80;
+        }
+        if (cp == 0) {
+            out.push_back('?');
+        } else {
+            AppendUtf8(out, cp);
+        }
+        i += n;
+    }
+    return out;
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {
-    thread_local Converter converter(kHostCodePage, "UTF-8");
-    return converter.Convert(utf8, Utf8CharLength);
+    const CodePageTables& tables = Tables();
+    std::string out;
+    out.reserve(utf8.size());
+    const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
+    for (std::size_t i = 0; i < utf8.size();) {
+        if (bytes[i] < 0x80) {
+            out.push_back(static_cast<char>(bytes[i]));
+            ++i;
+            continue;
+        }
+        std::size_t n = Utf8CharLength(utf8, i);
+        long cp = DecodeUtf8(bytes + i, n);
+        std::uint16_t code =
+            cp > 0 && cp < 0x10000 ? tables.encode[static_cast<std::size_t>(cp)] : 0;
+        if (code == 0) {
+            out.push_back('?');
+        } else if (code < 0x100) {
+            out.push_back(static_cast<char>(code));
+        } else {
+            out.push_back(static_cast<char>(code >> 8));
+            out.push_back(static_cast<char>(code & 0xFF));
+        }
+        i += n;
+    }
+    return out;
 }
 
 bool IsValidGbk(std::string_view text) noexcept {

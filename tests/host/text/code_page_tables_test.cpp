@@ -1,0 +1,116 @@
+// The looked-up conversions give what the platform's iconv gives for CP936, character by
+// character and on random byte strings.
+#include <zeph/text/HostText.h>
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <cerrno>
+#include <random>
+#include <string>
+
+namespace {
+
+// Converts with iconv alone; an unconvertible source character becomes "?" after skipping
+// skip(text, offset) bytes.
+template <typename Skip>
+std::string IconvReference(const char* to, const char* from, const std::string& text, Skip skip) {
+    iconv_t cd = iconv_open(to, from);
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        char* in = const_cast<char*>(text.data()) + pos;
+        std::size_t inLeft = text.size() - pos;
+        char buffer[64];
+        char* outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        // One source character at a time keeps the reference simple.
+        std::size_t one = std::min(inLeft, skip(text, pos));
+        std::size_t rc = iconv(cd, &in, &one, &outPtr, &outLeft);
+        if (rc == static_cast<std::size_t>(-1)) {
+            out.push_back('?');
+            pos += std::min(inLeft, skip(text, pos));
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        } else {
+            out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+            pos = static_cast<std::size_t>(in - text.data());
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+std::size_t GbkLength(const std::string& text, std::size_t pos) {
+    auto c = static_cast<unsigned char>(text[pos]);
+    if (c >= 0x81 && c <= 0xFE && pos + 1 < text.size()) {
+        auto t = static_cast<unsigned char>(text[pos + 1]);
+        if (t >= 0x40 && t <= 0xFE && t != 0x7F) {
+            return 2;
+        }
+    }
+    return 1;
+}
+
+std::size_t Utf8Length(const std::string& text, std::size_t pos) {
+    auto c = static_cast<unsigned char>(text[pos]);
+    std::size_t want = c < 0x80         ? 1
+                       : (c >> 5) == 6  ? 2
+                       : (c >> 4) == 14 ? 3
+                       : (c >> 3) == 30 ? 4
+                                        : 1;
+    std::size_t n = 1;
+    while (n < want && pos + n < text.size() &&
+           (static_cast<unsigned char>(text[pos + n]) & 0xC0) == 0x80) {
+        ++n;
+    }
+    return n;
+}
+
+TEST(CodePageTablesTest, EveryDoubleByteCharacterDecodesAsIconvDoes) {
+    int mismatches = 0;
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (int trail = 0x00; trail <= 0xFF; ++trail) {
+            std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+            if (zeph::text::GbkToUtf8(pair) != IconvReference("UTF-8", "CP936", pair, GbkLength)) {
+                ++mismatches;
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(CodePageTablesTest, EveryBmpCharacterEncodesAsIconvDoes) {
+    int mismatches = 0;
+    for (std::uint32_t cp = 0x80; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) {
+            continue;
+        }
+        std::string utf8;
+        if (cp < 0x800) {
+            utf8 = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+        } else {
+            utf8 = {static_cast<char>(0xE0 | (cp >> 12)),
+                    static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                    static_cast<char>(0x80 | (cp & 0x3F))};
+        }
+        if (zeph::text::Utf8ToGbk(utf8) != IconvReference("CP936", "UTF-8", utf8, Utf8Length)) {
+            ++mismatches;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(CodePageTablesTest, RandomBytesConvertAsIconvDoes) {
+    std::mt19937 random(20261208);
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes(random() % 40, '\0');
+        for (char& b : bytes) {
+            b = static_cast<char>(random() % 2 == 0 ? 0x80 + random() % 0x80 : random() % 0x100);
+        }
+        ASSERT_EQ(zeph::text::GbkToUtf8(bytes), IconvReference("UTF-8", "CP936", bytes, GbkLength));
+        ASSERT_EQ(zeph::text::Utf8ToGbk(bytes),
+                  IconvReference("CP936", "UTF-8", bytes, Utf8Length));
+    }
+}
+
+} // namespace
