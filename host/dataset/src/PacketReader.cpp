@@ -1,6 +1,7 @@
 // Reads client-dataset packets with libxml2's SAX2 interface: no document tree is built, rows go
 // straight into the table.
 #include <zeph/dataset/DataPacket.h>
+#include <zeph/text/HostText.h>
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -16,8 +17,38 @@
 namespace zeph::dataset {
 namespace {
 
-// The host's code page, as the text module names it.
-constexpr const char* kPacketEncoding = "CP936";
+// Packets come in the host's code page. The decoder is the host text module's own table lookup:
+// libxml2's iconv route costs a fifth of the whole read.
+int DecodeHostText(unsigned char* out, int* outLength, const unsigned char* in, int* inLength) {
+    try {
+        zeph::text::GbkDecodeStep step = zeph::text::DecodeGbkPiece(
+            {reinterpret_cast<const char*>(in), static_cast<std::size_t>(*inLength)},
+            reinterpret_cast<char*>(out), static_cast<std::size_t>(*outLength));
+        *inLength = static_cast<int>(step.consumed);
+        *outLength = static_cast<int>(step.written);
+        // -2 is libxml2's "the input is not in this encoding": the parse fails at that byte.
+        return step.invalid && step.written == 0 ? -2 : static_cast<int>(step.written);
+    } catch (...) {
+        *inLength = 0;
+        *outLength = 0;
+        return -2;
+    }
+}
+
+char kPacketEncodingName[] = "CP936";
+
+// Not registered with libxml2, so it serves this reader alone; libxml2 frees only the handlers
+// it made itself.
+xmlCharEncodingHandler& PacketEncoding() {
+    static xmlCharEncodingHandler handler = [] {
+        xmlCharEncodingHandler h;
+        std::memset(&h, 0, sizeof h);
+        h.name = kPacketEncodingName;
+        h.input = DecodeHostText;
+        return h;
+    }();
+    return handler;
+}
 
 enum class Where { Root, Metadata, Fields, Field, Params, RowData, Row, Ignored };
 
@@ -301,8 +332,7 @@ TRecordTable ReadDataPacket(std::string_view packet) {
     // document type there are no other entities.
     xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_IGNORE_ENC |
                                       XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-    xmlCharEncodingHandlerPtr gbk = xmlFindCharEncodingHandler(kPacketEncoding);
-    if (gbk == nullptr || xmlSwitchToEncoding(ctxt.get(), gbk) != 0) {
+    if (xmlSwitchToEncoding(ctxt.get(), &PacketEncoding()) != 0) {
         throw EDataSetError("Invalid data packet: no GBK decoder");
     }
     constexpr std::size_t kChunk = 256 * 1024;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -288,6 +289,73 @@ std::string Utf8ToGbk(std::string_view utf8) {
         i += n;
     }
     return out;
+}
+
+GbkDecodeStep DecodeGbkPiece(std::string_view gbk, char* out, std::size_t capacity) {
+    const CodePageTables& tables = Tables();
+    const auto* in = reinterpret_cast<const unsigned char*>(gbk.data());
+    const std::size_t size = gbk.size();
+    std::size_t i = 0;
+    std::size_t o = 0;
+    GbkDecodeStep step;
+    while (i < size) {
+        // Packets are mostly ASCII: copy runs of it eight bytes at a time.
+        while (i + 8 <= size && o + 8 <= capacity) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, in + i, 8);
+            if ((word & 0x8080808080808080ULL) != 0) {
+                break;
+            }
+            std::memcpy(out + o, &word, 8);
+            i += 8;
+            o += 8;
+        }
+        if (i == size) {
+            break;
+        }
+        unsigned char c = in[i];
+        if (c < 0x80) {
+            if (o == capacity) {
+                break;
+            }
+            out[o++] = static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        std::uint16_t cp = 0;
+        std::size_t length = 1;
+        if (IsLeadByte(c)) {
+            if (i + 1 == size) {
+                break; // the rest of the character comes with the next piece
+            }
+            unsigned char trail = in[i + 1];
+            if (IsTrailByte(trail)) {
+                cp = tables.decode[(c - 0x81) * 192 + (trail - 0x40)];
+            }
+            length = 2;
+        } else if (c == 0x80) {
+            cp = tables.byte80;
+        }
+        if (cp == 0) {
+            step.invalid = true;
+            break;
+        }
+        std::size_t need = cp < 0x800 ? 2 : 3;
+        if (o + need > capacity) {
+            break;
+        }
+        if (need == 2) {
+            out[o++] = static_cast<char>(0xC0 | (cp >> 6));
+        } else {
+            out[o++] = static_cast<char>(0xE0 | (cp >> 12));
+            out[o++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        }
+        out[o++] = static_cast<char>(0x80 | (cp & 0x3F));
+        i += length;
+    }
+    step.consumed = i;
+    step.written = o;
+    return step;
 }
 
 bool IsValidGbk(std::string_view text) noexcept {

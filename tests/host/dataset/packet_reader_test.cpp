@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -101,6 +102,25 @@ TEST(PacketReader, ManyRowsKeepTheirOrderAndValues) {
     ASSERT_EQ(table.RowCount(), 5000u);
     EXPECT_EQ(table.Value(4999, 0), "4999");
     EXPECT_EQ(table.Value(1234, 1), "v8638");
+}
+
+TEST(PacketReader, ChineseTextSurvivesEveryPieceBoundary) {
+    // Values of odd and even byte lengths put double-byte characters across each boundary at
+    // which the reader hands the parser its next piece.
+    std::string rows;
+    std::vector<std::string> expected;
+    for (int i = 0; rows.size() < 1'200'000; ++i) {
+        std::string value = std::string(static_cast<std::size_t>(i % 3), 'x') + "质检员" +
+                            std::to_string(i) + "评分€";
+        expected.push_back(Utf8ToGbk(value));
+        rows += "<ROW A=\"" + value + "\"/>";
+    }
+    auto table =
+        ReadDataPacket(Utf8ToGbk(Packet(R"(<FIELD attrname="A" fieldtype="string"/>)", rows)));
+    ASSERT_EQ(table.RowCount(), expected.size());
+    for (std::size_t row = 0; row < expected.size(); ++row) {
+        ASSERT_EQ(table.Value(row, 0), expected[row]) << "row " << row;
+    }
 }
 
 } // namespace

@@ -85,14 +85,16 @@ TEST(CodePageTablesTest, EveryBmpCharacterEncodesAsIconvDoes) {
         if (cp >= 0xD800 && cp <= 0xDFFF) {
             continue;
         }
-        std::string utf8;
+        char bytes[3];
+        std::size_t length = 0;
         if (cp < 0x800) {
-            utf8 = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+            bytes[length++] = static_cast<char>(0xC0 | (cp >> 6));
         } else {
-            utf8 = {static_cast<char>(0xE0 | (cp >> 12)),
-                    static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
-                    static_cast<char>(0x80 | (cp & 0x3F))};
+            bytes[length++] = static_cast<char>(0xE0 | (cp >> 12));
+            bytes[length++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         }
+        bytes[length++] = static_cast<char>(0x80 | (cp & 0x3F));
+        const std::string utf8(bytes, length);
         if (zeph::text::Utf8ToGbk(utf8) != IconvReference("CP936", "UTF-8", utf8, Utf8Length)) {
             ++mismatches;
         }

@@ -29,6 +29,19 @@ ZEPH_HOST_API std::size_t BoundaryAtOrBefore(std::string_view text, std::size_t 
 ZEPH_HOST_API std::string GbkToUtf8(std::string_view gbk);
 ZEPH_HOST_API std::string Utf8ToGbk(std::string_view utf8);
 
+// One step of a streaming GBK to UTF-8 decode, for parsers that take their text in pieces.
+struct GbkDecodeStep {
+    std::size_t consumed = 0; // source bytes decoded
+    std::size_t written = 0;  // UTF-8 bytes written
+    bool invalid = false;     // stopped at a sequence that is not GBK, at offset consumed
+};
+
+// Decodes from the start of gbk into out, stopping when the next character does not fit, before
+// a double-byte character that the end of gbk cuts in two (the caller passes it again with what
+// follows), or at the first invalid sequence. Nothing is replaced: the caller decides what
+// invalid text means.
+ZEPH_HOST_API GbkDecodeStep DecodeGbkPiece(std::string_view gbk, char* out, std::size_t capacity);
+
 // True when every byte sequence of the text is a valid GBK character.
 ZEPH_HOST_API bool IsValidGbk(std::string_view text) noexcept;
 
