@@ -20,12 +20,14 @@ public:
     void AppendFragment(std::string_view text, char terminator);
     void AppendFragment(std::initializer_list<std::string_view> pieces, char terminator);
 
-    void Reserve(std::size_t bytes) { text_.reserve(bytes); }
+    void Reserve(std::size_t bytes);
     const std::string& Text() const noexcept { return text_; }
     std::string Take() noexcept { return std::move(text_); }
     void Clear() noexcept { text_.clear(); }
 
 private:
+    void MakeRoom(std::size_t bytes);
+
     std::string text_;
 };
 

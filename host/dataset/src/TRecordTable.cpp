@@ -1,4 +1,5 @@
 #include <zeph/dataset/DataPacket.h>
+#include <zeph/platform/Memory.h>
 
 #include <limits>
 
@@ -30,6 +31,8 @@ void TRecordTable::AppendRow(std::span<const std::string_view> values) {
     if (arena_.size() + bytes > std::numeric_limits<std::uint32_t>::max()) {
         throw EDataSetError("Data packet too large");
     }
+    zeph::platform::ReserveForGrowth(arena_, arena_.size() + bytes);
+    zeph::platform::ReserveForGrowth(ends_, ends_.size() + fields_.size());
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         if (i < values.size()) {
             arena_.append(values[i]);
@@ -53,8 +56,8 @@ std::string_view TRecordTable::Value(std::size_t row, std::size_t field) const n
 }
 
 void TRecordTable::Reserve(std::size_t rows, std::size_t bytes) {
-    ends_.reserve(rows * fields_.size());
-    arena_.reserve(bytes);
+    zeph::platform::ReserveLarge(ends_, rows * fields_.size());
+    zeph::platform::ReserveLarge(arena_, bytes);
 }
 
 void TRecordTable::Clear() {
