@@ -195,7 +195,7 @@ BENCHMARK(BM_Conversion)
 BENCHMARK(BM_Conversion)
     ->ArgNames({"kind", "records"})
     ->Apply([](benchmark::internal::Benchmark* b) { Kinds(b, 200000); })
-    ->Iterations(3)
+    ->Iterations(5)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
