@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netdb.h>
+#include <sched.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -14,6 +15,7 @@
 #include <random>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -267,6 +269,29 @@ TEST_F(HttpServerTest, SilentClientDoesNotHoldUpOthersAndStopEndsIt) {
     ReadToClose(silent, reply, 10000);
     EXPECT_TRUE(reply.closed);
     EXPECT_EQ(reply.bytes, "");
+    close(silent);
+}
+
+// Threads of this process scheduled as batch work.
+size_t BatchThreads() {
+    size_t count = 0;
+    for (const auto& task : fs::directory_iterator("/proc/self/task")) {
+        const int policy = sched_getscheduler(std::stoi(task.path().filename().string()));
+        count += policy == SCHED_BATCH ? 1 : 0;
+    }
+    return count;
+}
+
+TEST_F(HttpServerTest, ServerThreadsRunAsBatchWorkAtNormalPriority) {
+    // The listening thread, and the client thread held by a connection that sends nothing.
+    const int silent = Connect(port_);
+    ASSERT_GE(silent, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (BatchThreads() < 2 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_GE(BatchThreads(), 2u);
+    EXPECT_EQ(sched_getscheduler(0), SCHED_OTHER) << "the caller's own thread is left alone";
     close(silent);
 }
 

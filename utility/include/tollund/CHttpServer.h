@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -50,6 +51,7 @@ struct REQUEST {
     CHttpServer* server = nullptr;
     const char* status = ""; // why a request was refused; never sent
     long long fileSize = 0;  // size of the open file
+    time_t fileModified = 0; // last write time of the open file
     bool fileRead = false;   // the open file has been read from
     bool moreToSend = false; // the piece being sent is not the body's last
 };
@@ -83,6 +85,8 @@ public:
     void Disconnect(REQUEST* request);
 
     void CreateTypeMap();
+    // GetLastModified's text for a last write time already known.
+    static bool FormatLastModified(time_t modified, std::string& text);
     static std::shared_ptr<CHttpEvent> InitClientCount();
     static void CountUp();
     static void CountDown();
