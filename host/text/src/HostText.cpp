@@ -147,6 +147,17 @@ struct CodePageTables {
     std::vector<std::uint16_t> encode;
     std::uint16_t byte80 = 0; // what the single byte 0x80 decodes to, 0 for nothing
 
+    // The code point of the non-ASCII character at pos, 0 when it maps to nothing; length is
+    // set to its bytes (a lead byte without a trail byte after it is one invalid byte).
+    std::uint16_t CodePoint(std::string_view text, std::size_t pos, std::size_t& length) const {
+        length = GbkCharLength(text, pos);
+        auto c = static_cast<unsigned char>(text[pos]);
+        if (length == 2) {
+            return decode[(c - 0x81) * 192 + (static_cast<unsigned char>(text[pos + 1]) - 0x40)];
+        }
+        return c == 0x80 ? byte80 : 0;
+    }
+
     CodePageTables() : decode(126 * 192, 0), encode(0x10000, 0) {
         Converter toUtf8("UTF-8", kHostCodePage);
         auto decodeOne = [&](std::string_view bytes) -> std::uint16_t {
@@ -202,17 +213,21 @@ const CodePageTables& Tables() {
     return tables;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
+// Writes the BMP code point as UTF-8 into out (room for 3 bytes); returns the byte count.
+std::size_t EncodeUtf8(std::uint32_t cp, char* out) {
     if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        out[0] = static_cast<char>(cp);
+        return 1;
     }
+    if (cp < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (cp >> 6));
+        out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 2;
+    }
+    out[0] = static_cast<char>(0xE0 | (cp >> 12));
+    out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 3;
 }
 
 // The code point of a well-formed UTF-8 sequence of length n at p, or -1.
@@ -246,19 +261,15 @@ std::string GbkToUtf8(std::string_view gbk) {
             ++i;
             continue;
         }
-        std::size_t n = GbkCharLength(gbk, i);
-        std::uint16_t cp = 0;
-        if (n == 2) {
-            cp = tables.decode[(c - 0x81) * 192 + (static_cast<unsigned char>(gbk[i + 1]) - 0x40)];
-        } else if (c == 0x80) {
-            cp = tables.byte80;
-        }
+        std::size_t length = 0;
+        std::uint16_t cp = tables.CodePoint(gbk, i, length);
         if (cp == 0) {
             out.push_back('?');
         } else {
-            AppendUtf8(out, cp);
+            char bytes[3];
+            out.append(bytes, EncodeUtf8(cp, bytes));
         }
-        i += n;
+        i += length;
     }
     return out;
 }
@@ -322,35 +333,22 @@ GbkDecodeStep DecodeGbkPiece(std::string_view gbk, char* out, std::size_t capaci
             ++i;
             continue;
         }
-        std::uint16_t cp = 0;
-        std::size_t length = 1;
-        if (IsLeadByte(c)) {
-            if (i + 1 == size) {
-                break; // the rest of the character comes with the next piece
-            }
-            unsigned char trail = in[i + 1];
-            if (IsTrailByte(trail)) {
-                cp = tables.decode[(c - 0x81) * 192 + (trail - 0x40)];
-            }
-            length = 2;
-        } else if (c == 0x80) {
-            cp = tables.byte80;
+        if (IsLeadByte(c) && i + 1 == size) {
+            break; // the rest of the character comes with the next piece
         }
+        std::size_t length = 0;
+        std::uint16_t cp = tables.CodePoint(gbk, i, length);
         if (cp == 0) {
             step.invalid = true;
             break;
         }
-        std::size_t need = cp < 0x800 ? 2 : 3;
-        if (o + need > capacity) {
+        char bytes[3];
+        std::size_t n = EncodeUtf8(cp, bytes);
+        if (o + n > capacity) {
             break;
         }
-        if (need == 2) {
-            out[o++] = static_cast<char>(0xC0 | (cp >> 6));
-        } else {
-            out[o++] = static_cast<char>(0xE0 | (cp >> 12));
-            out[o++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        }
-        out[o++] = static_cast<char>(0x80 | (cp & 0x3F));
+        std::memcpy(out + o, bytes, n);
+        o += n;
         i += length;
     }
     step.consumed = i;
