@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git clang-14 libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   libxml2-dev libcurl4-openssl-dev libsqlite3-dev sqlite3 libxlsxwriter-dev libssl-dev
-  uuid-dev libx11-dev
+  uuid-dev libx11-dev liburing-dev
   python3 python3-pyftpdlib python3-multipart vsftpd
   nginx-light wrk xvfb x11-utils
   openssl coreutils procps iproute2

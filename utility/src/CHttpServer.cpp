@@ -1,3 +1,5 @@
+#include "FilePieceRing.h"
+
 #include <tollund/CFunction.h>
 #include <tollund/CHttpServer.h>
 
@@ -24,6 +26,7 @@
 #include <ctime>
 #include <initializer_list>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -679,15 +682,36 @@ void CHttpServer::SendFile(REQUEST* request) {
     }
     char buffer[FileBufferSize];
     long long sent = 0;
+    // A large body goes through a ring of linked reads and sends of the same pieces; what the
+    // ring does not finish (a short read, a kernel without rings) goes on piece by piece here.
+    std::optional<FilePieceRing> ring;
+    if (request->fileSize >= FilePieceRing::WorthBytes) {
+        ring.emplace(request->stopEvent ? request->stopEvent->Fd() : -1, sizeof buffer);
+    }
     // The body ends where the header's Content-Length said: a file that grows meanwhile does
     // not send more than was announced.
     while (sent < request->fileSize) {
+        if (ring && ring->IsOpen()) {
+            if (request->stopEvent && request->stopEvent->IsSet()) {
+                break;
+            }
+            const FilePieceRing::Run run =
+                ring->SendPieces(request->file, request->socket, sent, request->fileSize);
+            sent += run.sent;
+            request->bytesSent += static_cast<uint32_t>(run.sent);
+            if (run.outcome == FilePieceRing::Outcome::Sent) {
+                continue;
+            }
+            if (run.outcome != FilePieceRing::Outcome::Incomplete) {
+                break;
+            }
+        }
         const long long left = request->fileSize - sent;
         const size_t piece = left < static_cast<long long>(sizeof buffer)
                                  ? static_cast<size_t>(left)
                                  : sizeof buffer;
         request->fileRead = true;
-        const ssize_t got = read(request->file, buffer, piece);
+        const ssize_t got = pread(request->file, buffer, piece, static_cast<off_t>(sent));
         if (got < 0 && errno == EINTR) {
             continue;
         }
