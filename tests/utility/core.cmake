@@ -13,6 +13,12 @@ tollund_core_test(tollund_image_buffer_test SOURCES image_buffer_test.cpp LIBS t
   LABELS tollund)
 tollund_core_test(tollund_http_server_test SOURCES http_server_test.cpp LIBS tollund
   LABELS tollund TIMEOUT 180)
+tollund_core_test(tollund_http_server_no_ring_test SOURCES http_server_no_ring_test.cpp
+  LIBS tollund tollund_platform LABELS tollund)
+# The ring is internal to the library: its test compiles it in.
+tollund_core_test(tollund_file_piece_ring_test SOURCES file_piece_ring_test.cpp
+  ${PROJECT_SOURCE_DIR}/utility/src/FilePieceRing.cpp LIBS tollund_platform LABELS tollund)
+target_include_directories(tollund_file_piece_ring_test PRIVATE ${PROJECT_SOURCE_DIR}/utility/src)
 tollund_core_test(tollund_http_server_load_test SOURCES http_server_load_test.cpp LIBS tollund
   LABELS load TIMEOUT 120)
 tollund_core_test(tollund_httpd_test SOURCES tollund_httpd_test.cpp LIBS tollund LABELS tollund)

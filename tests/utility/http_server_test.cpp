@@ -150,6 +150,77 @@ TEST_F(HttpServerTest, LargeFileArrivesWhole) {
     EXPECT_TRUE(r.body == data_);
 }
 
+TEST_F(HttpServerTest, BodiesAroundPieceAndRunSizesArriveWhole) {
+    // Small bodies go piece by piece; from 64 KiB on they go as runs of 64 linked pieces.
+    for (const size_t size :
+         {size_t{2047}, size_t{2048}, size_t{2049}, size_t{65535}, size_t{65536}, size_t{65537},
+          size_t{131072}, size_t{131073}, size_t{5 * 1024 * 1024 + 3}}) {
+        SCOPED_TRACE(size);
+        std::string content(size, '\0');
+        std::mt19937 random(static_cast<unsigned>(size));
+        for (auto& c : content) {
+            c = static_cast<char>(random());
+        }
+        WriteFile(root_ / "sized.bin", content);
+        const Response r = Get("GET /sized.bin HTTP/1.0\r\n\r\n");
+        ASSERT_TRUE(r.answered);
+        EXPECT_EQ(r.contentLength, static_cast<long long>(size));
+        EXPECT_TRUE(r.body == content);
+    }
+}
+
+TEST_F(HttpServerTest, FileCutShortDuringTheBodyEndsItWithTheBytesItStillHad) {
+    constexpr size_t Size = 32 * 1024 * 1024;
+    std::string content(Size, '\0');
+    std::mt19937 random(32);
+    for (auto& c : content) {
+        c = static_cast<char>(random());
+    }
+    WriteFile(root_ / "shrinks.bin", content);
+    const int reader = Connect(port_);
+    ASSERT_GE(reader, 0);
+    const std::string request = "GET /shrinks.bin HTTP/1.0\r\n\r\n";
+    ASSERT_EQ(send(reader, request.data(), request.size(), 0),
+              static_cast<ssize_t>(request.size()));
+    Reply reply;
+    char first[1024];
+    const ssize_t got = recv(reader, first, sizeof first, 0);
+    ASSERT_GT(got, 0);
+    reply.bytes.assign(first, static_cast<size_t>(got));
+    // The connection fills while the reader waits; then the file loses all but 1 MiB.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(truncate((root_ / "shrinks.bin").c_str(), 1024 * 1024), 0);
+    ReadToClose(reader, reply, 10000);
+    close(reader);
+    ASSERT_TRUE(reply.closed);
+    const Response r = Parse(reply);
+    ASSERT_TRUE(r.answered);
+    EXPECT_EQ(r.contentLength, static_cast<long long>(Size));
+    EXPECT_LT(r.body.size(), Size);
+    EXPECT_GE(r.body.size(), size_t{1024 * 1024});
+    EXPECT_TRUE(content.compare(0, r.body.size(), r.body) == 0)
+        << "the body is the file's own bytes, never a stale or partly read piece";
+}
+
+TEST_F(HttpServerTest, ClientLeavingDuringTheBodyEndsItsConnection) {
+    WriteFile(root_ / "big.bin", std::string(32 * 1024 * 1024, 'b'));
+    const int reader = Connect(port_);
+    ASSERT_GE(reader, 0);
+    const std::string request = "GET /big.bin HTTP/1.0\r\n\r\n";
+    ASSERT_EQ(send(reader, request.data(), request.size(), 0),
+              static_cast<ssize_t>(request.size()));
+    char first[1024];
+    ASSERT_GT(recv(reader, first, sizeof first, 0), 0);
+    linger abort{1, 0}; // leave with a reset
+    ASSERT_EQ(setsockopt(reader, SOL_SOCKET, SO_LINGER, &abort, sizeof abort), 0);
+    close(reader);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (CHttpServer::ClientNum != 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(CHttpServer::ClientNum, 0u) << "the client thread still sends to nobody";
+}
+
 TEST_F(HttpServerTest, ContentTypeComesFromTheTypeMap) {
     const std::pair<const char*, const char*> cases[] = {
         {"/index.html", "text/html"},
@@ -305,9 +376,13 @@ TEST_F(HttpServerTest, StopEndsADownloadThatWaitsForTheClient) {
               static_cast<ssize_t>(request.size()));
     char first[1024];
     ASSERT_GT(recv(reader, first, sizeof first, 0), 0); // the download has begun; now stall
+    // until the connection is full and the server waits to send.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const auto start = std::chrono::steady_clock::now();
     server_->StopHttpSrv();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+    // The stop ended the waiting client before the listener gave up waiting for it.
+    EXPECT_EQ(CHttpServer::ClientNum, 0u);
     Reply rest;
     ReadToClose(reader, rest, 10000);
     EXPECT_TRUE(rest.closed);
