@@ -131,7 +131,9 @@ FilePieceRing::Run FilePieceRing::SendPieces(int file, int socket, long long fro
     const int submitted = io_uring_submit(&m_ring);
     if (submitted < 0) {
         // Nothing went in, and nothing must go in later: the caller goes on with plain calls.
-        Abandon();
+        io_uring_queue_exit(&m_ring);
+        m_live = false;
+        m_open = false;
         run.outcome = Outcome::Incomplete;
         return run;
     }
