@@ -1,6 +1,7 @@
 // The ring of linked piece reads and sends, over a real file and a real loopback connection:
 // what each run sends, where a chain stops, and that a stop ends a run that waits for the peer.
 #include "FilePieceRing.h"
+#include "http_test_client.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <future>
-#include <random>
 #include <string>
 #include <thread>
 
@@ -86,11 +86,7 @@ protected:
     }
 
     std::string WriteContent(size_t size) {
-        std::string content(size, '\0');
-        std::mt19937 random(static_cast<unsigned>(size));
-        for (auto& c : content) {
-            c = static_cast<char>(random());
-        }
+        const std::string content = tollund_test::RandomBytes(size, static_cast<unsigned>(size));
         EXPECT_EQ(pwrite(file_, content.data(), content.size(), 0),
                   static_cast<ssize_t>(content.size()));
         return content;

@@ -20,7 +20,6 @@
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <thread>
 
@@ -88,11 +87,7 @@ protected:
     }
 
     std::string WriteFile(const std::string& name, size_t size) {
-        std::string content(size, '\0');
-        std::mt19937 random(static_cast<unsigned>(size));
-        for (auto& c : content) {
-            c = static_cast<char>(random());
-        }
+        const std::string content = RandomBytes(size, static_cast<unsigned>(size));
         std::ofstream(root_ / name, std::ios::binary)
             .write(content.data(), static_cast<std::streamsize>(content.size()));
         return content;
@@ -120,13 +115,9 @@ TEST_F(HttpServerNoRingTest, LargeBodyArrivesWholeWithPlainCalls) {
 
 TEST_F(HttpServerNoRingTest, StopEndsAPlainDownloadThatWaitsForTheClient) {
     WriteFile("big.bin", 32 * 1024 * 1024);
-    const int reader = Connect(port_);
+    std::string first;
+    const int reader = BeginDownload(port_, "/big.bin", first);
     ASSERT_GE(reader, 0);
-    const std::string request = "GET /big.bin HTTP/1.0\r\n\r\n";
-    ASSERT_EQ(send(reader, request.data(), request.size(), 0),
-              static_cast<ssize_t>(request.size()));
-    char first[1024];
-    ASSERT_GT(recv(reader, first, sizeof first, 0), 0);
     // The reader stalls until the connection is full and the server waits to send.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     server_->StopHttpSrv();

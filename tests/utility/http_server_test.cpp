@@ -12,7 +12,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <random>
 #include <regex>
 #include <string>
 #include <thread>
@@ -81,11 +80,7 @@ protected:
         chmod((root_ / "secret.txt").c_str(), 0);
         fs::create_directory(root_ / "sub");
         WriteFile(root_ / "sub" / "inner.txt", "inner");
-        std::mt19937 random(2048);
-        data_.resize(300000 + 17);
-        for (auto& c : data_) {
-            c = static_cast<char>(random());
-        }
+        data_ = RandomBytes(300000 + 17, 2048);
         WriteFile(root_ / "data.bin", data_);
         port_ = FreePort();
         server_ = std::make_unique<CHttpServer>(root_.string(), port_, "127.0.0.1");
@@ -156,11 +151,7 @@ TEST_F(HttpServerTest, BodiesAroundPieceAndRunSizesArriveWhole) {
          {size_t{2047}, size_t{2048}, size_t{2049}, size_t{65535}, size_t{65536}, size_t{65537},
           size_t{131072}, size_t{131073}, size_t{5 * 1024 * 1024 + 3}}) {
         SCOPED_TRACE(size);
-        std::string content(size, '\0');
-        std::mt19937 random(static_cast<unsigned>(size));
-        for (auto& c : content) {
-            c = static_cast<char>(random());
-        }
+        const std::string content = RandomBytes(size, static_cast<unsigned>(size));
         WriteFile(root_ / "sized.bin", content);
         const Response r = Get("GET /sized.bin HTTP/1.0\r\n\r\n");
         ASSERT_TRUE(r.answered);
@@ -171,22 +162,11 @@ TEST_F(HttpServerTest, BodiesAroundPieceAndRunSizesArriveWhole) {
 
 TEST_F(HttpServerTest, FileCutShortDuringTheBodyEndsItWithTheBytesItStillHad) {
     constexpr size_t Size = 32 * 1024 * 1024;
-    std::string content(Size, '\0');
-    std::mt19937 random(32);
-    for (auto& c : content) {
-        c = static_cast<char>(random());
-    }
+    const std::string content = RandomBytes(Size, 32);
     WriteFile(root_ / "shrinks.bin", content);
-    const int reader = Connect(port_);
-    ASSERT_GE(reader, 0);
-    const std::string request = "GET /shrinks.bin HTTP/1.0\r\n\r\n";
-    ASSERT_EQ(send(reader, request.data(), request.size(), 0),
-              static_cast<ssize_t>(request.size()));
     Reply reply;
-    char first[1024];
-    const ssize_t got = recv(reader, first, sizeof first, 0);
-    ASSERT_GT(got, 0);
-    reply.bytes.assign(first, static_cast<size_t>(got));
+    const int reader = BeginDownload(port_, "/shrinks.bin", reply.bytes);
+    ASSERT_GE(reader, 0);
     // The connection fills while the reader waits; then the file loses all but 1 MiB.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_EQ(truncate((root_ / "shrinks.bin").c_str(), 1024 * 1024), 0);
@@ -204,13 +184,9 @@ TEST_F(HttpServerTest, FileCutShortDuringTheBodyEndsItWithTheBytesItStillHad) {
 
 TEST_F(HttpServerTest, ClientLeavingDuringTheBodyEndsItsConnection) {
     WriteFile(root_ / "big.bin", std::string(32 * 1024 * 1024, 'b'));
-    const int reader = Connect(port_);
+    std::string first;
+    const int reader = BeginDownload(port_, "/big.bin", first);
     ASSERT_GE(reader, 0);
-    const std::string request = "GET /big.bin HTTP/1.0\r\n\r\n";
-    ASSERT_EQ(send(reader, request.data(), request.size(), 0),
-              static_cast<ssize_t>(request.size()));
-    char first[1024];
-    ASSERT_GT(recv(reader, first, sizeof first, 0), 0);
     linger abort{1, 0}; // leave with a reset
     ASSERT_EQ(setsockopt(reader, SOL_SOCKET, SO_LINGER, &abort, sizeof abort), 0);
     close(reader);
@@ -274,11 +250,7 @@ TEST_F(HttpServerTest, PathOfExactlyTheFieldSizeIsServed) {
 
 // Every one of these ends with the connection closed and no byte sent.
 TEST_F(HttpServerTest, RefusedRequestsGetNoResponse) {
-    std::mt19937 random(404);
-    std::string garbage(700, '\0');
-    for (auto& c : garbage) {
-        c = static_cast<char>(random());
-    }
+    const std::string garbage = RandomBytes(700, 404);
     const size_t overName = 260 - root_.string().size() - 1; // one character too many
     WriteFile(root_ / std::string(overName, 'o'), "too long");
 
@@ -369,14 +341,11 @@ TEST_F(HttpServerTest, ServerThreadsRunAsBatchWorkAtNormalPriority) {
 TEST_F(HttpServerTest, StopEndsADownloadThatWaitsForTheClient) {
     std::string big(32 * 1024 * 1024, 'b');
     WriteFile(root_ / "big.bin", big);
-    const int reader = Connect(port_);
+    std::string first;
+    const int reader = BeginDownload(port_, "/big.bin", first);
     ASSERT_GE(reader, 0);
-    const std::string request = "GET /big.bin HTTP/1.0\r\n\r\n";
-    ASSERT_EQ(send(reader, request.data(), request.size(), 0),
-              static_cast<ssize_t>(request.size()));
-    char first[1024];
-    ASSERT_GT(recv(reader, first, sizeof first, 0), 0); // the download has begun; now stall
-    // until the connection is full and the server waits to send.
+    // The download has begun; now stall until the connection is full and the server waits to
+    // send.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const auto start = std::chrono::steady_clock::now();
     server_->StopHttpSrv();

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -91,6 +92,39 @@ inline Reply Exchange(unsigned port, const std::string& request, int timeoutMs =
     ReadToClose(s, reply, timeoutMs);
     close(s);
     return reply;
+}
+
+// Connects, asks for path and waits for the first bytes of the answer, which go into `first`.
+// The connection stays open for the caller to stall, read on or leave; -1 when nothing came.
+inline int BeginDownload(unsigned port, const std::string& path, std::string& first) {
+    const int s = Connect(port);
+    if (s < 0) {
+        return -1;
+    }
+    const std::string request = "GET " + path + " HTTP/1.0\r\n\r\n";
+    char buffer[1024];
+    ssize_t got = -1;
+    if (send(s, request.data(), request.size(), MSG_NOSIGNAL) ==
+        static_cast<ssize_t>(request.size())) {
+        got = recv(s, buffer, sizeof buffer, 0);
+    }
+    if (got <= 0) {
+        close(s);
+        return -1;
+    }
+    first.assign(buffer, static_cast<size_t>(got));
+    return s;
+}
+
+// Bytes that no bug of the server's can produce by accident: a repeated piece, a stale buffer
+// or a shifted offset all show.
+inline std::string RandomBytes(size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    std::mt19937 random(seed);
+    for (auto& c : bytes) {
+        c = static_cast<char>(random());
+    }
+    return bytes;
 }
 
 inline size_t CountEntries(const char* directory) {
