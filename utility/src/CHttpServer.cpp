@@ -583,12 +583,9 @@ int CHttpServer::Analyze(REQUEST* request, const char* text) {
 
 int CHttpServer::FileExist(REQUEST* request) {
     if (request->file >= 0) {
-        // The header already opened this request's file: the body starts from its beginning.
-        if (!request->fileRead || lseek(request->file, 0, SEEK_SET) == 0) {
-            request->fileRead = false;
-            return 1;
-        }
-        CloseFile(request);
+        // The header already opened this request's file; the body reads it by offset, from
+        // its start, whatever was read before.
+        return 1;
     }
     const int file = open(request->filePath, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (file < 0) {
@@ -605,7 +602,6 @@ int CHttpServer::FileExist(REQUEST* request) {
         return 0;
     }
     request->file = file;
-    request->fileRead = false;
     request->fileSize = static_cast<long long>(fileStat.st_size);
     request->fileModified = fileStat.st_mtime;
     return 1;
@@ -710,7 +706,6 @@ void CHttpServer::SendFile(REQUEST* request) {
         const size_t piece = left < static_cast<long long>(sizeof buffer)
                                  ? static_cast<size_t>(left)
                                  : sizeof buffer;
-        request->fileRead = true;
         const ssize_t got = pread(request->file, buffer, piece, static_cast<off_t>(sent));
         if (got < 0 && errno == EINTR) {
             continue;

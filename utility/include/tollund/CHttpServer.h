@@ -52,7 +52,6 @@ struct REQUEST {
     const char* status = ""; // why a request was refused; never sent
     long long fileSize = 0;  // size of the open file
     time_t fileModified = 0; // last write time of the open file
-    bool fileRead = false;   // the open file has been read from
     bool moreToSend = false; // the piece being sent is not the body's last
 };
 
