@@ -47,17 +47,11 @@ Connection ConnectLoopback() {
     return c;
 }
 
-// Reads everything the peer sends until it closes.
+// Everything the peer sends until it closes.
 std::string ReadAll(int s) {
-    std::string all;
-    char chunk[65536];
-    for (;;) {
-        const ssize_t got = recv(s, chunk, sizeof chunk, 0);
-        if (got <= 0) {
-            return all;
-        }
-        all.append(chunk, static_cast<size_t>(got));
-    }
+    tollund_test::Reply reply;
+    tollund_test::ReadToClose(s, reply, 30000);
+    return reply.bytes;
 }
 
 class FilePieceRingTest : public ::testing::Test {

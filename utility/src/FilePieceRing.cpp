@@ -33,17 +33,16 @@ bool OpenRing(io_uring& ring) {
 
 } // namespace
 
-FilePieceRing::FilePieceRing(int stopFd, size_t pieceSize)
-    : m_pieceSize(pieceSize), m_stopFd(stopFd) {
+FilePieceRing::FilePieceRing(int stopFd, size_t pieceSize) : m_pieceSize(pieceSize) {
     if (pieceSize == 0 || stopFd < 0 || !OpenRing(m_ring)) {
         return;
     }
-    m_live = true;
     io_uring_sqe* sqe = io_uring_get_sqe(&m_ring);
-    io_uring_prep_poll_add(sqe, m_stopFd, POLLIN);
+    io_uring_prep_poll_add(sqe, stopFd, POLLIN);
     io_uring_sqe_set_data64(sqe, StopTag);
     if (io_uring_submit(&m_ring) != 1) {
         // Without the stop watched, a transfer waiting in the ring could not be ended.
+        io_uring_queue_exit(&m_ring);
         return;
     }
     m_buffer = std::make_unique<char[]>(pieceSize);
@@ -52,7 +51,7 @@ FilePieceRing::FilePieceRing(int stopFd, size_t pieceSize)
 
 FilePieceRing::~FilePieceRing() {
     // Between runs only the stop poll can be in the ring, and it refers to no memory of ours.
-    if (m_live) {
+    if (m_open) {
         io_uring_queue_exit(&m_ring);
     }
 }
@@ -60,7 +59,6 @@ FilePieceRing::~FilePieceRing() {
 void FilePieceRing::Abandon() {
     (void)m_buffer.release(); // deliberately leaked: see the member's comment
     io_uring_queue_exit(&m_ring);
-    m_live = false;
     m_open = false;
 }
 
@@ -132,7 +130,6 @@ FilePieceRing::Run FilePieceRing::SendPieces(int file, int socket, long long fro
     if (submitted < 0) {
         // Nothing went in, and nothing must go in later: the caller goes on with plain calls.
         io_uring_queue_exit(&m_ring);
-        m_live = false;
         m_open = false;
         run.outcome = Outcome::Incomplete;
         return run;

@@ -49,12 +49,10 @@ private:
     void Abandon();
 
     io_uring m_ring{};
-    bool m_live = false; // the ring exists
-    bool m_open = false; // and takes runs
+    bool m_open = false; // the ring exists and takes runs
     size_t m_pieceSize;
     // The pieces' buffer. The ring's own, not the caller's: an operation the kernel still holds
     // can never write into memory that has been given back.
     std::unique_ptr<char[]> m_buffer;
-    int m_stopFd;
     bool m_stopped = false;
 };
