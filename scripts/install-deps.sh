@@ -7,12 +7,24 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libxml2-dev libcurl4-openssl-dev libsqlite3-dev sqlite3 libxlsxwriter-dev libssl-dev
   uuid-dev libx11-dev liburing-dev
-  python3 python3-pyftpdlib python3-multipart vsftpd
+  python3 python3-pyftpdlib python3-multipart
   nginx-light wrk xvfb x11-utils
   openssl coreutils procps iproute2
 )
 export DEBIAN_FRONTEND=noninteractive
 if [ "$(id -u)" -eq 0 ]; then
+  # nginx is only a benchmark peer, which the benchmark starts on a port of its own. A package
+  # installed here must not start its service, so Debian's policy hook refuses every start while
+  # this script installs; services already running, a user's own nginx among them, are left
+  # alone. A policy the machine already has is kept as it is.
+  policy=/usr/sbin/policy-rc.d
+  own_policy=
+  if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\nexit 101\n' >"$policy"
+    chmod 755 "$policy"
+    own_policy=1
+  fi
+  trap 'if [ -n "$own_policy" ]; then rm -f "$policy"; fi' EXIT
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${packages[@]}"
 else
@@ -23,7 +35,3 @@ else
     exit 1
   fi
 fi
-# nginx-light is only a benchmark peer: keep its service from holding port 80.
-if command -v systemctl >/dev/null 2>&1; then systemctl disable --now nginx >/dev/null 2>&1 || true; fi
-pkill -x nginx >/dev/null 2>&1 || true
-pkill -x vsftpd >/dev/null 2>&1 || true

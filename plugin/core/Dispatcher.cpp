@@ -30,7 +30,7 @@ void TInterFacefrmMain::ZephClientCalled(zeph::forms::Component*, int, const zep
     word = zeph::text::UpperCase(word);
     for (const WordEntry& entry : EditionWordTable()) {
         if (word == entry.word) {
-            (this->*entry.run)(Input, Output);
+            entry.run(*this, Input, Output);
             return;
         }
     }

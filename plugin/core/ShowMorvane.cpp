@@ -1,10 +1,10 @@
 // The library's entry point and its load and unload hooks.
 #include "core/LibraryState.h"
-#include "core/untZeph.h"
 
 #include <zeph/forms/Application.h>
 
 #include <cstdint>
+#include <memory>
 
 namespace morvane {
 namespace {
@@ -24,8 +24,7 @@ __attribute__((destructor)) void OnUnload() {
     auto& state = State();
     delete state.testWindow;
     state.testWindow = nullptr;
-    delete state.mainWindow;
-    state.mainWindow = nullptr;
+    state.mainWindow.reset();
     DllProcHook(kProcessDetach);
 }
 
@@ -42,12 +41,11 @@ ShowMorvane(std::uint32_t applicationHandle) {
             state.recordedApplication->SetHandle(applicationHandle);
         }
         if (state.mainWindow == nullptr) {
-            state.mainWindow = new TInterFacefrmMain(nullptr);
+            state.mainWindow = std::make_unique<TInterFacefrmMain>(nullptr);
         }
         return state.mainWindow->Handle();
     } catch (...) {
-        delete state.mainWindow;
-        state.mainWindow = nullptr;
+        state.mainWindow.reset();
         return 0;
     }
 }

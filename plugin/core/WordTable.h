@@ -1,5 +1,6 @@
-// The dispatcher's word table: each row an interface word and the main window's operation that
-// runs it, in the order of testing. Each edition supplies its own table.
+// The dispatcher's word table: each row an interface word and the handler that runs it, in the
+// order of testing. Each edition supplies its own table (plugin/editions/); the handlers live
+// with the subsystem that owns the word.
 #pragma once
 
 #include <zeph/client/Variant.h>
@@ -10,12 +11,12 @@ namespace morvane {
 
 class TInterFacefrmMain;
 
-using WordOperation = void (TInterFacefrmMain::*)(const zeph::Variant& Input,
-                                                  zeph::Variant& Output);
+using WordHandler = void (*)(TInterFacefrmMain& main, const zeph::Variant& Input,
+                             zeph::Variant& Output);
 
 struct WordEntry {
     const char* word; // upper-case ASCII
-    WordOperation run;
+    WordHandler run;
 };
 
 // The table of the edition this library was built as.

@@ -4,11 +4,6 @@
 
 namespace morvane {
 
-LibraryState& State() {
-    static LibraryState state;
-    return state;
-}
-
 TInterFacefrmMain::TInterFacefrmMain(zeph::forms::Component* owner)
     : zeph::forms::Form(owner, "InterFacefrmMain") {
     Caption = "InterFacefrmMain";
@@ -17,12 +12,7 @@ TInterFacefrmMain::TInterFacefrmMain(zeph::forms::Component* owner)
     Width = 204;
     Height = 103;
     FontName = "MS Sans Serif";
-    sd.DefaultExt = ".xls";
-    sd.Filter = "Excel文件|*.xls"_host;
-#if MORVANE_EDITION_FULL
-    SaveDialog.DefaultExt = ".xls";
-    SaveDialog.Filter = "Excel 文件|*.xls|TXT 文件|*.txt"_host;
-#endif
+    CreateEditionParts(*this);
     OnClose = [this](zeph::forms::Form& sender, zeph::forms::CloseAction& action) {
         FormClose(sender, action);
     };
@@ -34,26 +24,19 @@ TInterFacefrmMain::TInterFacefrmMain(zeph::forms::Component* owner)
 }
 
 TInterFacefrmMain::~TInterFacefrmMain() {
-    if (State().mainWindow == this) {
-        State().mainWindow = nullptr;
-    }
+    // Freed by the toolkit after a close, or by anyone else: the library forgets it either way.
+    State().ForgetMainWindow(this);
+}
+
+void TInterFacefrmMain::AddPart(std::unique_ptr<TMainWindowPart> part) {
+    parts_.push_back(std::move(part));
 }
 
 void TInterFacefrmMain::FormClose(zeph::forms::Form&, zeph::forms::CloseAction& action) {
-    State().exportFieldConfig.reset();
+    // What the parts cache (the export-field configuration among it) goes with the window, so
+    // the next main window loads it afresh.
     action = zeph::forms::CloseAction::Free;
-    State().mainWindow = nullptr;
-}
-
-void TInterFacefrmMain::CheckStaffQuery(const zeph::Variant& Input, zeph::Variant& Output) {
-    Output = zeph::Variant::Array(0, 2);
-    Output[0] = "True";
-    Output[1] = GetInputItem(Input, 1) + GetInputItem(Input, 2) + GetInputItem(Input, 3);
-    Output[2] = "0";
-}
-
-void TInterFacefrmMain::CheckDetail(const zeph::Variant&, zeph::Variant&) {
-    // Accepted for callers that send it; it has no work.
+    State().ForgetMainWindow(this);
 }
 
 } // namespace morvane

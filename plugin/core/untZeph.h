@@ -1,17 +1,20 @@
 // The plug-in's hidden main window: it owns the host client component through which every
-// request arrives, and one operation per interface word.
+// request arrives, and the dispatcher that runs each interface word. What a subsystem needs on
+// the window is a part of its own (core/MainWindowPart.h), added by the edition.
 #pragma once
 
+#include "core/MainWindowPart.h"
 #include "core/WordTable.h"
 
 #include <zeph/client/TZephClient.h>
 #include <zeph/client/Variant.h>
 #include <zeph/dataset/TClientDataSet.h>
-#include <zeph/forms/Dialogs.h>
 #include <zeph/forms/Form.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace morvane {
 
@@ -21,56 +24,34 @@ public:
     ~TInterFacefrmMain() override;
 
     zeph::TZephClient ZephClient{this, "ZephClient"};
-    zeph::forms::SaveDialog sd{this, "sd"};
-    // The bulletin and note web-service clients; their services are not part of this build.
-    zeph::forms::Component hprSendBulletin{this, "hprSendBulletin"};
-    zeph::forms::Component hprSendNote{this, "hprSendNote"};
-    zeph::dataset::TClientDataSet cdsIPPort{this, "cdsIPPort"};
-    zeph::dataset::TClientDataSet cdsBulletinType{this, "cdsBulletinType"};
-    zeph::dataset::TClientDataSet cdsBulletinCallCause{this, "cdsBulletinCallCause"};
+    // The staff table that the bulletin window and the recording rights share.
     zeph::dataset::TClientDataSet cdsStaff{this, "cdsStaff"};
-    zeph::dataset::TClientDataSet cdsGroup{this, "cdsGroup"};
-#if MORVANE_EDITION_FULL
-    zeph::forms::SaveDialog SaveDialog{this, "SaveDialog"};
-    // The spreadsheet export components; the exports are not part of this build.
-    zeph::forms::Component ZephExportToXLS{this, "ZephExportToXLS"};
-    zeph::forms::Component ZephExportToExcel{this, "ZephExportToExcel"};
-#endif
 
     // The request handler bound to ZephClient.OnCalled.
     void ZephClientCalled(zeph::forms::Component* sender, int further, const zeph::Variant& Input,
                           zeph::Variant& Output);
     void FormClose(zeph::forms::Form& sender, zeph::forms::CloseAction& action);
 
-    // Interface words.
-    void CheckStaffQuery(const zeph::Variant& Input, zeph::Variant& Output);
-    void CheckDetail(const zeph::Variant& Input, zeph::Variant& Output);
-
-    // Quality-check reports.
-    void CheckResult(const zeph::Variant& Input, zeph::Variant& Output);
-    void SkillReport(const zeph::Variant& Input, zeph::Variant& Output);
-    void CheckReport(const zeph::Variant& Input, zeph::Variant& Output);
-    void CheckPerson(const zeph::Variant& Input, zeph::Variant& Output);
-    void CrTabForUpdateIP(const zeph::Variant& Input, zeph::Variant& Output);
-
-    // Files, text and lookups.
-    void GetRoutPackage(const zeph::Variant& Input, zeph::Variant& Output);
-    void FtpDownloadFile(const zeph::Variant& Input, zeph::Variant& Output);
-    void LoadFromFile(const zeph::Variant& Input, zeph::Variant& Output);
-    void AddAffix(const zeph::Variant& Input, zeph::Variant& Output);
-    void OpenFile(const zeph::Variant& Input, zeph::Variant& Output);
-    void SaveAsFile(const zeph::Variant& Input, zeph::Variant& Output);
-    void GetMonitor(const zeph::Variant& Input, zeph::Variant& Output);
-    void Base64Decode(const zeph::Variant& Input, zeph::Variant& Output);
-    void Base64Encode(const zeph::Variant& Input, zeph::Variant& Output);
-
     // The owner handle this window passes to its message boxes.
-    zeph::forms::WindowHandle OwnerHandle() {
-        return Handle();
+    zeph::forms::WindowHandle OwnerHandle() { return Handle(); }
+
+    // Takes a subsystem's part; it is freed with the window, after the window's own handlers.
+    void AddPart(std::unique_ptr<TMainWindowPart> part);
+    // The part of type T. An edition that lacks it has no word that asks for it.
+    template <typename T>
+    T& Part() const {
+        for (const auto& part : parts_) {
+            if (auto* found = dynamic_cast<T*>(part.get())) {
+                return *found;
+            }
+        }
+        throw std::logic_error("the main window has no such part in this edition");
     }
 
 private:
     void HandleNumericCode(int code, const zeph::Variant& Input, zeph::Variant& Output);
+
+    std::vector<std::unique_ptr<TMainWindowPart>> parts_; // last member: freed first
 };
 
 // Element i of Input as text: empty when Input is Null or Empty or has no element i.

@@ -1,33 +1,44 @@
-// The full edition's word table, in the order of testing.
+// The full edition: its word table in the order of testing, and the parts of its main window.
+#include "bulletin/BulletinPart.h"
+#include "core/MainWindowPart.h"
 #include "core/WordTable.h"
 #include "core/untZeph.h"
+#include "export/ExportPart.h"
+#include "qcreport/QcReportWords.h"
+#include "services/ServiceWords.h"
+
+#include <memory>
 
 namespace morvane {
 
 namespace {
-using M = TInterFacefrmMain;
 constexpr WordEntry kWords[] = {
-    {"CHECK_STAFF_QUERY", &M::CheckStaffQuery},
-    {"CHECK_RESULT", &M::CheckResult},
-    {"SKILL_REPORT", &M::SkillReport},
-    {"CHECK_REPORT", &M::CheckReport},
-    {"CHECK_PERSON", &M::CheckPerson},
-    {"CHECK_DETAIL", &M::CheckDetail},
-    {"GETROUTPACKAGE", &M::GetRoutPackage},
-    {"FTP_DOWNLOADFILE", &M::FtpDownloadFile},
-    {"LOADFROMFILE", &M::LoadFromFile},
-    {"ADDAFFIX", &M::AddAffix},
-    {"OPENFILE", &M::OpenFile},
-    {"SAVEASFILE", &M::SaveAsFile},
-    {"CRTABFORUPDATEIP", &M::CrTabForUpdateIP},
-    {"GETMONITOR", &M::GetMonitor},
-    {"BASE64DECODE", &M::Base64Decode},
-    {"BASE64ENCODE", &M::Base64Encode},
+    {"CHECK_STAFF_QUERY", &services::CheckStaffQuery},
+    {"CHECK_RESULT", &qcreport::CheckResult},
+    {"SKILL_REPORT", &qcreport::SkillReport},
+    {"CHECK_REPORT", &qcreport::CheckReport},
+    {"CHECK_PERSON", &qcreport::CheckPerson},
+    {"CHECK_DETAIL", &services::CheckDetail},
+    {"GETROUTPACKAGE", &services::GetRoutPackage},
+    {"FTP_DOWNLOADFILE", &services::FtpDownloadFile},
+    {"LOADFROMFILE", &services::LoadFromFile},
+    {"ADDAFFIX", &services::AddAffix},
+    {"OPENFILE", &services::OpenFile},
+    {"SAVEASFILE", &services::SaveAsFile},
+    {"CRTABFORUPDATEIP", &qcreport::CrTabForUpdateIP},
+    {"GETMONITOR", &services::GetMonitor},
+    {"BASE64DECODE", &services::Base64Decode},
+    {"BASE64ENCODE", &services::Base64Encode},
 };
 } // namespace
 
 std::span<const WordEntry> EditionWordTable() {
     return kWords;
+}
+
+void CreateEditionParts(TInterFacefrmMain& main) {
+    main.AddPart(std::make_unique<exporting::TExportPart>(main));
+    main.AddPart(std::make_unique<bulletin::TBulletinPart>(main));
 }
 
 } // namespace morvane

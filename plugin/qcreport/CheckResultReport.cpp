@@ -1,5 +1,5 @@
 // CHECK_RESULT: the check result detail report, one row block per inspected serial.
-#if defined(MORVANE_EDITION_FULL)
+#if MORVANE_EDITION_FULL
 
 #include "qcreport/QcConversions.h"
 #include "qcreport/QcSources.h"

@@ -1,5 +1,5 @@
 // CRTABFORUPDATEIP: a list of addresses folded into rows of a given number of columns.
-#if defined(MORVANE_EDITION_FULL)
+#if MORVANE_EDITION_FULL
 
 #include "qcreport/QcConversions.h"
 #include "qcreport/QcSources.h"

@@ -2,20 +2,16 @@
 // an error text and, for three of them, a count; the interface words turn that into Output.
 #pragma once
 
+#include "core/Edition.h"
+
 #include <zeph/client/TZephClient.h>
 
 #include <string>
 
 namespace morvane::qcreport {
 
-enum class Edition { Full, Basic };
-
-// The edition this code is built as.
-#if defined(MORVANE_EDITION_BASIC)
-inline constexpr Edition kBuildEdition = Edition::Basic;
-#else
-inline constexpr Edition kBuildEdition = Edition::Full;
-#endif
+using morvane::Edition;
+using morvane::kBuildEdition;
 
 struct TConversionResult {
     std::string packet; // empty on failure

@@ -1,13 +1,13 @@
 // The interface words of the quality-check reports: read the arguments, run the conversion,
 // fill the result array.
+#include "qcreport/QcReportWords.h"
+
 #include "core/untZeph.h"
 #include "qcreport/IntegerArgument.h"
 #include "qcreport/QcConversions.h"
 
-namespace morvane {
+namespace morvane::qcreport {
 namespace {
-
-using qcreport::TConversionResult;
 
 [[maybe_unused]] const std::string& HelpA() {
     return "调用方法：Input[0]:接口字;Input[1]:需要转换的XML;Input[2]:质检对象ObjectID;Input[3]:质检内容ContentID"_host;
@@ -38,56 +38,54 @@ void Fill(zeph::Variant& Output, const TConversionResult& result, const std::str
 
 } // namespace
 
-#if defined(MORVANE_EDITION_FULL)
-void TInterFacefrmMain::CheckResult(const zeph::Variant& Input, zeph::Variant& Output) {
+#if MORVANE_EDITION_FULL
+void CheckResult(TInterFacefrmMain& main, const zeph::Variant& Input, zeph::Variant& Output) {
     std::string xml = GetInputItem(Input, 1);
     std::string objectId = GetInputItem(Input, 2);
     std::string contentId = GetInputItem(Input, 3);
     std::string key = GetInputItem(Input, 4);
     Output = zeph::Variant::Array(0, 2);
-    TConversionResult result =
-        qcreport::ConvertCheckResult(ZephClient, xml, objectId, contentId, key);
+    TConversionResult result = ConvertCheckResult(main.ZephClient, xml, objectId, contentId, key);
     Fill(Output, result, std::to_string(result.count), HelpA());
 }
 
-void TInterFacefrmMain::SkillReport(const zeph::Variant& Input, zeph::Variant& Output) {
+void SkillReport(TInterFacefrmMain& main, const zeph::Variant& Input, zeph::Variant& Output) {
     std::string xml = GetInputItem(Input, 1);
     std::string objectId = GetInputItem(Input, 2);
     std::string contentId = GetInputItem(Input, 3);
     std::string key = GetInputItem(Input, 4);
     Output = zeph::Variant::Array(0, 2);
-    TConversionResult result =
-        qcreport::ConvertSkillReport(ZephClient, xml, objectId, contentId, key);
+    TConversionResult result = ConvertSkillReport(main.ZephClient, xml, objectId, contentId, key);
     Fill(Output, result, std::to_string(result.count), HelpA());
 }
 
-void TInterFacefrmMain::CrTabForUpdateIP(const zeph::Variant& Input, zeph::Variant& Output) {
+void CrTabForUpdateIP(TInterFacefrmMain&, const zeph::Variant& Input, zeph::Variant& Output) {
     std::string xml = GetInputItem(Input, 1);
-    int columns = qcreport::TextToInteger(GetInputItem(Input, 2));
+    int columns = TextToInteger(GetInputItem(Input, 2));
     Output = zeph::Variant::Array(0, 2);
-    TConversionResult result = qcreport::ConvertIpTable(xml, columns);
+    TConversionResult result = ConvertIpTable(xml, columns);
     Fill(Output, result, "0", HelpD());
 }
 #endif
 
-void TInterFacefrmMain::CheckReport(const zeph::Variant& Input, zeph::Variant& Output) {
+void CheckReport(TInterFacefrmMain& main, const zeph::Variant& Input, zeph::Variant& Output) {
     std::string xml = GetInputItem(Input, 1);
     std::string objectId = GetInputItem(Input, 2);
-    int pageSize = qcreport::TextToInteger(GetInputItem(Input, 4));
-    int pageNumber = qcreport::TextToInteger(GetInputItem(Input, 5));
+    int pageSize = TextToInteger(GetInputItem(Input, 4));
+    int pageNumber = TextToInteger(GetInputItem(Input, 5));
     Output = zeph::Variant::Array(0, 2);
     TConversionResult result =
-        qcreport::ConvertCheckReport(ZephClient, xml, objectId, pageNumber, pageSize);
+        ConvertCheckReport(main.ZephClient, xml, objectId, pageNumber, pageSize);
     Fill(Output, result, std::to_string(result.count), HelpB());
 }
 
-void TInterFacefrmMain::CheckPerson(const zeph::Variant& Input, zeph::Variant& Output) {
+void CheckPerson(TInterFacefrmMain& main, const zeph::Variant& Input, zeph::Variant& Output) {
     std::string xml = GetInputItem(Input, 1);
     std::string objectId = GetInputItem(Input, 2);
     std::string staffNo = GetInputItem(Input, 3);
     Output = zeph::Variant::Array(0, 2);
-    TConversionResult result = qcreport::ConvertCheckPerson(ZephClient, xml, objectId, staffNo);
+    TConversionResult result = ConvertCheckPerson(main.ZephClient, xml, objectId, staffNo);
     Fill(Output, result, "0", HelpC());
 }
 
-} // namespace morvane
+} // namespace morvane::qcreport

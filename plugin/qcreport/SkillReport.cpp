@@ -1,5 +1,5 @@
 // SKILL_REPORT: item scores by staff, one row per staff number, one cell per check item.
-#if defined(MORVANE_EDITION_FULL)
+#if MORVANE_EDITION_FULL
 
 #include "qcreport/QcConversions.h"
 #include "qcreport/QcSources.h"

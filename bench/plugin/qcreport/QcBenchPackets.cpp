@@ -125,17 +125,19 @@ BenchServices::BenchServices() {
             {"C" + std::to_string(c), "content" + std::to_string(c), std::to_string(c), "0.05"});
     }
     contents_ = zeph::dataset::WriteDataPacket(contents);
-}
-
-bool BenchServices::StoreProcedure(const std::string&, const std::string&, zeph::Variant& result) {
-    result = zeph::Variant::ArrayOf({"True", "", "select items", "", ""});
-    return true;
-}
-
-bool BenchServices::OpenBySQL(const std::string&, const std::string& sql, const std::string&,
-                              zeph::Variant& data, int, int) {
-    data = sql == "select items" ? items_ : contents_;
-    return true;
+    recordCalls = false;
+    defaultSysParam = "Y";
+    workerNo = "1";
+    staffCityId = "1";
+    onStoreProcedure = [](const std::string&, const std::string&, zeph::Variant& result) {
+        result = zeph::Variant::ArrayOf({"True", "", "select items", "", ""});
+        return true;
+    };
+    onOpenBySQL = [this](const std::string&, const std::string& sql, const std::string&,
+                         zeph::Variant& data) {
+        data = sql == "select items" ? items_ : contents_;
+        return true;
+    };
 }
 
 } // namespace qcbench

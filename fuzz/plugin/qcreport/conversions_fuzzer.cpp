@@ -2,6 +2,7 @@
 // (and column count), the rest is the packet. Conversions must answer or raise a std::exception
 // (the two that leave other errors to the host), never crash.
 #include "qcreport/QcConversions.h"
+#include "support/FakeHostServices.h"
 
 #include <zeph/client/HostServices.h>
 #include <zeph/dataset/DataPacket.h>
@@ -14,7 +15,8 @@
 
 namespace {
 
-class FuzzServices : public zeph::HostServices {
+// Every system parameter is the scoring mode the input chose.
+class FuzzServices : public zeph::testing::FakeHostServices {
 public:
     FuzzServices() {
         zeph::dataset::TRecordTable items;
@@ -30,37 +32,17 @@ public:
         contents.AppendRow({"C2", "n2", "2", "1"});
         contents.AppendRow({"C1", "n1", "0", "1"});
         contents_ = zeph::dataset::WriteDataPacket(contents);
+        recordCalls = false;
+        onStoreProcedure = [](const std::string&, const std::string&, zeph::Variant& result) {
+            result = zeph::Variant::ArrayOf({"True", "", "items", "", ""});
+            return true;
+        };
+        onOpenBySQL = [this](const std::string&, const std::string& sql, const std::string&,
+                             zeph::Variant& data) {
+            data = sql == "items" ? items_ : contents_;
+            return true;
+        };
     }
-    const zeph::TRoutPackage* GetRoutPackage() override { return nullptr; }
-    std::string GetSysParam(const std::string&, const std::string&) override { return mode; }
-    bool HasAuth(const std::string&, const std::string&) override { return false; }
-    bool HadLoadModule(const std::string&, const std::string&) override { return false; }
-    std::string GetWorkerNO() override { return "1"; }
-    std::string GetStaffCityID() override { return "1"; }
-    std::string GetEnCodePass() override { return ""; }
-    zeph::Variant GetPublicData(const std::string&) override { return {}; }
-    bool StoreProcedure(const std::string&, const std::string&, zeph::Variant& result) override {
-        result = zeph::Variant::ArrayOf({"True", "", "items", "", ""});
-        return true;
-    }
-    bool OpenBySQL(const std::string&, const std::string& sql, const std::string&,
-                   zeph::Variant& data, int, int) override {
-        data = sql == "items" ? items_ : contents_;
-        return true;
-    }
-    bool OpenByServerFlag(const std::string&, const std::string&, zeph::Variant&, int,
-                          int) override {
-        return false;
-    }
-    bool FTPDownLoad(const std::string&, const std::string&, const std::string&) override {
-        return false;
-    }
-    void BeginPlayFile(const std::string&) override {}
-    bool CallDll(const std::string&, const zeph::Variant&, zeph::Variant&, bool) override {
-        return false;
-    }
-    void WriteLog(const std::string&, const std::string&) override {}
-    std::string mode = "N";
 
 private:
     std::string items_;
@@ -86,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(xml);
     static const std::string kAverage = "N";
     static const std::string kDeduction = "Y";
-    services->mode = pageSize % 2 == 0 ? kAverage : kDeduction;
+    services->defaultSysParam = pageSize % 2 == 0 ? kAverage : kDeduction;
     ConvertCheckResult(client, text, "O", "C", "K");
     ConvertSkillReport(client, text, "O", "C", "K");
     ConvertCheckReport(client, text, "O", page, pageSize, Edition::Full);

@@ -1,6 +1,6 @@
 // The routing package as a host might hand it over: any 926 bytes, any field name. Reading
 // must stay inside the record and give text or an unsigned number of the field's width.
-#include "core/RoutPackage.h"
+#include "services/RoutPackage.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,5 @@
 #include "Process.h"
 
-#include <zeph/forms/Dialogs.h>
 #include <zeph/platform/Paths.h>
 #include <zeph/platform/ShellOpen.h>
 
@@ -26,17 +25,10 @@ bool ShellOpen(const std::string& path) {
     return outcome.started && (!outcome.exited || outcome.exitStatus == 0);
 }
 
-bool OpenWithChooser(const std::string& path) {
-    forms::OpenDialog dialog(nullptr, "OpenAsDialog");
-    dialog.Title = "打开方式"_host;
-    dialog.Filter = "程序|*"_host;
-    dialog.InitialDir = "/usr/bin";
-    if (!dialog.Execute() || dialog.FileName.empty()) {
-        return false;
-    }
-    // The chosen program runs on its own; only a failure to start it is of interest.
-    detail::ProgramOutcome outcome = detail::RunProgram(
-        {NativePath(dialog.FileName), NativePath(path)}, std::chrono::milliseconds(0));
+bool StartProgram(const std::string& program, const std::string& path) {
+    // The program runs on its own; only a failure to start it is of interest.
+    detail::ProgramOutcome outcome =
+        detail::RunProgram({NativePath(program), NativePath(path)}, std::chrono::milliseconds(0));
     return outcome.started && (!outcome.exited || outcome.exitStatus == 0);
 }
 

@@ -510,4 +510,33 @@ std::string Trim(std::string_view text) {
     return TrimLeft(TrimRight(text));
 }
 
+bool IsValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        auto c = static_cast<unsigned char>(text[i]);
+        std::size_t length = c < 0x80           ? 1
+                             : (c >> 5) == 0x6  ? 2
+                             : (c >> 4) == 0xE  ? 3
+                             : (c >> 3) == 0x1E ? 4
+                                                : 0;
+        if (length == 0 || i + length > text.size() || (length == 2 && c < 0xC2)) {
+            return false;
+        }
+        std::uint32_t code = length == 1 ? c : c & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            auto t = static_cast<unsigned char>(text[i + k]);
+            if ((t & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (t & 0x3F);
+        }
+        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+            (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 } // namespace zeph::text

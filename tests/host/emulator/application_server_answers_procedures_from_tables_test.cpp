@@ -1,6 +1,7 @@
 // The application server against a real SQLite file: procedures, flag words, free SQL, server
 // flags and public datasets answered from tables; writes are rows; failures are failed calls.
-#include "Subprocess.h"
+#include "support/Subprocess.h"
+#include "support/TempDir.h"
 
 #include <zeph/dataset/DataPacket.h>
 #include <zeph/emulator/ApplicationServer.h>

@@ -1,6 +1,7 @@
 // CallDll loads the library a desk row names, shows it with the host window and delivers one
 // word to it, as zeph-host does with the plug-in it was started with.
-#include "Subprocess.h"
+#include "support/Subprocess.h"
+#include "support/TempDir.h"
 
 #include <zeph/client/HostServices.h>
 #include <zeph/emulator/DemoDatabase.h>

@@ -1,5 +1,6 @@
 // The command line, repl lines, Input building and the JSON form of Output.
-#include "Subprocess.h"
+#include "support/Subprocess.h"
+#include "support/TempDir.h"
 
 #include <zeph/emulator/CommandLine.h>
 #include <zeph/text/HostText.h>

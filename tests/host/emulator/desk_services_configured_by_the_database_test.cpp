@@ -1,5 +1,6 @@
 // The desk's host services: agent, modules, rights, parameters, log file, player, CallDll.
-#include "Subprocess.h"
+#include "support/Subprocess.h"
+#include "support/TempDir.h"
 
 #include <zeph/emulator/DemoDatabase.h>
 #include <zeph/emulator/DeskServices.h>

@@ -1,6 +1,8 @@
 // FTPDownLoad against pyftpdlib on a free loopback port with a temporary root: a file lands
 // whole under its name; a missing file or a server that is down leaves nothing behind.
-#include "Subprocess.h"
+#include "support/FtpTestServer.h"
+#include "support/Subprocess.h"
+#include "support/TempDir.h"
 
 #include <zeph/emulator/DemoDatabase.h>
 #include <zeph/emulator/DeskServices.h>
@@ -16,24 +18,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The server of every test: a real one on loopback over a folder of the test.
 class FtpServer {
 public:
-    FtpServer()
-        : port_(testing::FreeLoopbackPort()),
-          server_({"/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
-                   std::to_string(port_), "-d", root_.Path()}) {
-        ready_ = testing::WaitForPort(port_, std::chrono::seconds(15));
-    }
-    bool Ready() const { return ready_; }
-    int Port() const { return port_; }
+    FtpServer() : server_(root_.Path()) {}
+    bool Ready() const { return server_.Port() != 0; }
+    int Port() const { return server_.Port(); }
     std::string Root(const std::string& path) const { return root_.Path() + path; }
     void Stop() { server_.Stop(); }
 
 private:
     testing::TempDir root_;
-    int port_;
-    testing::Background server_;
-    bool ready_ = false;
+    testing::FtpTestServer server_;
 };
 
 class FtpDownloadTest : public ::testing::Test {

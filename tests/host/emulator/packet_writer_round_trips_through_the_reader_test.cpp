@@ -1,6 +1,7 @@
 // Server answers read back with the dataset library's reader: field types, host text, empty
 // values, characters XML must escape, duplicate and odd column names.
-#include "Subprocess.h"
+#include "support/Subprocess.h"
+#include "support/TempDir.h"
 
 #include <zeph/dataset/DataPacket.h>
 #include <zeph/emulator/PacketWriter.h>

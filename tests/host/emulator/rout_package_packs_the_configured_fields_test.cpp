@@ -1,6 +1,7 @@
 // The routing package of the current call, packed from field name/value rows into the 926-byte
 // layout.
-#include "Subprocess.h"
+#include "support/Subprocess.h"
+#include "support/TempDir.h"
 
 #include <zeph/emulator/DemoDatabase.h>
 #include <zeph/emulator/RoutPackage.h>

@@ -1,6 +1,7 @@
 // zeph-host as a black box: the built program loads the built plug-in; exit statuses, JSON and
 // raw Output, dialog lines on standard error, answers, the repl, the desk database.
-#include "Subprocess.h"
+#include "support/Subprocess.h"
+#include "support/TempDir.h"
 
 #include <zeph/text/HostText.h>
 

@@ -1,11 +1,17 @@
 // zeph-host with the demo desk: quality-check reports from the bundled records and tables,
-// lookups in public datasets and the routing package, a download from a real FTP server, and
-// a server failure that ends the word.
-#include "Subprocess.h"
+// lookups in public datasets and the routing package, downloads from a real FTP server and a
+// file opened through the desktop's opener, and a server failure that ends the word.
+#include "support/FtpTestServer.h"
+#include "support/Subprocess.h"
+#include "support/TempDir.h"
 
 #include <zeph/emulator/Database.h>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
 
 namespace zeph::emulator {
 namespace {
@@ -89,14 +95,47 @@ TEST_F(DemoDeskTest, AServerFailureEndsTheWordWithStatusThree) {
     EXPECT_EQ(r.err, "Error: 没有公共数据 StaffState\n");
 }
 
-TEST_F(DemoDeskTest, FtpDownloadFileIntoTheAnsweredFolder) {
+TEST_F(DemoDeskTest, RoutingPackageFieldsOfTheCurrentCall) {
+    Sql("DELETE FROM rout_field;"
+        "INSERT INTO rout_field(name, value) VALUES('CALLERNO', '13800138000'),"
+        " ('DELAYTIME', '600'), ('CITYCODE', '0571');");
+    const auto call = [&](const char* word, const char* field) {
+        return Host({"--server", db, "call", word, field}).out;
+    };
+    EXPECT_EQ(call("getroutpackage", "callerno"), "[\"13800138000\",null]\n");
+    EXPECT_EQ(call("GETROUTPACKAGE", "DELAYTIME"), "[600,null]\n");
+    EXPECT_EQ(call("GETROUTPACKAGE", "CITYCODE"), "[\"0571\",null]\n");
+    EXPECT_EQ(call("GETROUTPACKAGE", "CALLER NO"), "[\"参数错误\",null]\n");
+    EXPECT_EQ(
+        Host({"--server", db, "--edition", "basic", "call", "GETROUTPACKAGE", "CITYCODE"}).out,
+        "[\"0571\",null]\n");
+    Sql("DELETE FROM rout_field;"); // no current call
+    EXPECT_EQ(call("GETROUTPACKAGE", "CALLERNO"), "[null,null]\n");
+}
+
+TEST_F(DemoDeskTest, TheBasicEditionHasNoBase64Words) {
+    EXPECT_EQ(Host({"--server", db, "call", "BASE64ENCODE", "abc"}).out, "[\"YWJj\"]\n");
+    EXPECT_EQ(Host({"--server", db, "--edition", "basic", "call", "BASE64ENCODE", "abc"}).out,
+              "null\n");
+}
+
+// The desk's FTP server is a real one on loopback, serving a folder of the test.
+class DemoDeskFtpTest : public DemoDeskTest {
+protected:
+    void SetUp() override {
+        DemoDeskTest::SetUp();
+        server = std::make_unique<zeph::testing::FtpTestServer>(root.Path());
+        Sql("UPDATE desk_setting SET value = '" + std::to_string(server->Port()) +
+            "' WHERE name = 'ftp_port'");
+    }
+
     testing::TempDir root, target;
-    int port = testing::FreeLoopbackPort();
-    testing::Background server({"/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
-                                std::to_string(port), "-d", root.Path()});
-    ASSERT_TRUE(testing::WaitForPort(port, std::chrono::seconds(15)));
-    Sql("UPDATE desk_setting SET value = '" + std::to_string(port) + "' WHERE name = 'ftp_port'");
+    std::unique_ptr<zeph::testing::FtpTestServer> server;
+};
+
+TEST_F(DemoDeskFtpTest, FtpDownloadFileIntoTheAnsweredFolder) {
     testing::WriteFile(root.Path() + "/notice/rules.txt", "rules");
+    testing::WriteFile(root.Path() + "/notice/报告.txt", "report bytes");
 
     ProcessResult r = Host({"--server", db, "call", "FTP_DOWNLOADFILE", "/notice", "rules.txt",
                             "--answer", target.Path() + "/"});
@@ -104,13 +143,35 @@ TEST_F(DemoDeskTest, FtpDownloadFileIntoTheAnsweredFolder) {
     EXPECT_EQ(r.err, "FolderDialog: 下载到...\nInfoDlg: 保存文件成功\n");
     EXPECT_EQ(testing::ReadFile(target.File("rules.txt")), "rules");
 
+    r = Host({"--server", db, "call", "FTP_DOWNLOADFILE", "/notice", "报告.txt", "--answer",
+              target.Path()});
+    EXPECT_EQ(r.err, "FolderDialog: 下载到...\nInfoDlg: 保存文件成功\n");
+    EXPECT_EQ(testing::ReadFile(target.File("报告.txt")), "report bytes");
+
     r = Host({"--server", db, "call", "FTP_DOWNLOADFILE", "/notice", "absent.txt", "--answer",
               target.Path()});
     EXPECT_EQ(r.err, "FolderDialog: 下载到...\nErrorDlg: 保存文件失败\n");
+    EXPECT_FALSE(std::filesystem::exists(target.File("absent.txt")));
     // Cancelled: no server call, nothing shown after the dialog.
     r = Host(
         {"--server", db, "call", "FTP_DOWNLOADFILE", "/notice", "rules.txt", "--answer", "cancel"});
     EXPECT_EQ(r.err, "FolderDialog: 下载到...\n");
+}
+
+TEST_F(DemoDeskFtpTest, OpenFileThroughTheDesktopsOpener) {
+    testing::WriteFile(root.Path() + "/docs/报告.txt", "report bytes");
+    testing::TempDir temp;
+    const std::string opener = target.File("opener.sh");
+    testing::WriteFile(opener, "#!/bin/sh\ncp \"$1\" '" + target.File("opened") + "'\n");
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    setenv("ZEPH_OPENER", opener.c_str(), 1);
+    setenv("TMPDIR", temp.Path().c_str(), 1);
+    ProcessResult r = Host({"--server", db, "call", "OPENFILE", "报告.txt", "", "/docs", ""});
+    unsetenv("ZEPH_OPENER");
+    unsetenv("TMPDIR");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "null\n");
+    EXPECT_EQ(testing::ReadFile(target.File("opened")), "report bytes");
 }
 
 } // namespace

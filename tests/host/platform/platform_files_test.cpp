@@ -1,5 +1,7 @@
 // The platform's file services: size without side effects, a copy that never overwrites, the
 // temporary directory, and host-text paths reaching UTF-8 file names.
+#include "support/TempDir.h"
+
 #include <zeph/platform/Files.h>
 #include <zeph/platform/Paths.h>
 
@@ -20,9 +22,7 @@ namespace platform = zeph::platform;
 class PlatformFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/zeph-platform-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = temp.Path();
         const char* tmpdir = std::getenv("TMPDIR");
         savedTmpdir = tmpdir ? std::optional<std::string>(tmpdir) : std::nullopt;
     }
@@ -32,7 +32,6 @@ protected:
         } else {
             unsetenv("TMPDIR");
         }
-        fs::remove_all(dir);
     }
     std::string Write(const std::string& hostName, const std::string& bytes) {
         std::string path = dir + "/" + hostName;
@@ -44,6 +43,7 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
+    zeph::testing::TempDir temp;
     std::string dir;
     std::optional<std::string> savedTmpdir;
 };

@@ -1,5 +1,8 @@
 // Opening a document with the desktop's opener, and the program chooser when that fails.
+#include "support/TempDir.h"
+
 #include <zeph/forms/Application.h>
+#include <zeph/forms/OpenWith.h>
 #include <zeph/forms/ScriptedBackend.h>
 #include <zeph/platform/ShellOpen.h>
 
@@ -24,9 +27,7 @@ namespace forms = zeph::forms;
 class ShellOpenTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/zeph-open-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = temp.Path();
         const char* opener = std::getenv("ZEPH_OPENER");
         savedOpener = opener ? std::optional<std::string>(opener) : std::nullopt;
         backend = std::make_shared<forms::ScriptedBackend>();
@@ -41,7 +42,6 @@ protected:
             unsetenv("ZEPH_OPENER");
         }
         forms::Application()->SetBackend(nullptr);
-        fs::remove_all(dir);
     }
     // A program that writes its argument to the file out and exits with code.
     std::string Script(const std::string& name, const std::string& out, int code) {
@@ -61,6 +61,7 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
+    zeph::testing::TempDir temp;
     std::string dir;
     std::optional<std::string> savedOpener;
     std::shared_ptr<forms::ScriptedBackend> backend;
@@ -102,7 +103,7 @@ TEST_F(ShellOpenTest, OpenerFailureOrAbsenceIsReported) {
 
 TEST_F(ShellOpenTest, ChooserStartsTheChosenProgram) {
     backend->AnswerFile(Script("viewer.sh", "viewed", 0));
-    EXPECT_TRUE(zeph::platform::OpenWithChooser(dir + "/x.doc"));
+    EXPECT_TRUE(zeph::forms::OpenWithChooser(dir + "/x.doc"));
     ASSERT_EQ(backend->FileDialogs().size(), 1u);
     EXPECT_EQ(backend->FileDialogs()[0].name, "OpenAsDialog");
     EXPECT_EQ(backend->FileDialogs()[0].kind, forms::FileDialogKind::Open);
@@ -112,9 +113,9 @@ TEST_F(ShellOpenTest, ChooserStartsTheChosenProgram) {
 
 TEST_F(ShellOpenTest, ChooserCancelledOrProgramMissing) {
     backend->CancelFileDialog();
-    EXPECT_FALSE(zeph::platform::OpenWithChooser(dir + "/x.doc"));
+    EXPECT_FALSE(zeph::forms::OpenWithChooser(dir + "/x.doc"));
     backend->AnswerFile(dir + "/no-such-program");
-    EXPECT_FALSE(zeph::platform::OpenWithChooser(dir + "/x.doc"));
+    EXPECT_FALSE(zeph::forms::OpenWithChooser(dir + "/x.doc"));
 }
 
 } // namespace

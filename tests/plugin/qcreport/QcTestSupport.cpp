@@ -28,40 +28,27 @@ std::string Lines(const std::vector<std::string>& lines) {
     return text;
 }
 
-std::string TestServices::GetSysParam(const std::string& module, const std::string& number) {
-    calls.push_back({"GetSysParam", module, number, "", 0, 0});
-    return scoringMode;
-}
-
-bool TestServices::StoreProcedure(const std::string& procedure, const std::string& parameters,
-                                  zeph::Variant& result) {
-    calls.push_back({"StoreProcedure", procedure, parameters, "", 0, 0});
-    result = zeph::Variant::ArrayOf({"True", "", itemSql, "", ""});
-    return storeProcedureResult;
-}
-
-bool TestServices::OpenBySQL(const std::string& serverFlag, const std::string& sql,
-                             const std::string& parameters, zeph::Variant& data, int first,
-                             int second) {
-    calls.push_back({"OpenBySQL", serverFlag, sql, parameters, first, second});
-    if (sql == itemSql) {
-        if (itemQueryResult && !itemPacket.empty()) {
-            data = itemPacket;
+TestServices::TestServices() {
+    staffCityId = "591";
+    onStoreProcedure = [this](const std::string&, const std::string&, zeph::Variant& result) {
+        result = zeph::Variant::ArrayOf({"True", "", itemSql, "", ""});
+        return storeProcedureResult;
+    };
+    onOpenBySQL = [this](const std::string&, const std::string& sql, const std::string&,
+                         zeph::Variant& data) {
+        const bool items = sql == itemSql;
+        const bool ok = items ? itemQueryResult : contentQueryResult;
+        const std::string& packet = items ? itemPacket : contentPacket;
+        if (ok && !packet.empty()) {
+            data = packet;
         }
-        return itemQueryResult;
-    }
-    if (contentQueryResult && !contentPacket.empty()) {
-        data = contentPacket;
-    }
-    return contentQueryResult;
+        return ok;
+    };
 }
 
-ServicesScope::ServicesScope()
-    : services_(std::make_shared<TestServices>()), previous_(zeph::InstallHostServices(services_)) {
-}
-
-ServicesScope::~ServicesScope() {
-    zeph::InstallHostServices(previous_);
+std::string TestServices::GetSysParam(const std::string& module, const std::string& number) {
+    FakeHostServices::GetSysParam(module, number); // recorded
+    return scoringMode;
 }
 
 } // namespace qctest

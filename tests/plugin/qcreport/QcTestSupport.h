@@ -2,6 +2,8 @@
 // services that answer the item and content queries with such packets.
 #pragma once
 
+#include "support/FakeHostServices.h"
+
 #include <zeph/client/HostServices.h>
 #include <zeph/client/TZephClient.h>
 #include <zeph/dataset/DataPacket.h>
@@ -24,19 +26,15 @@ std::string BuildPacket(const std::vector<std::string>& fields,
 // Expected report text: lines given in UTF-8 without their ends, each ended by one CR.
 std::string Lines(const std::vector<std::string>& lines);
 
-struct ServerCall {
-    std::string operation;
-    std::string first;  // procedure or server flag
-    std::string second; // parameter text or SQL
-    std::string third;  // parameter text of OpenBySQL
-    int a = 0;
-    int b = 0;
-};
+using ServerCall = zeph::testing::FakeHostServices::ServerCall;
 
 // Host services of a test: the item procedure returns itemSql in [2]; OpenBySQL answers the
-// item statement with itemPacket and the content statement with contentPacket.
-class TestServices : public zeph::HostServices {
+// item statement with itemPacket and the content statement with contentPacket; every system
+// parameter is scoringMode.
+class TestServices : public zeph::testing::FakeHostServices {
 public:
+    TestServices();
+
     std::string itemSql = "select Name, ItemID from t_qc_item";
     std::string itemPacket;
     std::string contentPacket;
@@ -44,48 +42,11 @@ public:
     bool itemQueryResult = true;
     bool contentQueryResult = true;
     std::string scoringMode = "N";
-    std::vector<ServerCall> calls;
 
-    const zeph::TRoutPackage* GetRoutPackage() override { return nullptr; }
     std::string GetSysParam(const std::string& module, const std::string& number) override;
-    bool HasAuth(const std::string&, const std::string&) override { return false; }
-    bool HadLoadModule(const std::string&, const std::string&) override { return false; }
-    std::string GetWorkerNO() override { return "1001"; }
-    std::string GetStaffCityID() override { return "591"; }
-    std::string GetEnCodePass() override { return ""; }
-    zeph::Variant GetPublicData(const std::string&) override { return {}; }
-    bool StoreProcedure(const std::string& procedure, const std::string& parameters,
-                        zeph::Variant& result) override;
-    bool OpenBySQL(const std::string& serverFlag, const std::string& sql,
-                   const std::string& parameters, zeph::Variant& data, int first,
-                   int second) override;
-    bool OpenByServerFlag(const std::string&, const std::string&, zeph::Variant&, int,
-                          int) override {
-        return false;
-    }
-    bool FTPDownLoad(const std::string&, const std::string&, const std::string&) override {
-        return false;
-    }
-    void BeginPlayFile(const std::string&) override {}
-    bool CallDll(const std::string&, const zeph::Variant&, zeph::Variant&, bool) override {
-        return false;
-    }
-    void WriteLog(const std::string&, const std::string&) override {}
 };
 
 // Installs fresh services for one test and restores the previous ones afterwards.
-class ServicesScope {
-public:
-    ServicesScope();
-    ~ServicesScope();
-    ServicesScope(const ServicesScope&) = delete;
-    ServicesScope& operator=(const ServicesScope&) = delete;
-    TestServices& operator*() { return *services_; }
-    TestServices* operator->() { return services_.get(); }
-
-private:
-    std::shared_ptr<TestServices> services_;
-    std::shared_ptr<zeph::HostServices> previous_;
-};
+using ServicesScope = zeph::testing::ServicesScope<TestServices>;
 
 } // namespace qctest

@@ -7,6 +7,7 @@
 #include <zeph/forms/Component.h>
 
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -53,7 +54,7 @@ public:
     void WriteLog(const std::string& text, const std::string& second);
 
 private:
-    HostServices& Services();
+    std::shared_ptr<HostServices> Services();
 };
 
 } // namespace zeph

@@ -1,5 +1,4 @@
-// Opening a document with the program the desktop associates with it, and letting the person
-// choose a program when there is none.
+// Opening a document with the program the desktop associates with it, or with a given one.
 #pragma once
 
 #include <zeph/text/HostText.h>
@@ -16,9 +15,8 @@ ZEPH_HOST_API std::string OpenerProgram();
 // foreground with the program they started). False when it could not be started or failed.
 ZEPH_HOST_API bool ShellOpen(const std::string& path);
 
-// The program chooser: the toolkit's open dialog "OpenAsDialog" asks for a program, which is
-// then started with the path as its argument and not waited for. False when the person
-// cancels or the program cannot be started.
-ZEPH_HOST_API bool OpenWithChooser(const std::string& path);
+// Starts the program (a host-text path) with the document as its argument, without waiting
+// for it. False when it could not be started or failed at once.
+ZEPH_HOST_API bool StartProgram(const std::string& program, const std::string& path);
 
 } // namespace zeph::platform

@@ -28,6 +28,9 @@ ZEPH_HOST_API std::size_t BoundaryAtOrBefore(std::string_view text, std::size_t 
 // target cannot hold, and a byte sequence that is not valid in the source, become "?".
 ZEPH_HOST_API std::string GbkToUtf8(std::string_view gbk);
 ZEPH_HOST_API std::string Utf8ToGbk(std::string_view utf8);
+// True when the bytes are well-formed UTF-8: shortest forms only, no surrogates, nothing
+// beyond U+10FFFF.
+ZEPH_HOST_API bool IsValidUtf8(std::string_view text);
 
 // One step of a streaming GBK to UTF-8 decode, for parsers that take their text in pieces.
 struct GbkDecodeStep {

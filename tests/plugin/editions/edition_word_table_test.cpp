@@ -1,0 +1,38 @@
+// Each edition's word table, whole and in the order of testing, against the lists of words the
+// editions are known to carry: a word missing, added or moved fails here.
+#include "core/WordTable.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> TableWords() {
+    std::vector<std::string> words;
+    for (const morvane::WordEntry& entry : morvane::EditionWordTable()) {
+        EXPECT_NE(entry.run, nullptr) << entry.word;
+        words.emplace_back(entry.word);
+    }
+    return words;
+}
+
+TEST(EditionWordTableTest, WordsInTheEditionsOrder) {
+#if MORVANE_EDITION_FULL
+    const std::vector<std::string> expected = {
+        "CHECK_STAFF_QUERY", "CHECK_RESULT",  "SKILL_REPORT",     "CHECK_REPORT",
+        "CHECK_PERSON",      "CHECK_DETAIL",  "GETROUTPACKAGE",   "FTP_DOWNLOADFILE",
+        "LOADFROMFILE",      "ADDAFFIX",      "OPENFILE",         "SAVEASFILE",
+        "CRTABFORUPDATEIP",  "GETMONITOR",    "BASE64DECODE",     "BASE64ENCODE",
+    };
+#else
+    const std::vector<std::string> expected = {
+        "CHECK_STAFF_QUERY", "CHECK_REPORT", "CHECK_PERSON", "CHECK_DETAIL", "GETROUTPACKAGE",
+        "FTP_DOWNLOADFILE",  "LOADFROMFILE", "ADDAFFIX",     "OPENFILE",     "SAVEASFILE",
+    };
+#endif
+    EXPECT_EQ(TableWords(), expected);
+}
+
+} // namespace

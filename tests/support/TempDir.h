@@ -1,0 +1,27 @@
+// A fresh folder under the temporary directory for one test, removed with everything in it when
+// the object goes; and whole-file reads and writes by native path.
+#pragma once
+
+#include <string>
+
+namespace zeph::testing {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const noexcept { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// The file's bytes; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+// Writes the bytes, creating the folders on the way.
+void WriteFile(const std::string& path, const std::string& bytes);
+
+} // namespace zeph::testing
