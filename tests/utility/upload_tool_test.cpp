@@ -3,7 +3,11 @@
 #include "support/UploadServer.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+
+#include <chrono>
 
 namespace {
 
@@ -40,6 +44,9 @@ TEST(UploadTool, FailuresAndBadArgumentsEndWithNonZeroStatus) {
         {{"127.0.0.1", port, "/u", "r", "f"}, 2},
         {{"127.0.0.1", "http", "/u", "r", "f", dir / "missing"}, 2},
         {{"127.0.0.1", "70000", "/u", "r", "f", dir / "missing"}, 2},
+        {{"--stall-timeout", "-1", "127.0.0.1", port, "/u", "r", "f", dir / "missing"}, 2},
+        {{"--connect-timeout", "x", "127.0.0.1", port, "/u", "r", "f", dir / "missing"}, 2},
+        {{"--retries", "1", "127.0.0.1", port, "/u", "r", "f", dir / "missing"}, 2},
     };
     for (const Case& c : cases) {
         std::vector<std::string> argv = {TOLLUND_UPLOAD_TOOL};
@@ -48,6 +55,32 @@ TEST(UploadTool, FailuresAndBadArgumentsEndWithNonZeroStatus) {
         EXPECT_EQ(tool.ReadAll(), "");
         EXPECT_EQ(ExitCode(tool.Wait()), c.code) << c.arguments.size() << " " << c.arguments[1];
     }
+}
+
+// A listener that accepts nothing and answers nothing: the stall limit given on the command
+// line ends the upload.
+TEST(UploadTool, StallTimeoutOptionEndsAnUnansweredUpload) {
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 4), 0);
+    socklen_t length = sizeof address;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    systest::TempDir dir;
+    systest::WriteFile(dir / "a", "abc");
+    const auto start = std::chrono::steady_clock::now();
+    systest::Child tool({TOLLUND_UPLOAD_TOOL, "--stall-timeout", "1", "--connect-timeout", "5",
+                         "127.0.0.1", std::to_string(ntohs(address.sin_port)), "/u", "r", "f",
+                         dir / "a"});
+    EXPECT_EQ(tool.ReadAll(), "");
+    EXPECT_EQ(ExitCode(tool.Wait()), 1);
+    const double took =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(took, 0.9);
+    EXPECT_LT(took, 2.0);
+    close(listener);
 }
 
 } // namespace
