@@ -45,53 +45,19 @@ private:
     int m_port = 0;
 };
 
-// A loopback listener that never accepts. Filled, its queue of finished handshakes makes the
-// kernel drop every further SYN, so a new connect to it never completes.
-class Unanswered {
-public:
-    explicit Unanswered(bool fill) {
-        m_fd = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(m_fd, 0);
-        socklen_t length = sizeof address;
-        getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        while (fill && Connect(std::chrono::milliseconds(300))) {
-        }
-    }
-    ~Unanswered() {
-        for (const int fd : m_clients) {
-            close(fd);
-        }
-        close(m_fd);
-    }
-    int Port() const { return m_port; }
-    // True when one more connection completed its handshake within the limit.
-    bool Connect(std::chrono::milliseconds limit) {
-        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        m_clients.push_back(fd);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<uint16_t>(m_port));
-        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-            return true;
-        }
-        pollfd ready{fd, POLLOUT, 0};
-        return poll(&ready, 1, static_cast<int>(limit.count())) == 1;
-    }
+using systest::Unanswered;
 
-private:
-    int m_fd = -1;
-    int m_port = 0;
-    std::vector<int> m_clients;
-};
-
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+// Runs the upload on this thread, which must fail in about a second (within [0.9 s, 2 s));
+// the log entries it added.
+std::string FailsInAboutASecond(CHttpUpload& upload) {
+    const std::string before = LogText();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CHttpUpload::uploadObj(&upload), 0u);
+    const double took =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(took, 0.9);
+    EXPECT_LT(took, 2.0);
+    return LogText().substr(before.size());
 }
 
 TEST(UploadLocalFile, UnreadablePathsFailWithTheirLogLine) {
@@ -227,13 +193,7 @@ TEST(UploadTimeLimits, ConnectTimeOutAndStallLimitEndTheUpload) {
         auto upload = Prepared(path, full.Port());
         upload->SetConnectTimeout(1);
         upload->SetStallTimeout(0);
-        const std::string before = LogText();
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(CHttpUpload::uploadObj(upload.get()), 0u);
-        const double took = SecondsSince(start);
-        EXPECT_GE(took, 0.9);
-        EXPECT_LT(took, 2.0);
-        const std::string log = LogText().substr(before.size());
+        const std::string log = FailsInAboutASecond(*upload);
         EXPECT_NE(log.find("CHttpUpload::uploadObj,266:"), std::string::npos) << log;
         EXPECT_NE(log.find("Timeout was reached"), std::string::npos) << log;
     }
@@ -241,14 +201,9 @@ TEST(UploadTimeLimits, ConnectTimeOutAndStallLimitEndTheUpload) {
         Unanswered silent(false);
         auto upload = Prepared(path, silent.Port());
         upload->SetStallTimeout(1);
-        const std::string before = LogText();
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(CHttpUpload::uploadObj(upload.get()), 0u);
-        const double took = SecondsSince(start);
-        EXPECT_GE(took, 0.9);
-        EXPECT_LT(took, 2.0);
-        EXPECT_TRUE(LogHasEntry(LogText(), "CHttpUpload::uploadObj,266:No progress for 1 seconds."))
-            << LogText().substr(before.size());
+        const std::string log = FailsInAboutASecond(*upload);
+        EXPECT_TRUE(LogHasEntry(log, "CHttpUpload::uploadObj,266:No progress for 1 seconds."))
+            << log;
         EXPECT_EQ(upload->GetProgress(), 100u); // the whole request went out; no reply came
     }
 }

@@ -3,8 +3,6 @@
 #include "support/UploadServer.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -60,27 +58,18 @@ TEST(UploadTool, FailuresAndBadArgumentsEndWithNonZeroStatus) {
 // A listener that accepts nothing and answers nothing: the stall limit given on the command
 // line ends the upload.
 TEST(UploadTool, StallTimeoutOptionEndsAnUnansweredUpload) {
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(listener, 4), 0);
-    socklen_t length = sizeof address;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    systest::Unanswered listener(false);
     systest::TempDir dir;
     systest::WriteFile(dir / "a", "abc");
     const auto start = std::chrono::steady_clock::now();
     systest::Child tool({TOLLUND_UPLOAD_TOOL, "--stall-timeout", "1", "--connect-timeout", "5",
-                         "127.0.0.1", std::to_string(ntohs(address.sin_port)), "/u", "r", "f",
-                         dir / "a"});
+                         "127.0.0.1", std::to_string(listener.Port()), "/u", "r", "f", dir / "a"});
     EXPECT_EQ(tool.ReadAll(), "");
     EXPECT_EQ(ExitCode(tool.Wait()), 1);
     const double took =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(took, 0.9);
     EXPECT_LT(took, 2.0);
-    close(listener);
 }
 
 } // namespace

@@ -193,6 +193,7 @@ bool ListenerGone(int error) {
 }
 
 constexpr int AcceptRetryPauseMs = 100;
+constexpr auto AcceptEpisodeQuiet = std::chrono::seconds(1);
 
 // The server's threads run as batch work: the same priority and share of the processor as any
 // normal thread, but one woken for a connection does not preempt the thread that is running.
@@ -525,8 +526,12 @@ uint32_t CHttpServer::ListenThread(void* param) {
 
     // A blocking accept costs one system call per connection where a poll before it costs
     // three; StopHttpSrv shuts the socket down, which ends the wait at once.
-    int failures = 0; // failed accepts of the episode under way
+    // An episode of failed accepts lasts until accepting has worked for a while: connections
+    // that end free a descriptor or two at a time, and accept fails again and again meanwhile.
+    bool failing = false;
+    int failures = 0; // failed accepts of the episode
     int failure = 0;  // the error that began it
+    Clock::time_point lastFailure;
     while (!stop->IsSet()) {
         const int client = accept4(listenSocket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (client < 0) {
@@ -544,20 +549,24 @@ uint32_t CHttpServer::ListenThread(void* param) {
             }
             // Out of descriptors or memory: connections that end give them back. One entry
             // per episode, however often it is retried.
-            if (failures++ == 0) {
+            if (!failing) {
+                failing = true;
+                failures = 0;
                 failure = error;
                 CFunction::RLog("CHttpServer: accept failed, retrying until it works: %s",
                                 strerror(error));
             }
+            ++failures;
+            lastFailure = Clock::now();
             stop->Wait(AcceptRetryPauseMs);
             continue;
         }
-        // Logged too when the episode ends: its first entry may have found no descriptor.
-        if (failures > 0) {
+        // The end is logged too: the entry at the start may have found no descriptor.
+        if (failing && Clock::now() - lastFailure >= AcceptEpisodeQuiet) {
             CFunction::RLog("CHttpServer: accepting connections again after %d failed attempts "
                             "(%s)",
                             failures, strerror(failure));
-            failures = 0;
+            failing = false;
         }
         if (stop->IsSet()) {
             close(client);

@@ -81,10 +81,23 @@ void FormatMessage(char (&buffer)[MessageBufferSize], const char* format, va_lis
     }
 }
 
+// Puts errno back, when the scope ends, to what it was when the scope began: logging a failure
+// must not change the error the caller goes on to look at.
+class KeepErrno {
+public:
+    KeepErrno() : m_saved(errno) {}
+    ~KeepErrno() { errno = m_saved; }
+    KeepErrno(const KeepErrno&) = delete;
+    KeepErrno& operator=(const KeepErrno&) = delete;
+
+private:
+    int m_saved;
+};
+
 } // namespace
 
 void CFunction::RLog(const char* format, ...) {
-    const int savedErrno = errno;
+    const KeepErrno keep;
     char message[MessageBufferSize];
     va_list args;
     va_start(args, format);
@@ -92,28 +105,26 @@ void CFunction::RLog(const char* format, ...) {
     va_end(args);
     DebugOutput(message);
     Log(LogFileName, message);
-    errno = savedErrno;
 }
 
 void CFunction::DLog(const char* format, ...) {
-    const int savedErrno = errno;
+    const KeepErrno keep;
+    const std::string markerPath = GetCurrentModuleDir() + DebugMarkerName;
     char message[MessageBufferSize];
     va_list args;
     va_start(args, format);
     FormatMessage(message, format, args);
     va_end(args);
-    const std::string markerPath = GetCurrentModuleDir() + DebugMarkerName;
-    DebugOutput(message);
     const std::string entry = std::string("[DLog] ") + message;
+    DebugOutput(message);
     struct stat markerStat {};
     if (stat(markerPath.c_str(), &markerStat) == 0) {
         Log(LogFileName, entry.c_str());
     }
-    errno = savedErrno;
 }
 
 void CFunction::VLog(const char* format, ...) {
-    const int savedErrno = errno;
+    const KeepErrno keep;
     const tm local = LocalNow();
     const int64_t tick = GetSysTickCount64();
     char message[MessageBufferSize];
@@ -133,7 +144,6 @@ void CFunction::VLog(const char* format, ...) {
                  static_cast<size_t>(length) < sizeof line ? static_cast<size_t>(length)
                                                            : sizeof line - 1);
     }
-    errno = savedErrno;
 }
 
 void CFunction::ELog(const char* sourceFile, uint32_t line, int32_t errorCode) {
