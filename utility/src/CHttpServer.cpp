@@ -526,6 +526,7 @@ uint32_t CHttpServer::ListenThread(void* param) {
 
     // A blocking accept costs one system call per connection where a poll before it costs
     // three; StopHttpSrv shuts the socket down, which ends the wait at once.
+    //
     // An episode of failed accepts lasts until accepting has worked for a while: connections
     // that end free a descriptor or two at a time, and accept fails again and again meanwhile.
     bool failing = false;
