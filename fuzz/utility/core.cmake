@@ -5,7 +5,7 @@ set(tollund_src ${PROJECT_SOURCE_DIR}/utility/src)
 
 zeph_add_fuzz_target(tollund_http_analyze_fuzzer
   SOURCES http_analyze_fuzzer.cpp ${tollund_src}/CHttpServer.cpp ${tollund_src}/FilePieceRing.cpp
-    ${tollund_src}/CFunction.cpp
+    ${tollund_src}/LogLayer.cpp
   LIBS tollund_platform)
 target_include_directories(tollund_http_analyze_fuzzer PRIVATE ${PROJECT_SOURCE_DIR}/utility/include)
 

@@ -113,6 +113,11 @@ TEST_F(HttpServerNoRingTest, LargeBodyArrivesWholeWithPlainCalls) {
     EXPECT_TRUE(reply.bytes.compare(bodyStart + 4, std::string::npos, content) == 0);
 }
 
+TEST_F(HttpServerNoRingTest, LongRequestDoesNotCutPlainBodiesShort) {
+    const std::string content = WriteFile("mib.bin", 1024 * 1024);
+    EXPECT_EQ(WholeBodiesWithLongCookie(port_, "/mib.bin", content, 50), 50);
+}
+
 TEST_F(HttpServerNoRingTest, StopEndsAPlainDownloadThatWaitsForTheClient) {
     WriteFile("big.bin", 32 * 1024 * 1024);
     std::string first;

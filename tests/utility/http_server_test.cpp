@@ -115,9 +115,11 @@ TEST_F(HttpServerTest, LoneSlashServesIndexHtml) {
     EXPECT_EQ(r.body, "<html>hi</html>");
 }
 
-TEST_F(HttpServerTest, CarriageReturnAloneIsAShortPath) {
-    // A carriage return does not separate pieces: "\r" is a path shorter than 2 characters.
-    EXPECT_EQ(Get("GET \r\n").body, "<html>hi</html>");
+TEST_F(HttpServerTest, RequestLinePiecesEndAtLineEnds) {
+    // A carriage return ends the path as a blank does: no HTTP version is needed.
+    for (const char* request : {"GET /a.txt\r\n", "GET /a.txt\r\nHost: x\r\n\r\n"}) {
+        EXPECT_EQ(Get(request).body, "plain text") << request;
+    }
 }
 
 TEST_F(HttpServerTest, MethodIsCaseInsensitive) {
@@ -253,6 +255,11 @@ TEST_F(HttpServerTest, RefusedRequestsGetNoResponse) {
     const std::string garbage = RandomBytes(700, 404);
     const size_t overName = 260 - root_.string().size() - 1; // one character too many
     WriteFile(root_ / std::string(overName, 'o'), "too long");
+    // A sibling of the root that a path without its leading slash would reach.
+    const fs::path sibling = root_.string() + "-secret";
+    fs::create_directory(sibling);
+    WriteFile(sibling / "key.txt", "key");
+    WriteFile(root_ / "-secret", "not the sibling either");
 
     const std::pair<const char*, std::string> cases[] = {
         {"dot dot in the path", "GET /../etc/passwd HTTP/1.0\r\n\r\n"},
@@ -274,7 +281,11 @@ TEST_F(HttpServerTest, RefusedRequestsGetNoResponse) {
         {"directory", "GET /sub HTTP/1.0\r\n\r\n"},
         {"directory with slash", "GET /sub/ HTTP/1.0\r\n\r\n"},
         {"file nobody may read", "GET /secret.txt HTTP/1.0\r\n\r\n"},
-        {"carriage return joins the path", "GET /a.txt\r\n"},
+        {"lone method, blank and line end", "GET \r\n"},
+        {"lone method, line end and header", "GET\r\nHost: x\r\n\r\n"},
+        {"path without slash into a sibling", "GET -secret/key.txt HTTP/1.0\r\n\r\n"},
+        {"path without slash", "GET -secret HTTP/1.0\r\n\r\n"},
+        {"one-character path without slash", "GET x HTTP/1.0\r\n\r\n"},
     };
     for (const auto& [name, request] : cases) {
         const Reply reply = Exchange(port_, request);
@@ -284,6 +295,46 @@ TEST_F(HttpServerTest, RefusedRequestsGetNoResponse) {
     }
     // The server still serves afterwards.
     EXPECT_EQ(Get("GET /a.txt HTTP/1.0\r\n\r\n").body, "plain text");
+    fs::remove_all(sibling);
+}
+
+// The request must come within the limit: an idle connection is closed when it runs out, one
+// that sends in time is served.
+TEST_F(HttpServerTest, RequestTimeOutClosesIdleConnections) {
+    server_->SetRequestTimeoutMs(400);
+    const int idle = Connect(port_);
+    const int late = Connect(port_);
+    ASSERT_GE(idle, 0);
+    ASSERT_GE(late, 0);
+    const auto start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    const std::string request = "GET /a.txt HTTP/1.0\r\n\r\n";
+    ASSERT_EQ(send(late, request.data(), request.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(request.size()));
+    Reply served;
+    ReadToClose(late, served, 5000);
+    EXPECT_NE(served.bytes.find("\r\n\r\nplain text"), std::string::npos);
+    Reply reply;
+    ReadToClose(idle, reply, 5000);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(reply.closed);
+    EXPECT_EQ(reply.bytes, "");
+    EXPECT_GE(waited, std::chrono::milliseconds(350));
+    EXPECT_LT(waited, std::chrono::milliseconds(800));
+    close(idle);
+    close(late);
+}
+
+// The server reads only the first 1023 bytes of a request. Closing with the rest unread would
+// reset the connection and cut the body short; every body must arrive whole.
+TEST_F(HttpServerTest, LongRequestDoesNotCutBodiesShort) {
+    const std::string content = RandomBytes(1024 * 1024, 1100);
+    WriteFile(root_ / "mib.bin", content);
+    EXPECT_EQ(WholeBodiesWithLongCookie(port_, "/mib.bin", content, 50), 50);
+    // HEAD has no body to lose, but its header must not be reset away either.
+    const std::string head =
+        "HEAD /a.txt HTTP/1.0\r\nCookie: " + std::string(1100, 'h') + "\r\n\r\n";
+    EXPECT_NE(Exchange(port_, head).bytes.find("Content-Length: 10\r\n"), std::string::npos);
 }
 
 TEST_F(HttpServerTest, ClientCountReturnsToZero) {

@@ -127,6 +127,25 @@ inline std::string RandomBytes(size_t size, unsigned seed) {
     return bytes;
 }
 
+// Downloads path `times` times with a request longer than the server reads (a cookie of 1,100
+// bytes after the request line, all of it sent at once) and counts the answers whose body is
+// exactly `content`.
+inline int WholeBodiesWithLongCookie(unsigned port, const std::string& path,
+                                     const std::string& content, int times) {
+    const std::string request =
+        "GET " + path + " HTTP/1.0\r\nCookie: session=" + std::string(1100, 'c') + "\r\n\r\n";
+    int whole = 0;
+    for (int i = 0; i < times; ++i) {
+        const Reply reply = Exchange(port, request);
+        const size_t bodyStart = reply.bytes.find("\r\n\r\n");
+        if (bodyStart != std::string::npos &&
+            reply.bytes.compare(bodyStart + 4, std::string::npos, content) == 0) {
+            ++whole;
+        }
+    }
+    return whole;
+}
+
 inline size_t CountEntries(const char* directory) {
     size_t n = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory)) {

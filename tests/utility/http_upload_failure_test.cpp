@@ -5,13 +5,17 @@
 
 #include <tollund/CHttpUpload.h>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -40,6 +44,21 @@ private:
     int m_fd = -1;
     int m_port = 0;
 };
+
+using systest::Unanswered;
+
+// Runs the upload on this thread, which must fail in about a second (within [0.9 s, 2 s));
+// the log entries it added.
+std::string FailsInAboutASecond(CHttpUpload& upload) {
+    const std::string before = LogText();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CHttpUpload::uploadObj(&upload), 0u);
+    const double took =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(took, 0.9);
+    EXPECT_LT(took, 2.0);
+    return LogText().substr(before.size());
+}
 
 TEST(UploadLocalFile, UnreadablePathsFailWithTheirLogLine) {
     UploadServer server;
@@ -115,6 +134,78 @@ TEST(UploadServerFailure, LineBreakInTheRefererIsRefusedBeforeAnyTraffic) {
     EXPECT_TRUE(LogHasEntry(LogText(), "CHttpUpload::uploadObj,266:A line break in the server name "
                                        "or referer path would split the headers."));
     EXPECT_FALSE(server.HasRequest(1));
+}
+
+// What would end the request line or a part's header early is refused with a logged failure;
+// the receiver never sees a request, let alone an injected line.
+TEST(UploadServerFailure, LineBreaksAndQuotesThatWouldInjectLinesAreRefused) {
+    UploadServer server;
+    systest::TempDir dir;
+    struct Case {
+        std::string objectPath;
+        std::string fieldName;
+        std::string fileName;
+        std::string message;
+    };
+    const std::string pathMessage = "A line break in the object path would split the request line.";
+    const std::string nameMessage =
+        "A quote or line break in the field or file name would split the part's headers.";
+    const Case cases[] = {
+        {"/u HTTP/1.1\r\nX-Injected: 1\r\nX-Pad:", "f", "a", pathMessage},
+        {"/u\nX-Injected: 1", "f", "a", pathMessage},
+        {"/u", "f\"\r\nX-Injected: 1\r\nX-Pad: \"", "a", nameMessage},
+        {"/u", "f\"; filename=\"evil", "a", nameMessage},
+        {"/u", "f", "a\r\nX-Injected: 1", nameMessage},
+        {"/u", "f", "a\"; name=\"other", nameMessage},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.objectPath + "|" + c.fieldName + "|" + c.fileName);
+        const std::string path = dir / c.fileName;
+        systest::WriteFile(path, "payload");
+        CHttpUpload upload;
+        upload.SetUploadParams("127.0.0.1", server.Port(), c.objectPath, "r", c.fieldName);
+        const std::string before = LogText();
+        ASSERT_EQ(upload.UploadFile(path), 1);
+        ASSERT_TRUE(systest::WaitUntil(
+            [&] { return LogText().find(c.message, before.size()) != std::string::npos; }));
+        EXPECT_TRUE(LogHasEntry(LogText(), "CHttpUpload::uploadObj,266:" + c.message));
+    }
+    // The same names without the offending characters do arrive: the receiver is listening.
+    systest::WriteFile(dir / "plain", "payload");
+    CHttpUpload upload;
+    upload.SetUploadParams("127.0.0.1", server.Port(), "/u", "r", "f");
+    EXPECT_EQ(upload.UploadFile(dir / "plain"), 1);
+    ASSERT_TRUE(systest::WaitUntil([&] { return server.HasRequest(1); }));
+    EXPECT_EQ(server.Request(1).raw.find("X-Injected"), std::string::npos);
+    EXPECT_FALSE(server.HasRequest(2));
+}
+
+// A connect that is never answered ends at the connect time-out; a connected request that gets
+// no answer ends at the stall limit. Both within twice their setting.
+TEST(UploadTimeLimits, ConnectTimeOutAndStallLimitEndTheUpload) {
+    systest::TempDir dir;
+    const std::string path = dir / "a";
+    systest::WriteFile(path, std::string(1000, 'a'));
+    {
+        Unanswered full(true);
+        ASSERT_FALSE(full.Connect(std::chrono::milliseconds(500)))
+            << "the loopback listener still completes handshakes";
+        auto upload = Prepared(path, full.Port());
+        upload->SetConnectTimeout(1);
+        upload->SetStallTimeout(0);
+        const std::string log = FailsInAboutASecond(*upload);
+        EXPECT_NE(log.find("CHttpUpload::uploadObj,266:"), std::string::npos) << log;
+        EXPECT_NE(log.find("Timeout was reached"), std::string::npos) << log;
+    }
+    {
+        Unanswered silent(false);
+        auto upload = Prepared(path, silent.Port());
+        upload->SetStallTimeout(1);
+        const std::string log = FailsInAboutASecond(*upload);
+        EXPECT_TRUE(LogHasEntry(log, "CHttpUpload::uploadObj,266:No progress for 1 seconds."))
+            << log;
+        EXPECT_EQ(upload->GetProgress(), 100u); // the whole request went out; no reply came
+    }
 }
 
 // A server that takes the headers and then stops reading: the worker blocks with part of the

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <chrono>
+
 namespace {
 
 int ExitCode(int status) {
@@ -40,6 +42,9 @@ TEST(UploadTool, FailuresAndBadArgumentsEndWithNonZeroStatus) {
         {{"127.0.0.1", port, "/u", "r", "f"}, 2},
         {{"127.0.0.1", "http", "/u", "r", "f", dir / "missing"}, 2},
         {{"127.0.0.1", "70000", "/u", "r", "f", dir / "missing"}, 2},
+        {{"--stall-timeout", "-1", "127.0.0.1", port, "/u", "r", "f", dir / "missing"}, 2},
+        {{"--connect-timeout", "x", "127.0.0.1", port, "/u", "r", "f", dir / "missing"}, 2},
+        {{"--retries", "1", "127.0.0.1", port, "/u", "r", "f", dir / "missing"}, 2},
     };
     for (const Case& c : cases) {
         std::vector<std::string> argv = {TOLLUND_UPLOAD_TOOL};
@@ -48,6 +53,23 @@ TEST(UploadTool, FailuresAndBadArgumentsEndWithNonZeroStatus) {
         EXPECT_EQ(tool.ReadAll(), "");
         EXPECT_EQ(ExitCode(tool.Wait()), c.code) << c.arguments.size() << " " << c.arguments[1];
     }
+}
+
+// A listener that accepts nothing and answers nothing: the stall limit given on the command
+// line ends the upload.
+TEST(UploadTool, StallTimeoutOptionEndsAnUnansweredUpload) {
+    systest::Unanswered listener(false);
+    systest::TempDir dir;
+    systest::WriteFile(dir / "a", "abc");
+    const auto start = std::chrono::steady_clock::now();
+    systest::Child tool({TOLLUND_UPLOAD_TOOL, "--stall-timeout", "1", "--connect-timeout", "5",
+                         "127.0.0.1", std::to_string(listener.Port()), "/u", "r", "f", dir / "a"});
+    EXPECT_EQ(tool.ReadAll(), "");
+    EXPECT_EQ(ExitCode(tool.Wait()), 1);
+    const double took =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(took, 0.9);
+    EXPECT_LT(took, 2.0);
 }
 
 } // namespace

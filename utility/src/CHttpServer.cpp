@@ -18,8 +18,10 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -76,10 +78,10 @@ bool FormatLocalTime(time_t when, TimeText& cache, std::string& text) {
 }
 
 bool IsSeparator(char c) {
-    return c == ' ' || c == '\n';
+    return c == ' ' || c == '\r' || c == '\n';
 }
 
-// The next piece of text between blanks and line feeds; empty at the end.
+// The next piece of the request line, between blanks and line ends; empty at the end.
 std::string_view NextPiece(const char*& p) {
     while (*p != '\0' && IsSeparator(*p)) {
         ++p;
@@ -105,11 +107,24 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-// Waits until fd is ready for events or the stop event is signalled; false on stop or error.
-bool WaitReady(int fd, short events, const CHttpEvent* stop) {
+using Clock = std::chrono::steady_clock;
+
+// Waits until fd is ready for events, the stop event is signalled or the deadline (none when
+// absent) passes; false on stop, time-out or error.
+bool WaitReady(int fd, short events, const CHttpEvent* stop,
+               std::optional<Clock::time_point> deadline = std::nullopt) {
     pollfd fds[2] = {{fd, events, 0}, {stop != nullptr ? stop->Fd() : -1, POLLIN, 0}};
     for (;;) {
-        const int ready = poll(fds, 2, -1);
+        int waitMs = -1;
+        if (deadline) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+            if (left <= 0) {
+                return false;
+            }
+            waitMs = static_cast<int>(std::min<long long>(left, INT_MAX));
+        }
+        const int ready = poll(fds, 2, waitMs);
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
@@ -124,6 +139,61 @@ bool WaitReady(int fd, short events, const CHttpEvent* stop) {
         }
     }
 }
+
+// What the client may still send after the answer is read and dropped before the socket is
+// closed: closing with unread bytes makes the kernel reset the connection, and a reset destroys
+// whatever of the body the client has not read yet.
+constexpr size_t DrainBytes = 64 * 1024;
+constexpr auto DrainTime = std::chrono::seconds(2);
+
+void DrainUntilClosed(int socket, const CHttpEvent* stop) {
+    const auto deadline = Clock::now() + DrainTime;
+    char sink[4096];
+    size_t drained = 0;
+    while (drained < DrainBytes) {
+        const ssize_t got = recv(socket, sink, sizeof sink, 0);
+        if (got > 0) {
+            drained += static_cast<size_t>(got);
+            continue;
+        }
+        if (got == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+            return; // the client has closed its side, or the connection is gone
+        }
+        if (errno != EINTR && !WaitReady(socket, POLLIN, stop, deadline)) {
+            return;
+        }
+    }
+}
+
+// Failures of accept that say nothing about the listening socket: the next call may work.
+// Those of the first group concern one pending connection and are retried at once; the others
+// (descriptors or memory running out, and any error not known here) are retried after a pause.
+bool PendingConnectionFailed(int error) {
+    switch (error) {
+    case EINTR:
+    case ECONNABORTED:
+    case EPROTO:
+    case ENETDOWN:
+    case ENOPROTOOPT:
+    case EHOSTDOWN:
+    case ENONET:
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case ETIMEDOUT:
+    case EPERM:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The listening socket itself is unusable: closed, not a socket, or no longer listening.
+bool ListenerGone(int error) {
+    return error == EBADF || error == ENOTSOCK || error == EINVAL || error == EFAULT;
+}
+
+constexpr int AcceptRetryPauseMs = 100;
+constexpr auto AcceptEpisodeQuiet = std::chrono::seconds(1);
 
 // The server's threads run as batch work: the same priority and share of the processor as any
 // normal thread, but one woken for a connection does not preempt the thread that is running.
@@ -456,17 +526,48 @@ uint32_t CHttpServer::ListenThread(void* param) {
 
     // A blocking accept costs one system call per connection where a poll before it costs
     // three; StopHttpSrv shuts the socket down, which ends the wait at once.
+    //
+    // An episode of failed accepts lasts until accepting has worked for a while: connections
+    // that end free a descriptor or two at a time, and accept fails again and again meanwhile.
+    bool failing = false;
+    int failures = 0; // failed accepts of the episode
+    int failure = 0;  // the error that began it
+    Clock::time_point lastFailure;
     while (!stop->IsSet()) {
         const int client = accept4(listenSocket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (client < 0) {
-            if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO) {
+            const int error = errno;
+            if (stop->IsSet() || ListenerGone(error)) {
+                if (!stop->IsSet()) {
+                    CFunction::RLog("CHttpServer: the listening socket is gone, no more "
+                                    "connections: %s",
+                                    strerror(error));
+                }
+                break;
+            }
+            if (PendingConnectionFailed(error)) {
                 continue;
             }
-            if (!stop->IsSet()) {
-                CFunction::RLog("CHttpServer: accept failed, no more connections: %s",
-                                strerror(errno));
+            // Out of descriptors or memory: connections that end give them back. One entry
+            // per episode, however often it is retried.
+            if (!failing) {
+                failing = true;
+                failures = 0;
+                failure = error;
+                CFunction::RLog("CHttpServer: accept failed, retrying until it works: %s",
+                                strerror(error));
             }
-            break;
+            ++failures;
+            lastFailure = Clock::now();
+            stop->Wait(AcceptRetryPauseMs);
+            continue;
+        }
+        // The end is logged too: the entry at the start may have found no descriptor.
+        if (failing && Clock::now() - lastFailure >= AcceptEpisodeQuiet) {
+            CFunction::RLog("CHttpServer: accepting connections again after %d failed attempts "
+                            "(%s)",
+                            failures, strerror(failure));
+            failing = false;
         }
         if (stop->IsSet()) {
             close(client);
@@ -525,6 +626,11 @@ bool CHttpServer::RecvRequest(REQUEST* request, char* buffer, uint32_t size) {
         return false;
     }
     std::memset(buffer, 0, size);
+    const unsigned limitMs = m_requestTimeoutMs.load();
+    std::optional<Clock::time_point> deadline;
+    if (limitMs > 0) {
+        deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+    }
     for (;;) {
         const ssize_t got = recv(request->socket, buffer, size - 1, 0);
         if (got >= 0) {
@@ -537,10 +643,14 @@ bool CHttpServer::RecvRequest(REQUEST* request, char* buffer, uint32_t size) {
         if (errno != EAGAIN && errno != EWOULDBLOCK) {
             return false;
         }
-        if (!WaitReady(request->socket, POLLIN, request->stopEvent.get())) {
+        if (!WaitReady(request->socket, POLLIN, request->stopEvent.get(), deadline)) {
             return false;
         }
     }
+}
+
+void CHttpServer::SetRequestTimeoutMs(unsigned timeoutMs) {
+    m_requestTimeoutMs = timeoutMs;
 }
 
 int CHttpServer::Analyze(REQUEST* request, const char* text) {
@@ -563,7 +673,9 @@ int CHttpServer::Analyze(REQUEST* request, const char* text) {
         return 1;
     }
     std::string_view path = NextPiece(p);
-    if (path.empty()) {
+    // Appended to the root, a path without its leading slash names a sibling of the root
+    // ("-secret" below "/srv/www" is "/srv/www-secret").
+    if (path.empty() || path.front() != '/') {
         request->status = "400 Bad Request";
         return 1;
     }
@@ -756,10 +868,16 @@ bool CHttpServer::SendBuffer(REQUEST* request, const char* bytes, uint32_t lengt
 }
 
 void CHttpServer::Disconnect(REQUEST* request) {
-    if (request->socket >= 0) {
-        close(request->socket);
-        request->socket = -1;
+    if (request->socket < 0) {
+        return;
     }
+    // A client that sent a request may have sent more than was read. The end of the answer
+    // goes out first, then what still comes in is dropped until the client closes its side.
+    if (request->bytesReceived > 0 && shutdown(request->socket, SHUT_WR) == 0) {
+        DrainUntilClosed(request->socket, request->stopEvent.get());
+    }
+    close(request->socket);
+    request->socket = -1;
 }
 
 void CHttpServer::CreateTypeMap() {

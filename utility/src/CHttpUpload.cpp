@@ -8,8 +8,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
+#include <chrono>
+#include <climits>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <system_error>
 
 namespace {
@@ -42,6 +45,101 @@ std::string FormatString(const char* format, const std::string& a, const std::st
 
 bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// A quote ends the quoted name of a part's Content-Disposition; a line break ends the header.
+bool BreaksPartHeader(const std::string& name) {
+    return name.find_first_of("\"\r\n") != std::string::npos;
+}
+
+struct MultiCleanup {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+struct EasyCleanup {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+struct HeaderListFree {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using HeaderList = std::unique_ptr<curl_slist, HeaderListFree>;
+
+// False when the line could not be added; the list keeps what it had.
+bool AppendHeader(HeaderList& list, const char* line) {
+    curl_slist* head = curl_slist_append(list.get(), line);
+    if (head == nullptr) {
+        return false;
+    }
+    (void)list.release(); // the same list, or a new one when it was empty
+    list.reset(head);
+    return true;
+}
+
+// An open file descriptor, closed with its owner.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// The request's easy handle, attached to the session's multi handle while the object lives.
+class AttachedRequest {
+public:
+    AttachedRequest(CURLM* multi, CURL* easy)
+        : m_multi(multi), m_easy(easy), m_attached(curl_multi_add_handle(multi, easy) == CURLM_OK) {
+    }
+    ~AttachedRequest() {
+        if (m_attached) {
+            curl_multi_remove_handle(m_multi, m_easy);
+        }
+    }
+    AttachedRequest(const AttachedRequest&) = delete;
+    AttachedRequest& operator=(const AttachedRequest&) = delete;
+    bool Attached() const { return m_attached; }
+
+private:
+    CURLM* m_multi;
+    CURL* m_easy;
+    bool m_attached;
+};
+
+// Clears a flag when the scope it guards ends, however it ends.
+class ClearOnExit {
+public:
+    explicit ClearOnExit(std::atomic<bool>& flag) : m_flag(flag) {}
+    ~ClearOnExit() { m_flag = false; }
+    ClearOnExit(const ClearOnExit&) = delete;
+    ClearOnExit& operator=(const ClearOnExit&) = delete;
+
+private:
+    std::atomic<bool>& m_flag;
+};
+
+// Bytes moved by the request so far, both ways, headers included; and whether it is connected.
+struct RequestProgress {
+    curl_off_t bytes = 0;
+    bool connected = false;
+};
+
+RequestProgress ProgressOf(CURL* easy) {
+    curl_off_t sent = 0;
+    curl_off_t received = 0;
+    curl_off_t connectTime = 0;
+    long headerBytes = 0;
+    curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &sent);
+    curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &received);
+    curl_easy_getinfo(easy, CURLINFO_HEADER_SIZE, &headerBytes);
+    curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectTime);
+    return {sent + received + headerBytes, connectTime > 0};
 }
 
 // What the request body is read from: the text before the file, the file in pieces through
@@ -128,27 +226,18 @@ void LogFailure(std::string message) {
 } // namespace
 
 struct CHttpUpload::Session {
-    CURLM* multi = nullptr;
-    ~Session() {
-        if (multi != nullptr) {
-            curl_multi_cleanup(multi);
-        }
-    }
+    std::unique_ptr<CURLM, MultiCleanup> multi;
 };
 
 struct CHttpUpload::Connection {
-    CURL* easy = nullptr;
+    std::unique_ptr<CURL, EasyCleanup> easy;
     std::string url; // scheme, host and port; the request target is set per request
-    ~Connection() {
-        if (easy != nullptr) {
-            curl_easy_cleanup(easy);
-        }
-    }
 };
 
 CHttpUpload::CHttpUpload()
-    : m_session(nullptr), m_connection(nullptr), m_port(0), m_bytesSent(0), m_totalBytes(0),
-      m_workerRunning(false), m_abandon(false), m_pathTaken(false) {}
+    : m_port(0), m_bytesSent(0), m_totalBytes(0), m_workerRunning(false), m_abandon(false),
+      m_pathTaken(false), m_connectTimeout(DefaultConnectTimeoutSeconds),
+      m_stallTimeout(DefaultStallTimeoutSeconds) {}
 
 CHttpUpload::~CHttpUpload() {
     resetConnection();
@@ -166,17 +255,14 @@ void CHttpUpload::SetUploadParams(std::string server, int port, std::string obje
     resetConnection();
     GlobalInit();
 
-    auto* session = new Session;
-    session->multi = curl_multi_init();
-    if (session->multi == nullptr) {
-        delete session;
+    auto session = std::make_unique<Session>();
+    session->multi.reset(curl_multi_init());
+    if (!session->multi) {
         throw CHttpUploadException("The HTTP session cannot be created.");
     }
-    auto* connection = new Connection;
-    connection->easy = curl_easy_init();
-    if (connection->easy == nullptr) {
-        delete connection;
-        delete session;
+    auto connection = std::make_unique<Connection>();
+    connection->easy.reset(curl_easy_init());
+    if (!connection->easy) {
         throw CHttpUploadException("The HTTP connection cannot be created.");
     }
     // Port 0 stands for the protocol's default port.
@@ -184,8 +270,8 @@ void CHttpUpload::SetUploadParams(std::string server, int port, std::string obje
     const bool literalV6 = server.find(':') != std::string::npos && server.front() != '[';
     connection->url = "http://" + (literalV6 ? "[" + server + "]" : server) + ":" +
                       std::to_string(usedPort) + "/";
-    m_session = session;
-    m_connection = connection;
+    m_session = std::move(session);
+    m_connection = std::move(connection);
     m_server = std::move(server);
     m_port = port;
 }
@@ -217,7 +303,7 @@ int CHttpUpload::UploadFile(std::string localFile) {
 unsigned CHttpUpload::uploadObj(void* object) {
     auto* self = static_cast<CHttpUpload*>(object);
     // The connection and the path are taken before UploadFile returns.
-    Connection* connection = self->m_connection;
+    Connection* connection = self->m_connection.get();
     std::string localFile;
     {
         const std::lock_guard<std::mutex> guard(self->m_stateLock);
@@ -226,42 +312,31 @@ unsigned CHttpUpload::uploadObj(void* object) {
     self->m_pathTaken = true;
     self->m_pathTaken.notify_all();
 
-    unsigned result = 0;
+    const ClearOnExit workerEnds(self->m_workerRunning);
     if (connection == nullptr) {
-        self->m_workerRunning = false;
         return 0;
     }
-    auto* buffer = static_cast<unsigned char*>(std::malloc(TransferBufferSize));
-    if (buffer == nullptr) {
+    const std::unique_ptr<unsigned char[]> buffer(
+        new (std::nothrow) unsigned char[TransferBufferSize]);
+    if (!buffer) {
         CFunction::RLog("uploadObj malloc 64k memory failed.");
-        self->m_workerRunning = false;
         return 0;
     }
     // Only a regular file has a length to declare; opening without blocking keeps a FIFO from
     // holding the worker before the check.
-    int file = open(localFile.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const FileDescriptor file(open(localFile.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat fileStat {};
-    if (file >= 0 && (fstat(file, &fileStat) != 0 || !S_ISREG(fileStat.st_mode))) {
-        close(file);
-        file = -1;
-    }
-    if (file < 0) {
+    if (file.Get() < 0 || fstat(file.Get(), &fileStat) != 0 || !S_ISREG(fileStat.st_mode)) {
         CFunction::RLog("uploadObj Unable to open the local file: %s", localFile.c_str());
-        std::free(buffer);
-        self->m_workerRunning = false;
         return 0;
     }
-    fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
+    fcntl(file.Get(), F_SETFL, fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
     {
         const std::lock_guard<std::mutex> guard(self->m_stateLock);
         self->m_response.clear();
     }
-    result = self->Transfer(*connection, buffer, file, static_cast<uint64_t>(fileStat.st_size),
-                            localFile);
-    close(file);
-    std::free(buffer);
-    self->m_workerRunning = false;
-    return result;
+    return self->Transfer(*connection, buffer.get(), file.Get(),
+                          static_cast<uint64_t>(fileStat.st_size), localFile);
 }
 
 unsigned CHttpUpload::Transfer(Connection& connection, unsigned char* buffer, int file,
@@ -275,6 +350,15 @@ unsigned CHttpUpload::Transfer(Connection& connection, unsigned char* buffer, in
     const std::string headers = MakeRequestHeaders(boundary, m_server, m_refererPath);
     if (HasLineBreak(m_server) || HasLineBreak(m_refererPath)) {
         LogFailure("A line break in the server name or referer path would split the headers.");
+        return 0;
+    }
+    if (HasLineBreak(m_objectPath)) {
+        LogFailure("A line break in the object path would split the request line.");
+        return 0;
+    }
+    if (BreaksPartHeader(m_fieldName) || BreaksPartHeader(localFile)) {
+        LogFailure("A quote or line break in the field or file name would split the part's "
+                   "headers.");
         return 0;
     }
 
@@ -291,17 +375,22 @@ unsigned CHttpUpload::Transfer(Connection& connection, unsigned char* buffer, in
     if (target.empty() || target.front() != '/') {
         target.insert(target.begin(), '/');
     }
-    curl_slist* headerList = nullptr;
+    HeaderList headerList;
+    bool listed = true;
     for (size_t start = 0; start < headers.size();) {
         const size_t end = headers.find("\r\n", start);
         const std::string line = headers.substr(start, end - start);
-        headerList = curl_slist_append(headerList, line.c_str());
+        listed = AppendHeader(headerList, line.c_str()) && listed;
         start = end == std::string::npos ? headers.size() : end + 2;
     }
     // Nothing waits for an interim answer before the body.
-    headerList = curl_slist_append(headerList, "Expect:");
+    listed = AppendHeader(headerList, "Expect:") && listed;
+    if (!listed) {
+        LogFailure("The request headers cannot be built.");
+        return 0;
+    }
 
-    CURL* easy = connection.easy;
+    CURL* easy = connection.easy.get();
     curl_easy_reset(easy);
     char errorText[CURL_ERROR_SIZE] = {};
     std::string reply;
@@ -316,29 +405,56 @@ unsigned CHttpUpload::Transfer(Connection& connection, unsigned char* buffer, in
     curl_easy_setopt(easy, CURLOPT_READFUNCTION, ReadBody);
     curl_easy_setopt(easy, CURLOPT_READDATA, &source);
     curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, static_cast<long>(TransferBufferSize));
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList);
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList.get());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, KeepReply);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
+    const unsigned connectSeconds = m_connectTimeout.load();
+    // The library takes 0 as its own default limit; "no limit" is the longest it can wait.
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
+                     connectSeconds == 0 || connectSeconds > INT_MAX / 1000
+                         ? static_cast<long>(INT_MAX)
+                         : static_cast<long>(connectSeconds) * 1000);
+    const std::chrono::milliseconds stallLimit(std::chrono::seconds(m_stallTimeout.load()));
 
-    CURLM* multi = m_session->multi;
+    CURLM* multi = m_session->multi.get();
     CURLcode code = CURLE_OK;
     std::string failure;
     bool abandoned = false;
-    if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
+    const AttachedRequest request(multi, easy);
+    if (!request.Attached()) {
         failure = "The request cannot be opened.";
     } else {
         int running = 1;
         bool done = false;
+        RequestProgress last;
+        auto lastMove = std::chrono::steady_clock::now();
         while (!done) {
             if (m_abandon.load()) {
                 abandoned = true;
                 break;
             }
             CURLMcode multiCode = curl_multi_perform(multi, &running);
+            // The stall clock runs from the connection on; connecting has a limit of its own.
+            const RequestProgress now = ProgressOf(easy);
+            const auto clock = std::chrono::steady_clock::now();
+            if (!now.connected || now.bytes != last.bytes) {
+                last = now;
+                lastMove = clock;
+            }
+            const auto still =
+                std::chrono::duration_cast<std::chrono::milliseconds>(clock - lastMove);
+            if (stallLimit.count() > 0 && still >= stallLimit) {
+                failure = "No progress for " + std::to_string(m_stallTimeout.load()) + " seconds.";
+                break;
+            }
             if (multiCode == CURLM_OK && running > 0) {
                 // resetConnection wakes this wait at once.
-                multiCode = curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+                long waitMs = 1000;
+                if (stallLimit.count() > 0) {
+                    waitMs = std::clamp<long>((stallLimit - still).count(), 1, waitMs);
+                }
+                multiCode = curl_multi_poll(multi, nullptr, 0, static_cast<int>(waitMs), nullptr);
             }
             if (multiCode != CURLM_OK) {
                 failure = curl_multi_strerror(multiCode);
@@ -355,9 +471,7 @@ unsigned CHttpUpload::Transfer(Connection& connection, unsigned char* buffer, in
                 done = true;
             }
         }
-        curl_multi_remove_handle(multi, easy);
     }
-    curl_slist_free_all(headerList);
 
     if (abandoned) {
         return 0;
@@ -398,16 +512,22 @@ void CHttpUpload::resetConnection() {
     if (m_worker.joinable()) {
         // The transfer loop sees the flag as soon as its wait is woken.
         m_abandon = true;
-        curl_multi_wakeup(m_session->multi);
+        curl_multi_wakeup(m_session->multi.get());
         m_worker.join();
         m_abandon = false;
     }
-    delete m_connection;
-    delete m_session;
-    m_connection = nullptr;
-    m_session = nullptr;
+    m_connection.reset();
+    m_session.reset();
     m_bytesSent = 0;
     m_totalBytes = 0;
+}
+
+void CHttpUpload::SetConnectTimeout(unsigned seconds) {
+    m_connectTimeout = seconds;
+}
+
+void CHttpUpload::SetStallTimeout(unsigned seconds) {
+    m_stallTimeout = seconds;
 }
 
 std::string CHttpUpload::MakeRequestHeaders(std::string& boundary, const std::string& server,

@@ -1,5 +1,5 @@
-// tollund-httpd ROOT [PORT [ADDRESS]]: serves the files below ROOT over HTTP/1.0 until SIGINT or
-// SIGTERM, then stops cleanly.
+// tollund-httpd [--request-timeout SECONDS] ROOT [PORT [ADDRESS]]: serves the files below ROOT
+// over HTTP/1.0 until SIGINT or SIGTERM, then stops cleanly.
 #include <tollund/CHttpServer.h>
 
 #include <sys/stat.h>
@@ -9,15 +9,32 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: tollund-httpd ROOT [PORT [ADDRESS]]\n"
-                         "  ROOT     directory whose files are served (no trailing '/')\n"
-                         "  PORT     TCP port; 0 or absent: the 'http' service port, else 80\n"
-                         "  ADDRESS  IPv4 address to listen on; absent: every address\n");
+    std::fprintf(stderr,
+                 "usage: tollund-httpd [--request-timeout SECONDS] ROOT [PORT [ADDRESS]]\n"
+                 "  --request-timeout  how long a connection may take to send its request;\n"
+                 "                     default %u, 0: no limit\n"
+                 "  ROOT     directory whose files are served (no trailing '/')\n"
+                 "  PORT     TCP port; 0 or absent: the 'http' service port, else 80\n"
+                 "  ADDRESS  IPv4 address to listen on; absent: every address\n",
+                 CHttpServer::DefaultRequestTimeoutMs / 1000);
     return 2;
+}
+
+// Whole seconds, at most a day.
+bool ParseSeconds(const char* text, unsigned& seconds) {
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || text[0] == '-' || value > 86400) {
+        return false;
+    }
+    seconds = static_cast<unsigned>(value);
+    return true;
 }
 
 bool ParsePort(const char* text, unsigned& port) {
@@ -34,6 +51,16 @@ bool ParsePort(const char* text, unsigned& port) {
 } // namespace
 
 int main(int argc, char** argv) {
+    unsigned requestTimeoutMs = CHttpServer::DefaultRequestTimeoutMs;
+    if (argc >= 3 && std::string_view(argv[1]) == "--request-timeout") {
+        unsigned seconds = 0;
+        if (!ParseSeconds(argv[2], seconds)) {
+            return Usage();
+        }
+        requestTimeoutMs = seconds * 1000;
+        argc -= 2;
+        argv += 2;
+    }
     if (argc < 2 || argc > 4) {
         return Usage();
     }
@@ -61,6 +88,7 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     CHttpServer server(root, port, address);
+    server.SetRequestTimeoutMs(requestTimeoutMs);
     if (!server.StartHttpSrv()) {
         std::fprintf(stderr, "tollund-httpd: cannot listen on port %u\n", port);
         return 1;

@@ -7,6 +7,12 @@
 
 #include <tollund/CHttpUpload.h>
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -72,6 +78,51 @@ private:
     TempDir m_dir;
     Child m_child;
     int m_port = 0;
+};
+
+// A loopback listener that never accepts. Filled, its queue of finished handshakes makes the
+// kernel drop every further SYN, so a new connect to it never completes.
+class Unanswered {
+public:
+    explicit Unanswered(bool fill) {
+        m_fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(m_fd, 0);
+        socklen_t length = sizeof address;
+        getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        while (fill && Connect(std::chrono::milliseconds(300))) {
+        }
+    }
+    ~Unanswered() {
+        for (const int fd : m_clients) {
+            close(fd);
+        }
+        close(m_fd);
+    }
+    int Port() const { return m_port; }
+    // True when one more connection completed its handshake within the limit.
+    bool Connect(std::chrono::milliseconds limit) {
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        m_clients.push_back(fd);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<uint16_t>(m_port));
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+            return true;
+        }
+        pollfd ready{fd, POLLOUT, 0};
+        return poll(&ready, 1, static_cast<int>(limit.count())) == 1;
+    }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+    std::vector<int> m_clients;
 };
 
 // An object whose local file is path, configured for the server, with no worker running: the

@@ -69,6 +69,11 @@ public:
     bool StartHttpSrv();
     void StopHttpSrv();
 
+    // How long a connection may take to send its request, in milliseconds; 0 means no limit.
+    // Applies to the requests received afterwards; a stop ends every wait at once regardless.
+    static constexpr unsigned DefaultRequestTimeoutMs = 30000;
+    void SetRequestTimeoutMs(unsigned timeoutMs);
+
     static uint32_t ListenThread(void* server);
     static uint32_t ClientThread(void* request);
 
@@ -106,4 +111,5 @@ private:
     unsigned m_port;
     std::string m_bindAddress;
     std::shared_ptr<CHttpClientThreads> m_clientThreads;
+    std::atomic<unsigned> m_requestTimeoutMs{DefaultRequestTimeoutMs};
 };

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -42,6 +43,15 @@ public:
     // Drops the connection and ends a running upload at once.
     void resetConnection();
 
+    // Time limits of the uploads started afterwards, in seconds; 0 means no limit. Connecting
+    // to the server may take at most the connect time-out; once connected, the transfer fails
+    // when no byte has gone either way for the stall limit (a server that stops reading, or
+    // never answers).
+    static constexpr unsigned DefaultConnectTimeoutSeconds = 10;
+    static constexpr unsigned DefaultStallTimeoutSeconds = 30;
+    void SetConnectTimeout(unsigned seconds);
+    void SetStallTimeout(unsigned seconds);
+
 private:
     struct Session;
     struct Connection;
@@ -54,8 +64,8 @@ private:
     unsigned Transfer(Connection& connection, unsigned char* buffer, int file, uint64_t fileSize,
                       std::string& localFile);
 
-    Session* m_session;
-    Connection* m_connection;
+    std::unique_ptr<Session> m_session;
+    std::unique_ptr<Connection> m_connection;
     std::string m_server;
     int m_port;
     std::thread m_worker;
@@ -71,4 +81,6 @@ private:
     std::atomic<bool> m_abandon;       // asks the running transfer to stop
     std::atomic<bool> m_pathTaken;     // the new worker has copied the local file path
     std::mutex m_stateLock;            // guards the response and the local file path
+    std::atomic<unsigned> m_connectTimeout;
+    std::atomic<unsigned> m_stallTimeout;
 };

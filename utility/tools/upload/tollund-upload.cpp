@@ -1,7 +1,8 @@
 // tollund-upload: sends one file as a multipart/form-data POST with CHttpUpload, shows the
 // progress on the terminal and prints the server's reply.
 //
-//   tollund-upload SERVER PORT OBJECT-PATH REFERER-PATH FIELD-NAME FILE
+//   tollund-upload [--connect-timeout SECONDS] [--stall-timeout SECONDS]
+//                  SERVER PORT OBJECT-PATH REFERER-PATH FIELD-NAME FILE
 
 #include <tollund/CFunction.h>
 #include <tollund/CHttpUpload.h>
@@ -14,39 +15,71 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace {
 
 int Usage(const char* program) {
     std::fprintf(stderr,
-                 "usage: %s SERVER PORT OBJECT-PATH REFERER-PATH FIELD-NAME FILE\n"
+                 "usage: %s [--connect-timeout SECONDS] [--stall-timeout SECONDS]\n"
+                 "       SERVER PORT OBJECT-PATH REFERER-PATH FIELD-NAME FILE\n"
                  "Uploads FILE to http://SERVER:PORT/OBJECT-PATH as form field FIELD-NAME and\n"
-                 "prints the reply. Failures are logged to Info.dat beside this program.\n",
-                 program);
+                 "prints the reply. Connecting may take %u seconds and the transfer may go\n"
+                 "%u seconds without progress unless the options say otherwise (0: no limit).\n"
+                 "Failures are logged to Info.dat beside this program.\n",
+                 program, CHttpUpload::DefaultConnectTimeoutSeconds,
+                 CHttpUpload::DefaultStallTimeoutSeconds);
     return 2;
+}
+
+// A whole number of seconds, 0 to a day; false for anything else.
+bool ParseSeconds(const char* text, unsigned& seconds) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 0 || value > 86400) {
+        return false;
+    }
+    seconds = static_cast<unsigned>(value);
+    return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    const char* program = argv[0];
+    unsigned connectTimeout = CHttpUpload::DefaultConnectTimeoutSeconds;
+    unsigned stallTimeout = CHttpUpload::DefaultStallTimeoutSeconds;
+    while (argc > 2 && std::string_view(argv[1]).rfind("--", 0) == 0) {
+        const std::string_view option = argv[1];
+        unsigned* target = option == "--connect-timeout" ? &connectTimeout
+                           : option == "--stall-timeout" ? &stallTimeout
+                                                         : nullptr;
+        if (target == nullptr || !ParseSeconds(argv[2], *target)) {
+            return Usage(program);
+        }
+        argc -= 2;
+        argv += 2;
+    }
     if (argc != 7) {
-        return Usage(argv[0]);
+        return Usage(program);
     }
     char* end = nullptr;
     const long port = std::strtol(argv[2], &end, 10);
     if (end == argv[2] || *end != '\0' || port < 1 || port > 65535) {
-        std::fprintf(stderr, "%s: the port must be a number from 1 to 65535\n", argv[0]);
+        std::fprintf(stderr, "%s: the port must be a number from 1 to 65535\n", program);
         return 2;
     }
     CHttpUpload upload;
+    upload.SetConnectTimeout(connectTimeout);
+    upload.SetStallTimeout(stallTimeout);
     // On an unconfigured object UploadFile only records the path (its worker ends at once), so
     // that the transfer can then run on a thread whose result this program sees.
     upload.UploadFile(argv[6]);
     try {
         upload.SetUploadParams(argv[1], static_cast<int>(port), argv[3], argv[4], argv[5]);
     } catch (const CHttpUploadException& error) {
-        std::fprintf(stderr, "%s: %s\n", argv[0], error.what());
+        std::fprintf(stderr, "%s: %s\n", program, error.what());
         return 1;
     }
     std::mutex lock;
@@ -77,7 +110,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "\rUploading %s: %3u%%\n", argv[6], upload.GetProgress());
     }
     if (result != 1) {
-        std::fprintf(stderr, "%s: the upload failed; see %s/Info.dat\n", argv[0],
+        std::fprintf(stderr, "%s: the upload failed; see %s/Info.dat\n", program,
                      CFunction::GetCurrentModuleDir().c_str());
         return 1;
     }
