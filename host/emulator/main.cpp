@@ -5,6 +5,7 @@
 #include <zeph/emulator/CommandLine.h>
 #include <zeph/emulator/DemoDatabase.h>
 #include <zeph/emulator/DeskServices.h>
+#include <zeph/emulator/InputFile.h>
 #include <zeph/emulator/PluginLibrary.h>
 #include <zeph/forms/Application.h>
 #include <zeph/forms/ConsoleBackend.h>
@@ -286,12 +287,12 @@ int Repl(Desk& desk, const CallRequest& primed) {
 }
 
 forms::Script ReadScript(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::error_code ec;
-    if (!file || std::filesystem::is_directory(path, ec)) {
-        throw EUsageError("--script: cannot read " + path);
+    std::string text;
+    try {
+        text = ReadInputFile(path);
+    } catch (const EUsageError& e) {
+        throw EUsageError(std::string("--script: ") + e.what());
     }
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     try {
         return forms::ParseScript(text);
     } catch (const forms::EScriptError& e) {
@@ -300,16 +301,19 @@ forms::Script ReadScript(const std::string& path) {
 }
 
 int MakeDemo(const std::string& path) {
-    if (std::filesystem::exists(path)) {
-        std::cerr << "zeph-host: " << path << " exists; make-demo writes a new file only\n";
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) || ec) {
+        std::cerr << "zeph-host: " << path
+                  << (ec ? ": " + ec.message() : " exists; make-demo writes a new file only")
+                  << '\n';
         return kExitServer;
     }
     try {
         Database db = Database::Open(path, true);
         BuildDemoDatabase(db);
-    } catch (const EDatabaseError& e) {
+    } catch (const std::exception& e) {
+        // A folder that may not be written or a full disk: the database error names the file.
         std::cerr << "zeph-host: " << e.what() << '\n';
-        std::error_code ec;
         std::filesystem::remove(path, ec);
         return kExitServer;
     }
@@ -318,8 +322,7 @@ int MakeDemo(const std::string& path) {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+static int Main(const std::vector<std::string>& args) {
     Options options;
     std::optional<forms::Script> script;
     try {
@@ -356,4 +359,16 @@ int main(int argc, char** argv) {
         return Repl(*desk, options.call);
     }
     return desk->Run(options.call);
+}
+
+int main(int argc, char** argv) {
+    // Whatever ends the program, the desk (and its temporary folder) is unwound first.
+    try {
+        return Main(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::bad_alloc&) {
+        std::cerr << "zeph-host: out of memory\n";
+    } catch (const std::exception& e) {
+        std::cerr << "zeph-host: " << e.what() << '\n';
+    }
+    return kExitFailure;
 }

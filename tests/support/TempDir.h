@@ -14,6 +14,7 @@ public:
     TempDir& operator=(const TempDir&) = delete;
     const std::string& Path() const noexcept { return path_; }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
+    std::string operator/(const std::string& name) const { return File(name); }
 
 private:
     std::string path_;

@@ -1,4 +1,6 @@
 // Base64 against the RFC 4648 vectors, the decoder's rules, and the base64 tool on random bytes.
+#include "support/TempDir.h"
+
 #include <tollund/Base64.h>
 
 #include <gtest/gtest.h>
@@ -112,16 +114,14 @@ TEST(Base64Test, DecoderRules) {
 }
 
 TEST(Base64Test, RandomBytesMatchTheBase64Tool) {
-    char pattern[] = "/tmp/tollund-b64-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path dir = pattern;
+    const zeph::testing::TempDir temp;
     std::mt19937 random(4648);
     for (const size_t size : {1u, 2u, 3u, 4u, 5u, 47u, 48u, 49u, 1000u, 65537u, 300001u}) {
         std::string bytes(size, '\0');
         for (auto& b : bytes) {
             b = static_cast<char>(random());
         }
-        const fs::path file = dir / "bytes";
+        const fs::path file = temp / "bytes";
         std::ofstream(file, std::ios::binary)
             .write(bytes.data(), static_cast<std::streamsize>(size));
         FILE* pipe = popen(("base64 -w0 '" + file.string() + "'").c_str(), "r");
@@ -138,7 +138,6 @@ TEST(Base64Test, RandomBytesMatchTheBase64Tool) {
         ASSERT_EQ(d.result, static_cast<int>(size));
         EXPECT_TRUE(d.bytes == bytes) << size;
     }
-    fs::remove_all(dir);
 }
 
 } // namespace

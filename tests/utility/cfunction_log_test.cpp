@@ -1,6 +1,8 @@
 // The log file, the marker-switched DLog, the trace line and the helpers, in a program directory
 // of the test's own: the test binary copies itself into a fresh directory and runs that copy
 // with a command in TOLLUND_LOG_COMMAND, so the log lands beside the copy.
+#include "support/TempDir.h"
+
 #include <tollund/CFunction.h>
 
 #include <fcntl.h>
@@ -119,12 +121,9 @@ std::vector<std::string> Entries(const std::string& log) {
 class LogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tollund-log-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        dir_ = temp_.Path();
         fs::copy_file(fs::read_symlink("/proc/self/exe"), dir_ / "writer");
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // Runs the copy with a command; returns what it printed on the stream fd (1 or 2).
     std::string Run(const std::string& command, int stream = 1) {
@@ -156,6 +155,7 @@ protected:
 
     std::string Log() { return ReadFile(dir_ / "Info.dat"); }
 
+    zeph::testing::TempDir temp_;
     fs::path dir_;
 };
 

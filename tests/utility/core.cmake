@@ -2,6 +2,7 @@
 # runs from a folder of its own, so that the log file in its program directory is its own.
 function(tollund_core_test name)
   zeph_add_gtest(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE zeph_test_files)
   set_target_properties(${name} PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/tollund-tests/${name})
 endfunction()

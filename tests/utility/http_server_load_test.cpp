@@ -1,6 +1,7 @@
 // The file server under load on loopback: 200 concurrent connections and 20,000 requests, all
 // answered correctly, nothing left behind; stopping under load; a silent client meanwhile.
 #include "http_test_client.h"
+#include "support/TempDir.h"
 
 #include <tollund/CHttpServer.h>
 
@@ -27,9 +28,7 @@ protected:
     void SetUp() override {
         descriptors_ = OpenDescriptors();
         threads_ = Threads();
-        char pattern[] = "/tmp/tollund-load-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
+        root_ = temp_.Path();
         std::mt19937 random(200);
         for (const size_t size : {0u, 1024u, 65536u + 3u}) {
             std::string content(size, '\0');
@@ -49,7 +48,6 @@ protected:
     void TearDown() override {
         server_->StopHttpSrv();
         server_.reset();
-        fs::remove_all(root_);
         EXPECT_TRUE(SettlesTo(descriptors_, threads_))
             << OpenDescriptors() << " descriptors (" << descriptors_ << " before), " << Threads()
             << " threads (" << threads_ << " before)";
@@ -72,6 +70,7 @@ protected:
 
     size_t descriptors_ = 0;
     size_t threads_ = 0;
+    zeph::testing::TempDir temp_;
     fs::path root_;
     std::vector<std::pair<std::string, std::string>> files_;
     unsigned port_ = 0;

@@ -2,6 +2,7 @@
 // seccomp filter installed before any thread starts makes io_uring_setup fail for the whole
 // process, and large bodies must still arrive whole and still end when the server stops.
 #include "http_test_client.h"
+#include "support/TempDir.h"
 
 #include <tollund/CHttpServer.h>
 
@@ -69,9 +70,7 @@ protected:
         if (!NoRingEnvironment::installed) {
             GTEST_SKIP() << "no seccomp filter on this system";
         }
-        char pattern[] = "/tmp/tollund-noring-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
+        root_ = temp_.Path();
         port_ = FreePort();
         server_ = std::make_unique<CHttpServer>(root_.string(), port_, "127.0.0.1");
         ASSERT_TRUE(server_->StartHttpSrv());
@@ -80,9 +79,6 @@ protected:
     void TearDown() override {
         if (server_) {
             server_->StopHttpSrv();
-        }
-        if (!root_.empty()) {
-            fs::remove_all(root_);
         }
     }
 
@@ -93,6 +89,7 @@ protected:
         return content;
     }
 
+    zeph::testing::TempDir temp_;
     fs::path root_;
     unsigned port_ = 0;
     std::unique_ptr<CHttpServer> server_;

@@ -1,6 +1,7 @@
 // The HTTP/1.0 file server over real loopback sockets: what it serves, the header it writes,
 // every request it refuses by closing the connection, and starting and stopping.
 #include "http_test_client.h"
+#include "support/TempDir.h"
 
 #include <tollund/CHttpServer.h>
 
@@ -64,9 +65,7 @@ protected:
     void SetUp() override {
         descriptors_ = OpenDescriptors();
         threads_ = Threads();
-        char pattern[] = "/tmp/tollund-http-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
+        root_ = temp_.Path();
         WriteFile(root_ / "index.html", "<html>hi</html>");
         WriteFile(root_ / "a.txt", "plain text");
         WriteFile(root_ / "photo.jpg", "jpeg");
@@ -90,7 +89,6 @@ protected:
     void TearDown() override {
         server_->StopHttpSrv();
         server_.reset();
-        fs::remove_all(root_);
         // Every connection's socket, file and thread is gone once the server has stopped.
         EXPECT_TRUE(SettlesTo(descriptors_, threads_))
             << OpenDescriptors() << " descriptors (" << descriptors_ << " before), " << Threads()
@@ -101,6 +99,7 @@ protected:
 
     size_t descriptors_ = 0;
     size_t threads_ = 0;
+    zeph::testing::TempDir temp_;
     fs::path root_;
     std::string data_;
     unsigned port_ = 0;
@@ -465,17 +464,14 @@ TEST_F(HttpServerTest, LongRootIsRefusedNotOverflowed) {
 TEST(HttpServerDefaultPort, PortZeroListensOnTheHttpServicePort) {
     servent* entry = getservbyname("http", "tcp");
     const unsigned expected = entry != nullptr ? ntohs(static_cast<uint16_t>(entry->s_port)) : 80;
-    char pattern[] = "/tmp/tollund-http-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    WriteFile(fs::path(pattern) / "index.html", "default port");
-    CHttpServer server(pattern, 0, "127.0.0.1");
+    const zeph::testing::TempDir root;
+    WriteFile(fs::path(root.Path()) / "index.html", "default port");
+    CHttpServer server(root.Path(), 0, "127.0.0.1");
     if (!server.StartHttpSrv()) {
-        fs::remove_all(pattern);
         GTEST_SKIP() << "port " << expected << " is taken on this machine";
     }
     const Response r = Parse(Exchange(expected, "GET / HTTP/1.0\r\n\r\n"));
     server.StopHttpSrv();
-    fs::remove_all(pattern);
     EXPECT_EQ(r.body, "default port");
 }
 

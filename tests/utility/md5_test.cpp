@@ -1,4 +1,6 @@
 // CMD5 against the RFC 1321 test suite and against md5sum on random files.
+#include "support/TempDir.h"
+
 #include <tollund/CMD5.h>
 
 #include <gtest/gtest.h>
@@ -45,18 +47,14 @@ std::string Hex(const unsigned char* bytes, size_t n) {
 
 class TempDir : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tollund-md5-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { dir_ = temp_.Path(); }
     fs::path Write(const std::string& name, const std::vector<unsigned char>& bytes) {
         std::ofstream out(dir_ / name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
         return dir_ / name;
     }
+    zeph::testing::TempDir temp_;
     fs::path dir_;
 };
 

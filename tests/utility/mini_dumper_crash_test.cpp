@@ -27,7 +27,7 @@ public:
         fs::copy_file(TOLLUND_CRASH_HELPER, m_exe);
         fs::permissions(m_exe, fs::perms::owner_all);
     }
-    std::string Dir() const { return m_dir.Path().string(); }
+    std::string Dir() const { return m_dir.Path(); }
     std::string operator/(const std::string& name) const { return m_dir / name; }
     void UseDebugHelp(const char* library) { fs::copy_file(library, m_dir / "libdbghelp.so"); }
     // Runs the helper; the wait status, or -1 when it hung.

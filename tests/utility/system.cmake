@@ -8,6 +8,7 @@ set(tollund_system_support ${CMAKE_CURRENT_SOURCE_DIR}/support)
 
 function(tollund_system_test name)
   zeph_add_gtest(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE zeph_test_files)
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   set_target_properties(${name} PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/tollund-tests/${name})

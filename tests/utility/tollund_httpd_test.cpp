@@ -1,5 +1,6 @@
 // The tollund-httpd program: serves its root until SIGTERM or SIGINT, then stops cleanly.
 #include "http_test_client.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -56,12 +57,10 @@ int WaitExit(pid_t child, int limitMs) {
 class TollundHttpdTest : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tollund-httpd-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
+        root_ = temp_.Path();
         std::ofstream(root_ / "hello.txt") << "hello";
     }
-    void TearDown() override { fs::remove_all(root_); }
+    zeph::testing::TempDir temp_;
     fs::path root_;
 };
 

@@ -1,11 +1,21 @@
-// Delivers arbitrary Input arrays to the dispatcher. Errors that a word may raise to the host
-// are allowed; crashes, hangs and other exceptions are not.
+// Delivers arbitrary Input arrays to the dispatcher, with host services that answer and a person
+// who cancels every dialog and window. The errors a word documents as reaching the host are
+// allowed (an input of a shape it cannot read, an integer argument that is not one); crashes,
+// hangs and other exceptions are not.
 #include "core/untZeph.h"
+#include "qcreport/IntegerArgument.h"
+#include "support/FakeHostServices.h"
 
 #include <zeph/client/Variant.h>
+#include <zeph/forms/Application.h>
+#include <zeph/forms/Backend.h>
+#include <zeph/forms/Form.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,9 +42,26 @@ private:
 };
 
 // Words worth reaching often: the known words and codes.
-const char* const kWords[] = {
-    "CHECK_STAFF_QUERY", "check_detail", "1005",           "1006",         "1007", "1008",
-    "CHECK_REPORT",      "CHECK_RESULT", "GETROUTPACKAGE", "BASE64DECODE", "TEST", ""};
+const char* const kWords[] = {"CHECK_STAFF_QUERY",
+                              "check_detail",
+                              "1005",
+                              "1006",
+                              "1007",
+                              "1008",
+                              "CHECK_REPORT",
+                              "CHECK_RESULT",
+                              "GETROUTPACKAGE",
+                              "BASE64DECODE",
+                              "TEST",
+                              "",
+                              "CRTABFORUPDATEIP",
+                              "CHECK_PERSON",
+                              "SKILL_REPORT",
+                              "GETMONITOR",
+                              "LOADFROMFILE",
+                              "ADDAFFIX",
+                              "SAVEASFILE",
+                              "FTP_DOWNLOADFILE"};
 
 zeph::Variant Element(Reader& in, int depth) {
     switch (in.Byte() % 8) {
@@ -64,10 +91,44 @@ zeph::Variant Element(Reader& in, int depth) {
     }
 }
 
+// Says no to every question and cancels every dialog and window, keeping no record: a fuzzing run
+// shows millions of them.
+class CancellingBackend : public zeph::forms::Backend {
+public:
+    zeph::forms::ModalResult RunModal(zeph::forms::Form&) override {
+        return zeph::forms::ModalResult::Cancel;
+    }
+    void ShowModeless(zeph::forms::Form&) override {}
+    zeph::forms::ModalResult ShowMessage(const zeph::forms::MessageRequest& request) override {
+        return request.buttons == zeph::forms::MessageButtons::Ok ? zeph::forms::ModalResult::Ok
+                                                                  : zeph::forms::ModalResult::No;
+    }
+    std::optional<zeph::forms::FileDialogAnswer>
+    RunFileDialog(const zeph::forms::FileDialogRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> RunFolderDialog(const zeph::forms::FolderDialogRequest&) override {
+        return std::nullopt;
+    }
+};
+
+morvane::TInterFacefrmMain& Window() {
+    static morvane::TInterFacefrmMain* window = [] {
+        auto services = std::make_shared<zeph::testing::FakeHostServices>();
+        services->recordCalls = false;
+        // A document opened with its program starts one; here that program does nothing.
+        setenv("ZEPH_OPENER", "/bin/true", 1);
+        zeph::InstallHostServices(services);
+        zeph::forms::Application()->SetBackend(std::make_shared<CancellingBackend>());
+        return new morvane::TInterFacefrmMain(nullptr);
+    }();
+    return *window;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static morvane::TInterFacefrmMain* window = new morvane::TInterFacefrmMain(nullptr);
+    morvane::TInterFacefrmMain& window = Window();
     Reader in(data, size);
     zeph::Variant input;
     switch (in.Byte() % 4) {
@@ -85,11 +146,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     zeph::Variant output;
     try {
-        window->ZephClientCalled(&window->ZephClient, 0, input, output);
+        window.ZephClientCalled(&window.ZephClient, 0, input, output);
     } catch (const zeph::EVariantError&) {
         // Input of a shape the words cannot read: the error reaches the host.
-    } catch (const zeph::EZephClientError&) {
-        // A word needed the host's services, which this harness does not install.
+    } catch (const morvane::qcreport::EConvertError&) {
+        // A page size, page number or column count that is not an integer.
     }
+    zeph::forms::Application()->ProcessReleases();
     return 0;
 }

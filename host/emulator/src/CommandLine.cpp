@@ -1,4 +1,5 @@
 #include <zeph/emulator/CommandLine.h>
+#include <zeph/emulator/InputFile.h>
 #include <zeph/text/HostText.h>
 
 #include <charconv>
@@ -362,20 +363,7 @@ Variant BuildInput(const CallRequest& request) {
         if (word.starts_with("@@")) {
             elements.emplace_back(text::Utf8ToGbk(word.substr(1)));
         } else if (word.starts_with("@")) {
-            std::error_code ec;
-            if (std::filesystem::is_directory(word.substr(1), ec)) {
-                throw EUsageError("cannot read " + word.substr(1) + ": it is a folder");
-            }
-            std::ifstream file(word.substr(1), std::ios::binary);
-            std::string bytes((std::istreambuf_iterator<char>(file)),
-                              std::istreambuf_iterator<char>());
-            if (!file && !file.eof()) {
-                throw EUsageError("cannot read " + word.substr(1));
-            }
-            if (!file.is_open()) {
-                throw EUsageError("cannot read " + word.substr(1));
-            }
-            elements.emplace_back(std::move(bytes));
+            elements.emplace_back(ReadInputFile(word.substr(1)));
         } else {
             elements.emplace_back(text::Utf8ToGbk(word));
         }

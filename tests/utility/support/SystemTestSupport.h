@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TempDir.h"
+
 // Small helpers of the system tests: temporary folders, whole-file reads, the log of the test
 // program, and child processes whose standard output the test reads.
 
@@ -26,28 +28,7 @@ extern char** environ;
 
 namespace systest {
 
-// A fresh folder under the system temporary directory, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tollund-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        m_path = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& Path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
-};
+using zeph::testing::TempDir;
 
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

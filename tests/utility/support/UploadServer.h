@@ -70,7 +70,7 @@ private:
     std::vector<std::string> Arguments(const std::vector<std::string>& options) {
         std::vector<std::string> argv = {
             "/usr/bin/python3", ZEPH_SOURCE_DIR "/tests/utility/support/multipart_recorder.py",
-            "--out", m_dir.Path().string()};
+            "--out", m_dir.Path()};
         argv.insert(argv.end(), options.begin(), options.end());
         return argv;
     }
