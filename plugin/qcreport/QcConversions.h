@@ -6,6 +6,7 @@
 
 #include <zeph/client/TZephClient.h>
 
+#include <cstdint>
 #include <string>
 
 namespace morvane::qcreport {
@@ -35,9 +36,10 @@ TConversionResult ConvertCheckReport(zeph::TZephClient& client, const std::strin
 TConversionResult ConvertCheckPerson(zeph::TZephClient& client, const std::string& xml,
                                      const std::string& objectId, const std::string& staffNo,
                                      Edition edition = kBuildEdition);
-// CRTABFORUPDATEIP: addresses folded into rows of columns (1 to kMaxColumns). Errors other
-// than its own messages propagate.
-inline constexpr int kMaxColumns = 1024;
+// CRTABFORUPDATEIP: addresses folded into rows of columns, any count of one or more. A table
+// larger than kMaxIpTableBytes (worked out before it is built) is refused. Errors other than its
+// own messages propagate.
+inline constexpr std::uint64_t kMaxIpTableBytes = std::uint64_t{1} << 30;
 TConversionResult ConvertIpTable(const std::string& xml, int columns);
 
 } // namespace morvane::qcreport
