@@ -17,7 +17,8 @@ namespace forms = zeph::forms;
 
 // The result array of a procedure, read as far as it can be: element 0 the call's flag, 1 the
 // server's message, 2 the return code, 3 the returned value. Nothing when it is not an array
-// of at least four elements whose values convert.
+// of at least four elements whose values convert, or when no flag was filled in (the array
+// comes back as it was created when the host could not reach the server).
 struct TProcedureResult {
     bool flag = false;
     std::string message;
@@ -26,7 +27,8 @@ struct TProcedureResult {
 };
 
 std::optional<TProcedureResult> ReadResult(const zeph::Variant& result) {
-    if (!result.IsArray() || result.LowBound() > 0 || result.HighBound() < 3) {
+    if (!result.IsArray() || result.LowBound() > 0 || result.HighBound() < 3 ||
+        result[0].IsEmptyOrNull()) {
         return std::nullopt;
     }
     try {
