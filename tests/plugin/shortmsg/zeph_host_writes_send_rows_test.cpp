@@ -211,6 +211,12 @@ TEST_F(ZephHostSendTest, ACancelledWindowAndARefusedSeparatorWriteNothing) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "[\"False\",\"\",\"a~b\",\"字段 Content 含有分隔符“~”，短信未发送\"]\n");
 
+    // The basic edition has no short messages: the word is unknown there.
+    r = zeph::testing::Run({kProgram, "--server", db, "--edition", "basic", "call", "SENDSM",
+                            kSerial, "0", "0", "1", "c", "138", "x"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "null\n");
+
     EXPECT_TRUE(Rows("SELECT * FROM ms_send_log").empty());
     EXPECT_TRUE(Rows("SELECT * FROM ms_send_plan").empty());
     // No log identifier was taken for the refused message.
