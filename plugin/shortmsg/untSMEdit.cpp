@@ -1,5 +1,6 @@
 #include "shortmsg/untSMEdit.h"
 
+#include "shortmsg/FormLayout.h"
 #include "shortmsg/untSMSelect.h"
 
 #include <zeph/client/PackageRoutines.h>
@@ -38,24 +39,12 @@ void Place(forms::Control& control, int left, int top, int width, int height) {
     control.SetBounds(left, top, width, height);
 }
 
-void PlaceLabel(forms::Label& label, const std::string& caption, int left, int top) {
-    label.Left = left;
-    label.Top = top;
-    label.SetCaption(caption);
-}
-
 } // namespace
 
 TfrmSMEdit::TfrmSMEdit(forms::Component* owner, zeph::TZephClient& client)
     : Form(owner, "frmSMEdit"), client_(client) {
-    Caption = "短信编辑"_host;
-    BorderStyle = forms::BorderStyle::Dialog;
-    BorderIcons = forms::biSystemMenu;
-    Position = forms::Position::MainFormCenter;
-    SetClientWidth(521);
-    SetClientHeight(320);
+    FrameDialog(*this, "短信编辑"_host, forms::Position::MainFormCenter, 521, 320);
     HelpContext = 24;
-    Font.Charset = 134;
 
     PlaceLabel(lblSerialNo, "流 水 号："_host, 16, 19);
     Place(edtSerialNo, 80, 15, 160, 21);
@@ -85,21 +74,14 @@ TfrmSMEdit::TfrmSMEdit(forms::Component* owner, zeph::TZephClient& client)
     PlaceLabel(lblReceiverNote, "(多个号码用; 隔开)"_host, 384, 83);
 
     PlaceLabel(lblContent, "发送内容："_host, 16, 115);
-    btnSelect.Caption = "常用短信息(&S)"_host;
-    Place(btnSelect, 397, 109, 108, 25);
+    PlaceButton(btnSelect, "常用短信息(&S)"_host, 397, 109, 108, 25);
     memContent.ScrollBars = forms::ScrollStyle::Vertical;
     memContent.Hint = "最大长度：2000字节，即1000汉字"_host;
     memContent.ShowHint = true;
     memContent.ReadOnly = true;
     Place(memContent, 80, 139, 425, 134);
 
-    btnOk.Caption = "确定"_host;
-    btnOk.ModalResult = forms::ModalResult::Ok;
-    Place(btnOk, 349, 284, 75, 25);
-    btnCancel.Caption = "取消"_host;
-    btnCancel.ModalResult = forms::ModalResult::Cancel;
-    btnCancel.Cancel = true;
-    Place(btnCancel, 430, 284, 75, 25);
+    PlaceCloseButtons(btnOk, btnCancel, 349, 430, 284, 75);
 
     OnShow = [this](forms::Form& s) { FormShow(s); };
     OnCloseQuery = [this](forms::Form& s, bool& canClose) { FormCloseQuery(s, canClose); };
@@ -173,11 +155,7 @@ void TfrmSMEdit::rbByTimeClick(forms::Control&) {
 }
 
 void TfrmSMEdit::btnSelectClick(forms::Control&) {
-    btnSelect.Enabled = false;
-    struct Reenable {
-        forms::Button& button;
-        ~Reenable() { button.Enabled = true; }
-    } reenable{btnSelect};
+    const TDisabledWhileRunning running(btnSelect);
 
     TfrmSMSelect select(this, client_);
     select.SelectedContent = memContent.Text();

@@ -1,5 +1,7 @@
 #include "shortmsg/untSMSelect.h"
 
+#include "shortmsg/FormLayout.h"
+
 #include <zeph/client/PackageRoutines.h>
 #include <zeph/text/HostText.h>
 
@@ -38,24 +40,12 @@ void OnPage(forms::TabSheet& page, std::initializer_list<forms::Control*> contro
     }
 }
 
-void PlaceLabel(forms::Label& label, const std::string& caption, int left, int top) {
-    label.Left = left;
-    label.Top = top;
-    label.SetCaption(caption);
-}
-
 } // namespace
 
 TfrmSMSelect::TfrmSMSelect(forms::Component* owner, zeph::TZephClient& client)
     : Form(owner, "frmSMSelect"), client_(client) {
-    Caption = "常用消息选择"_host;
-    BorderStyle = forms::BorderStyle::Dialog;
-    BorderIcons = forms::biSystemMenu;
+    FrameDialog(*this, "常用消息选择"_host, forms::Position::DesktopCenter, 567, 448);
     FormStyle = forms::FormStyle::StayOnTop;
-    Position = forms::Position::DesktopCenter;
-    SetClientWidth(567);
-    SetClientHeight(448);
-    Font.Charset = 134;
 
     pcMain.Align = forms::Align::Client;
     pcMain.SetBounds(0, 0, 567, 448);
@@ -83,19 +73,11 @@ TfrmSMSelect::TfrmSMSelect(forms::Component* owner, zeph::TZephClient& client)
     EditFind.Hint = searchHint;
     EditFind.ShowHint = true;
     EditFind.SetBounds(330, 320, 229, 21);
-    btnSearch.Caption = "搜索"_host;
+    PlaceButton(btnSearch, "搜索"_host, 288, 356, 80, 25);
     btnSearch.Hint = searchHint;
     btnSearch.ShowHint = true;
-    btnSearch.SetBounds(288, 356, 80, 25);
-    btnRefresh.Caption = "刷新(&R)"_host;
-    btnRefresh.SetBounds(384, 356, 80, 25);
-    btnOK.Caption = "确定"_host;
-    btnOK.ModalResult = forms::ModalResult::Ok;
-    btnOK.SetBounds(384, 411, 80, 25);
-    btnCancel.Caption = "取消"_host;
-    btnCancel.ModalResult = forms::ModalResult::Cancel;
-    btnCancel.Cancel = true;
-    btnCancel.SetBounds(479, 411, 80, 25);
+    PlaceButton(btnRefresh, "刷新(&R)"_host, 384, 356, 80, 25);
+    PlaceCloseButtons(btnOK, btnCancel, 384, 479, 411, 80);
     lvList.Visible = false;
     lvList.ViewStyle = forms::ViewStyle::Report;
     lvList.AddColumn("编号"_host, 60);
@@ -106,10 +88,8 @@ TfrmSMSelect::TfrmSMSelect(forms::Component* owner, zeph::TZephClient& client)
     tvFindResult.ReadOnly = true;
     tvFindResult.ShowRoot = false;
     tvFindResult.SetBounds(8, 26, 551, 375);
-    btnFindOk.Caption = "确定"_host;
-    btnFindOk.SetBounds(384, 411, 80, 25);
-    btnFindCancel.Caption = "取消"_host;
-    btnFindCancel.SetBounds(479, 411, 80, 25);
+    PlaceButton(btnFindOk, "确定"_host, 384, 411, 80, 25);
+    PlaceButton(btnFindCancel, "取消"_host, 479, 411, 80, 25);
 
     OnCreate = [this](forms::Form& s) { FormCreate(s); };
     OnShow = [this](forms::Form& s) { FormShow(s); };
@@ -139,11 +119,7 @@ void TfrmSMSelect::FormShow(forms::Form&) {
 }
 
 void TfrmSMSelect::btnRefreshClick(forms::Control&) {
-    btnRefresh.Enabled = false;
-    struct Reenable {
-        forms::Button& button;
-        ~Reenable() { button.Enabled = true; }
-    } reenable{btnRefresh};
+    const TDisabledWhileRunning running(btnRefresh);
 
     if (!cdsCity.Active() || cdsCity.IsEmpty()) {
         Close();

@@ -198,6 +198,24 @@ TEST_F(SendSmTest, TheWindowDecidesTheTimingAndPriority) {
                                    ip + "~" + kSerial + "~~~)");
 }
 
+TEST_F(SendSmTest, APriorityOutsideTheListKeepsTheWindowsDefault) {
+    for (const char* priority : {"9", "-1"}) {
+        SCOPED_TRACE(priority);
+        services->calls.clear();
+        backend->When<TfrmSMEdit>([](TfrmSMEdit& f, forms::User& user) {
+            EXPECT_EQ(f.cmbPriorFlag.ItemIndex(), 1); // "普通"
+            user.Click(f.btnOk);
+        });
+        EXPECT_EQ(Send("1", "0", priority, "c", "138", "x")[0].AsText(), "True");
+        ASSERT_EQ(Procedures().size(), 2u);
+        EXPECT_NE(Procedures()[1].find("~x~~~~~1~~~"), std::string::npos) << Procedures()[1];
+    }
+    // Without the window the value is written as given.
+    services->calls.clear();
+    EXPECT_EQ(Send("0", "0", "9", "c", "138", "x")[0].AsText(), "True");
+    EXPECT_NE(Procedures()[1].find("~x~~~~~9~~~"), std::string::npos) << Procedures()[1];
+}
+
 TEST_F(SendSmTest, OutputForEveryFailure) {
     // The edit window cancelled: nothing written.
     backend->When<TfrmSMEdit>([](TfrmSMEdit& f, forms::User& user) {
