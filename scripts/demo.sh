@@ -45,3 +45,9 @@ run call
 run call CHECK_RESULT "@$demo/qc-result-records.xml" 1 101 ""
 run call CHECK_PERSON "@$demo/qc-score-records.xml" 1 10003
 run call CHECK_REPORT "@$demo/qc-score-records.xml" 1 "" 10 1
+
+# Short messages: one sent at once becomes a send log row, one for a set time (chosen in the
+# scripted edit window) a send plan row; a "~" in the content is refused.
+run call SENDSM 202612080930120001 0 0 1 "回访通知" "13800000001;13800000002" "您好，请回电。"
+run --script "$demo/sm-timed.txt" call SENDSM 202612080930120001 0 1 1 "节日问候" 13900000001 "平安夜快乐"
+run call SENDSM 202612080930120001 0 0 1 "回访通知" 13800000001 "a~b"

@@ -6,6 +6,7 @@
 #include "export/ExportPart.h"
 #include "qcreport/QcReportWords.h"
 #include "services/ServiceWords.h"
+#include "shortmsg/ShortMsgWords.h"
 
 #include <memory>
 
@@ -26,6 +27,7 @@ constexpr WordEntry kWords[] = {
     {"OPENFILE", &services::OpenFile},
     {"SAVEASFILE", &services::SaveAsFile},
     {"CRTABFORUPDATEIP", &qcreport::CrTabForUpdateIP},
+    {"SENDSM", &shortmsg::SendSM},
     {"GETMONITOR", &services::GetMonitor},
     {"BASE64DECODE", &services::Base64Decode},
     {"BASE64ENCODE", &services::Base64Encode},

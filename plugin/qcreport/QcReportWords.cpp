@@ -3,7 +3,7 @@
 #include "qcreport/QcReportWords.h"
 
 #include "core/untZeph.h"
-#include "qcreport/IntegerArgument.h"
+#include "core/IntegerArgument.h"
 #include "qcreport/QcConversions.h"
 
 namespace morvane::qcreport {

@@ -264,6 +264,19 @@ void TClientDataSet::SetFilter(std::initializer_list<TFilterCondition> condition
     SetFilter(std::span<const TFilterCondition>(conditions.begin(), conditions.size()));
 }
 
+void TClientDataSet::FilterBy(const std::function<bool(std::size_t row)>& accept) {
+    RequireActive();
+    ownFiltered_.clear();
+    for (std::size_t row = 0; row < table_.RowCount(); ++row) {
+        if (accept(row)) {
+            ownFiltered_.push_back(static_cast<std::uint32_t>(row));
+        }
+    }
+    visible_ = ownFiltered_;
+    filtered_ = true;
+    First();
+}
+
 void TClientDataSet::FilterOff() {
     filtered_ = false;
     visible_ = {};

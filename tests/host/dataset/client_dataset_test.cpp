@@ -1,5 +1,5 @@
 // The record set: case-insensitive field lookup, the cursor, equality filters (exact and
-// case-sensitive), loading server answers, and ownership by a window.
+// case-sensitive) and predicate filters, loading server answers, and ownership by a window.
 #include <zeph/dataset/TClientDataSet.h>
 #include <zeph/dataset/TDistinctList.h>
 
@@ -91,6 +91,26 @@ TEST(ClientDataSet, EqualityFiltersAreExactAndCaseSensitive) {
     EXPECT_EQ(set.FieldByName("Score").AsString(), "90");
 
     EXPECT_THROW(set.SetFilter({{"Nope", "1"}}), EDataSetError);
+}
+
+TEST(ClientDataSet, PredicateFiltersSelectRowsInOrderAndReplaceTheFilter) {
+    TClientDataSet set(nullptr);
+    EXPECT_THROW(set.FilterBy([](std::size_t) { return true; }), EDataSetError);
+    set.LoadFromXml(SamplePacket());
+    const std::size_t score = set.FieldByName("Score").Index();
+    set.SetFilter({{"StaffNo", "B2"}});
+    // Alternatives: scores of 90 or below 65, whatever the equality filter before.
+    set.FilterBy([&](std::size_t row) {
+        const std::string_view value = set.Table().Value(row, score);
+        return value == "90" || value < "65";
+    });
+    EXPECT_TRUE(set.Filtered());
+    EXPECT_EQ(Walk(set, "Score"), (std::vector<std::string>{"90", "60", "50"}));
+    set.FilterBy([](std::size_t) { return false; });
+    EXPECT_TRUE(set.IsEmpty());
+    EXPECT_TRUE(set.Eof());
+    set.FilterOff();
+    EXPECT_EQ(set.RecordCount(), 5u);
 }
 
 TEST(ClientDataSet, FiltersMatchAScanOfAllRecords) {

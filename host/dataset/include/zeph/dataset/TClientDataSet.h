@@ -8,6 +8,7 @@
 #include <zeph/forms/Component.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -85,6 +86,10 @@ public:
     // An unknown field raises EDataSetError; an empty list switches filtering off.
     void SetFilter(std::span<const TFilterCondition> conditions);
     void SetFilter(std::initializer_list<TFilterCondition> conditions);
+    // Replaces the filter by a predicate over the rows of Table() (the row's position is
+    // passed) and moves to the first matching record. For conditions that are not equalities
+    // (alternatives, substrings); costs one scan of the rows.
+    void FilterBy(const std::function<bool(std::size_t row)>& accept);
     // Shows all records again and moves to the first.
     void FilterOff();
     bool Filtered() const noexcept { return filtered_; }

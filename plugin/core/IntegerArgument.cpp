@@ -1,9 +1,9 @@
-#include "qcreport/IntegerArgument.h"
+#include "core/IntegerArgument.h"
 
 #include <zeph/client/PackageRoutines.h>
 #include <zeph/client/Variant.h>
 
-namespace morvane::qcreport {
+namespace morvane {
 
 int TextToInteger(const std::string& text) {
     if (!zeph::IfNumber(text)) {
@@ -12,4 +12,4 @@ int TextToInteger(const std::string& text) {
     return static_cast<int>(zeph::Variant(text).AsInteger());
 }
 
-} // namespace morvane::qcreport
+} // namespace morvane

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace morvane::qcreport {
+namespace morvane {
 
 // Raised for an argument that is not an integer: "'x' is not a valid integer value".
 class EConvertError : public std::runtime_error {
@@ -15,4 +15,4 @@ public:
 // The text as a 32-bit decimal integer (optional sign); EConvertError otherwise.
 int TextToInteger(const std::string& text);
 
-} // namespace morvane::qcreport
+} // namespace morvane
