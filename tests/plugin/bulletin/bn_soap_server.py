@@ -21,7 +21,8 @@ answered:
   noport   the description names its ports differently
   entity   an answer whose return value is an external entity (file STATE/secret, and
            http://127.0.0.1:PORT/leak, which would be recorded if fetched)
-Prints "listening on 127.0.0.1:PORT" once it accepts connections.
+Usage: bn_soap_server.py STATE [PORT]; without PORT the system chooses one. Prints
+"listening on 127.0.0.1:PORT" once it accepts connections.
 """
 import io
 import os
@@ -201,7 +202,7 @@ class Server(socketserver.ThreadingMixIn, WSGIServer):
 
 
 def main():
-    server = Server(("127.0.0.1", 0), Quiet)
+    server = Server(("127.0.0.1", int(sys.argv[2]) if len(sys.argv) > 2 else 0), Quiet)
     server.set_app(application)
     print(f"listening on 127.0.0.1:{server.server_port}", flush=True)
     server.serve_forever()
