@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <vector>
 
 namespace morvane::bulletin {
@@ -323,15 +324,58 @@ void TfrmSendBNEx::FocusOn(forms::Control& control, bool selectAll) {
     }
 }
 
-void TfrmSendBNEx::btnBulletinSendClick() {
-    if (text::Trim(edBulletinTitle.Text()).empty()) {
-        Tell("请输入标题！"_host);
-        FocusOn(edBulletinTitle, true);
-        return;
+std::optional<std::string> TfrmSendBNEx::CheckedKeys(forms::CustomEdit& edit,
+                                                     zeph::dataset::TClientDataSet& dataSet,
+                                                     const char* keyField,
+                                                     const std::string& emptyMessage,
+                                                     const std::string& what) {
+    const std::string typed = edit.Text();
+    std::string missing;
+    if (text::Trim(typed).empty()) {
+        Tell(emptyMessage);
+    } else if (!CheckKeysExist(typed, dataSet, keyField, missing)) {
+        Tell("有以下的"_host + what + "【"_host + missing + "】不存在！请重新输入！"_host);
+    } else {
+        return GetKeyList(typed);
     }
-    if (cbBulletinGrade.ItemIndex() < 0) {
+    FocusOn(edit);
+    return std::nullopt;
+}
+
+bool TfrmSendBNEx::GoOnWithContent(forms::Memo& content) {
+    // Both pages ask the bulletin's question.
+    if (!content.Text().empty() || zeph::QuesDlg("公告内容为空，是否仍然继续？"_host, Handle())) {
+        return true;
+    }
+    FocusOn(content, true);
+    return false;
+}
+
+void TfrmSendBNEx::Answered(const std::string& answer) {
+    if (text::Contains(answer, "成功"_host)) {
+        modalResult = forms::ModalResult::Ok;
+    }
+    if (!text::Trim(answer).empty()) {
+        Tell(answer);
+    }
+}
+
+bool TfrmSendBNEx::TitleAndGradeGiven(forms::Edit& title, forms::ComboBox& grade) {
+    if (text::Trim(title.Text()).empty()) {
+        Tell("请输入标题！"_host);
+        FocusOn(title, true);
+        return false;
+    }
+    if (grade.ItemIndex() < 0) {
         Tell("请选择优先级！"_host);
-        cbBulletinGrade.SetItemIndex(0);
+        grade.SetItemIndex(0);
+        return false;
+    }
+    return true;
+}
+
+void TfrmSendBNEx::btnBulletinSendClick() {
+    if (!TitleAndGradeGiven(edBulletinTitle, cbBulletinGrade)) {
         return;
     }
     if (cbBulletinType.ItemIndex() < 0) {
@@ -341,133 +385,94 @@ void TfrmSendBNEx::btnBulletinSendClick() {
         }
         return;
     }
-    const std::string groups = edBulletinGroup.Text();
-    if (text::Trim(groups).empty()) {
-        Tell("接收群组为空，请重新输入！"_host);
-        FocusOn(edBulletinGroup);
-        return;
-    }
-    std::string missing;
-    if (!CheckKeysExist(groups, part_.cdsGroup, "ClassID", missing)) {
-        Tell("有以下的群组【"_host + missing + "】不存在！请重新输入！"_host);
-        FocusOn(edBulletinGroup);
-        return;
-    }
-    if (mmBulletinContent.Text().empty() &&
-        !zeph::QuesDlg("公告内容为空，是否仍然继续？"_host, Handle())) {
-        FocusOn(mmBulletinContent, true);
+    const std::optional<std::string> groups = CheckedKeys(
+        edBulletinGroup, part_.cdsGroup, "ClassID", "接收群组为空，请重新输入！"_host, "群组"_host);
+    if (!groups || !GoOnWithContent(mmBulletinContent)) {
         return;
     }
     std::string answer;
     try {
         answer = SendBulletin(main_, edBulletinTitle.Text(), ChosenKey(cbBulletinGrade),
-                              ChosenKey(cbBulletinType), GetKeyList(groups),
-                              ChosenKey(cbBulletinCallCause), mmBulletinContent.Text());
+                              ChosenKey(cbBulletinType), *groups, ChosenKey(cbBulletinCallCause),
+                              mmBulletinContent.Text());
     } catch (const std::exception&) {
         Tell("发送失败！无法访问公告便笺服务器！"_host);
         return;
     }
-    if (text::Contains(answer, "成功"_host)) {
-        modalResult = forms::ModalResult::Ok;
-    }
-    if (!text::Trim(answer).empty()) {
-        Tell(answer);
-    }
+    Answered(answer);
 }
 
 void TfrmSendBNEx::btnNoteSendClick() {
-    if (text::Trim(edNoteTitle.Text()).empty()) {
-        Tell("请输入标题！"_host);
-        FocusOn(edNoteTitle, true);
-        return;
-    }
-    if (cbNoteGrade.ItemIndex() < 0) {
-        Tell("请选择优先级！"_host);
-        cbNoteGrade.SetItemIndex(0);
-        return;
-    }
-    // The note page asks the bulletin's question.
-    if (mmNoteContent.Text().empty() &&
-        !zeph::QuesDlg("公告内容为空，是否仍然继续？"_host, Handle())) {
-        FocusOn(mmNoteContent, true);
+    if (!TitleAndGradeGiven(edNoteTitle, cbNoteGrade) || !GoOnWithContent(mmNoteContent)) {
         return;
     }
     std::string answer;
     try {
-        std::string missing;
-        std::string staffList;
+        // Only the chosen receivers are sent; the other list goes empty.
+        std::optional<std::string> staff = std::string();
         if (rbRecvStaffNos.Checked()) {
-            const std::string staff = edNoteRecvStaff.Text();
-            if (text::Trim(staff).empty()) {
-                Tell("接收工号为空，请重新输入！"_host);
-                FocusOn(edNoteRecvStaff);
-                return;
-            }
-            if (!CheckKeysExist(staff, main_.cdsStaff, "StaffNo", missing)) {
-                Tell("有以下的工号【"_host + missing + "】不存在！请重新输入！"_host);
-                FocusOn(edNoteRecvStaff);
-                return;
-            }
-            staffList = GetKeyList(staff);
+            staff = CheckedKeys(edNoteRecvStaff, main_.cdsStaff, "StaffNo",
+                                "接收工号为空，请重新输入！"_host, "工号"_host);
         }
-        std::string groupList;
-        if (rbRecvGroups.Checked()) {
-            const std::string groups = edNOteRecvGroup.Text();
-            if (text::Trim(groups).empty()) {
-                Tell("接收群组为空，请重新输入！"_host);
-                FocusOn(edNOteRecvGroup);
-                return;
-            }
-            if (!CheckKeysExist(groups, part_.cdsGroup, "ClassID", missing)) {
-                Tell("有以下的群组【"_host + missing + "】不存在！请重新输入！"_host);
-                FocusOn(edNOteRecvGroup);
-                return;
-            }
-            groupList = GetKeyList(groups);
+        std::optional<std::string> groups = std::string();
+        if (staff && rbRecvGroups.Checked()) {
+            groups = CheckedKeys(edNOteRecvGroup, part_.cdsGroup, "ClassID",
+                                 "接收群组为空，请重新输入！"_host, "群组"_host);
         }
-        answer = SendNote(main_, edNoteTitle.Text(), ChosenKey(cbNoteGrade), staffList, groupList,
+        if (!staff || !groups) {
+            return;
+        }
+        answer = SendNote(main_, edNoteTitle.Text(), ChosenKey(cbNoteGrade), *staff, *groups,
                           mmNoteContent.Text(), "AG", edition_);
     } catch (const std::exception&) {
         Tell("发送失败！无法访问公告便笺服务器！"_host);
         return;
     }
-    if (text::Contains(answer, "成功"_host)) {
-        modalResult = forms::ModalResult::Ok;
-    }
-    if (!text::Trim(answer).empty()) {
-        Tell(answer);
-    }
+    Answered(answer);
 }
+
+namespace {
+
+// The window for one call: created with the application as owner, preset, shown modal, freed.
+template <typename Preset>
+forms::ModalResult Open(TInterFacefrmMain& main, Edition edition, const char* caption,
+                        Preset&& preset) {
+    TfrmSendBNEx window(nullptr, main, edition);
+    window.Caption = text::HostLiteral(caption);
+    preset(window);
+    return window.ShowModal();
+}
+
+} // namespace
 
 forms::ModalResult ShowBulletinWindow(TInterFacefrmMain& main, const std::string& Title,
                                       const std::string& Grade, const std::string& TypeID,
                                       const std::string& RecvGroup, const std::string& CallCause,
                                       const std::string& Content, Edition edition) {
-    TfrmSendBNEx window(nullptr, main, edition);
-    window.Caption = "发送公告"_host;
-    window.pcSendBN.SetActivePage(&window.tsBulletin);
-    window.edBulletinTitle.SetText(Title);
-    TfrmSendBNEx::SelectItemByKey(window.cbBulletinGrade, Grade);
-    TfrmSendBNEx::SelectItemByKey(window.cbBulletinType, TypeID);
-    window.edBulletinGroup.SetText(RecvGroup);
-    TfrmSendBNEx::SelectItemByKey(window.cbBulletinCallCause, CallCause);
-    window.mmBulletinContent.SetText(Content);
-    return window.ShowModal();
+    return Open(main, edition, "发送公告", [&](TfrmSendBNEx& w) {
+        w.pcSendBN.SetActivePage(&w.tsBulletin);
+        w.edBulletinTitle.SetText(Title);
+        TfrmSendBNEx::SelectItemByKey(w.cbBulletinGrade, Grade);
+        TfrmSendBNEx::SelectItemByKey(w.cbBulletinType, TypeID);
+        w.edBulletinGroup.SetText(RecvGroup);
+        TfrmSendBNEx::SelectItemByKey(w.cbBulletinCallCause, CallCause);
+        w.mmBulletinContent.SetText(Content);
+    });
 }
 
 forms::ModalResult ShowNoteWindow(TInterFacefrmMain& main, const std::string& Title,
                                   const std::string& Grade, const std::string& RecvStaff,
                                   const std::string& RecvGroup, const std::string& Content,
                                   Edition edition) {
-    TfrmSendBNEx window(nullptr, main, edition);
-    window.Caption = "发送便笺"_host;
-    window.pcSendBN.SetActivePage(&window.tsNote);
-    window.edNoteTitle.SetText(Title);
-    TfrmSendBNEx::SelectItemByKey(window.cbNoteGrade, Grade);
-    window.edNoteRecvStaff.SetText(RecvStaff);
-    window.edNOteRecvGroup.SetText(RecvGroup);
-    window.mmNoteContent.SetText(Content);
-    return window.ShowModal();
+    // The radio buttons keep their start state.
+    return Open(main, edition, "发送便笺", [&](TfrmSendBNEx& w) {
+        w.pcSendBN.SetActivePage(&w.tsNote);
+        w.edNoteTitle.SetText(Title);
+        TfrmSendBNEx::SelectItemByKey(w.cbNoteGrade, Grade);
+        w.edNoteRecvStaff.SetText(RecvStaff);
+        w.edNOteRecvGroup.SetText(RecvGroup);
+        w.mmNoteContent.SetText(Content);
+    });
 }
 
 } // namespace morvane::bulletin

@@ -8,6 +8,7 @@
 #include <zeph/dataset/TClientDataSet.h>
 #include <zeph/forms/Forms.h>
 
+#include <optional>
 #include <string>
 
 namespace morvane {
@@ -78,6 +79,16 @@ private:
     void btnBulletinSendClick();
     void btnNoteSendClick();
     void RebuildTargetText();
+    // The send checks the two pages share; each tells the agent what is wrong and says no.
+    bool TitleAndGradeGiven(zeph::forms::Edit& title, zeph::forms::ComboBox& grade);
+    bool GoOnWithContent(zeph::forms::Memo& content);
+    // The key list of the receivers typed into edit when each is a key of dataSet.
+    std::optional<std::string> CheckedKeys(zeph::forms::CustomEdit& edit,
+                                           zeph::dataset::TClientDataSet& dataSet,
+                                           const char* keyField, const std::string& emptyMessage,
+                                           const std::string& what);
+    // Closes on success and shows any answer.
+    void Answered(const std::string& answer);
     void Tell(const std::string& text);
     void FocusOn(zeph::forms::Control& control, bool selectAll = false);
 

@@ -1,25 +1,14 @@
 #include "SoapTestServer.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
-
-extern char** environ;
 
 namespace bulletin_test {
 namespace {
 
 // The Debian interpreter, which has python3-spyne; another python3 on PATH may not.
 constexpr const char* kPython = "/usr/bin/python3";
-constexpr const char* kReadyMark = "listening on 127.0.0.1:";
 
 std::string Unhex(const std::string& hex) {
     std::string out;
@@ -65,52 +54,12 @@ bool SoapTestServer::Request::HasHeader(const std::string& name) const {
 SoapTestServer::SoapTestServer() {
     SetAnswer("");
     zeph::testing::WriteFile(SecretPath(), "the secret must stay here");
-    int out[2];
-    if (pipe(out) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    std::vector<std::string> argv = {kPython, BN_SOAP_SERVER, state_.Path()};
-    std::vector<char*> args;
-    for (auto& a : argv) {
-        args.push_back(a.data());
-    }
-    args.push_back(nullptr);
-    const int rc = posix_spawn(&pid_, kPython, &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    if (rc != 0) {
-        close(out[0]);
-        pid_ = -1;
-        throw std::runtime_error("cannot start " + std::string(kPython));
-    }
-    std::string log;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (port_ == 0 && std::chrono::steady_clock::now() < deadline) {
-        pollfd p{out[0], POLLIN, 0};
-        if (poll(&p, 1, 200) <= 0) {
-            continue;
-        }
-        char buffer[256];
-        const ssize_t got = read(out[0], buffer, sizeof buffer);
-        if (got <= 0) {
-            break;
-        }
-        log.append(buffer, static_cast<std::size_t>(got));
-        const std::size_t mark = log.find(kReadyMark);
-        const std::size_t end = mark == std::string::npos ? mark : log.find('\n', mark);
-        if (end != std::string::npos) {
-            port_ = std::stoi(log.substr(mark + std::char_traits<char>::length(kReadyMark)));
-        }
-    }
-    close(out[0]); // the server prints nothing more
-    if (port_ == 0) {
+    port_ = zeph::testing::FreeLoopbackPort();
+    process_ = std::make_unique<zeph::testing::Background>(
+        std::vector<std::string>{kPython, BN_SOAP_SERVER, state_.Path(), std::to_string(port_)});
+    if (!zeph::testing::WaitForPort(port_, std::chrono::seconds(20))) {
         Stop();
-        throw std::runtime_error("the SOAP server did not start: " + log);
+        throw std::runtime_error("the SOAP server did not start on port " + std::to_string(port_));
     }
 }
 
@@ -169,20 +118,7 @@ std::vector<SoapTestServer::Request> SoapTestServer::Requests() const {
 }
 
 void SoapTestServer::Stop() {
-    if (pid_ <= 0) {
-        return;
-    }
-    kill(pid_, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-            pid_ = -1;
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
+    process_.reset();
 }
 
 } // namespace bulletin_test

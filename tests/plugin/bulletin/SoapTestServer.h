@@ -1,12 +1,12 @@
 // The bulletin-and-note web service of the tests: bn_soap_server.py (Debian's spyne) on
-// 127.0.0.1, on a port the system chooses, over a state folder of its own. The test sets the
+// 127.0.0.1, on a free port, over a state folder of its own. The test sets the
 // answer and the mode and reads back every request the server received. Stopped when destroyed.
 #pragma once
 
+#include "support/Subprocess.h"
 #include "support/TempDir.h"
 
-#include <sys/types.h>
-
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,8 +49,8 @@ public:
 
 private:
     zeph::testing::TempDir state_;
-    pid_t pid_ = -1;
     int port_ = 0;
+    std::unique_ptr<zeph::testing::Background> process_;
 };
 
 } // namespace bulletin_test

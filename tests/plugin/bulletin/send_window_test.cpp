@@ -161,6 +161,28 @@ TEST_F(SendWindowTest, BulletinChecksRunInOrderAndASuccessfulSendCloses) {
     ExpectNoFailures();
 }
 
+TEST_F(SendWindowTest, ClosedListsFailTheExistenceCheckWithNothingBetweenTheBrackets) {
+    lists["GETGROUPBYSTAFFNO"].fails = true;
+    lists["GETSTAFFBYSTAFFNOEX"].returnCode = 3;
+    ui->When<TfrmSendBNEx>([](TfrmSendBNEx& f, forms::User& user) {
+        user.Click(f.btnNoteSend); // staff list closed
+        user.Select(f.rbRecvGroups);
+        user.Type(f.edNOteRecvGroup, "G01");
+        user.Click(f.btnNoteSend); // group list closed
+        user.ClickButton(f.edNOteRecvGroup);
+        EXPECT_TRUE(f.lbList.Visible);
+        EXPECT_EQ(f.lbList.Items.Count(), 0);
+        user.Click(f.btnNoteClose);
+    });
+    OpenNote({"t", "1", "10002", "", "c"});
+    EXPECT_EQ(result, forms::ModalResult::Cancel);
+    EXPECT_EQ(ui.MessageTextsUtf8(),
+              (std::vector<std::string>{"有以下的工号【】不存在！请重新输入！",
+                                        "有以下的群组【】不存在！请重新输入！"}));
+    EXPECT_TRUE(Calls().empty());
+    ExpectNoFailures();
+}
+
 TEST_F(SendWindowTest, AFailedSendKeepsTheWindowOpen) {
     lists["GETIPPORT"].fails = true;
     ui->When<TfrmSendBNEx>([this](TfrmSendBNEx& f, forms::User& user) {
