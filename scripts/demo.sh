@@ -51,3 +51,41 @@ run call CHECK_REPORT "@$demo/qc-score-records.xml" 1 "" 10 1
 run call SENDSM 202612080930120001 0 0 1 "回访通知" "13800000001;13800000002" "您好，请回电。"
 run --script "$demo/sm-timed.txt" call SENDSM 202612080930120001 0 1 1 "节日问候" 13900000001 "平安夜快乐"
 run call SENDSM 202612080930120001 0 0 1 "回访通知" 13800000001 "a~b"
+# Bulletins and notes: a bulletin-and-note web service on loopback (spyne), the demo desk's
+# "BN" address pointed at it, a note and a bulletin sent by word and one note through the
+# compose window; then what the service received and the host log.
+state=$(mktemp -d)
+desk="$state/desk.db"
+"$host" make-demo "$desk" >/dev/null
+/usr/bin/python3 "$root/tests/plugin/bulletin/bn_soap_server.py" "$state" >"$state/server.out" &
+server=$!
+trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -rf "$state"' EXIT
+for _ in $(seq 50); do grep -q listening "$state/server.out" && break; sleep 0.1; done
+port=$(sed -n 's/^listening on 127.0.0.1://p' "$state/server.out")
+printf '发送成功' >"$state/answer"
+sqlite3 "$desk" "UPDATE t_server_address SET port = '$port' WHERE class = 'BN'"
+echo
+echo "bulletin-and-note service on 127.0.0.1:$port"
+run --server "$desk" --log "$state/host.log" call SENDNOTE "交接班提醒" 1 10002,10003 "" "今晚八点交接班" AG
+run --server "$desk" --log "$state/host.log" call SENDBULLETIN "系统升级" 4 2 G01 03 "今晚系统升级"
+run --server "$desk" --log "$state/host.log" --script "$demo/bulletin-window.txt" \
+  call SENDBNNOTEWINDOW "请回电" 2 "" "" "客户来电，请尽快回电"
+echo
+echo "received by the service (operation: parameters):"
+/usr/bin/python3 - "$state/received.log" <<'PY'
+import sys
+call, params = None, []
+for line in open(sys.argv[1]):
+    tag, *fields = line.rstrip("\n").split("\t")
+    text = [bytes.fromhex(f).decode("utf-8") for f in fields]
+    if tag == "element":
+        call = text[1]
+    elif tag == "received":
+        params.append(f"{text[0]}={text[2]}")
+    elif tag == "end":
+        if call:
+            print(f"  {call}: " + ", ".join(params))
+        call, params = None, []
+PY
+echo "host log:"
+iconv -f GBK -t UTF-8 "$state/host.log" | sed "s/^/  /"

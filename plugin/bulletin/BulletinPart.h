@@ -2,6 +2,7 @@
 // server address table and the lists the compose window offers.
 #pragma once
 
+#include "bulletin/SoapClient.h"
 #include "core/MainWindowPart.h"
 
 #include <zeph/dataset/TClientDataSet.h>
@@ -13,8 +14,8 @@ class TBulletinPart : public TMainWindowPart {
 public:
     explicit TBulletinPart(zeph::forms::Component& mainWindow);
 
-    zeph::forms::Component hprSendBulletin;
-    zeph::forms::Component hprSendNote;
+    TSoapClient hprSendBulletin;
+    TSoapClient hprSendNote;
     zeph::dataset::TClientDataSet cdsIPPort;
     zeph::dataset::TClientDataSet cdsBulletinType;
     zeph::dataset::TClientDataSet cdsBulletinCallCause;

@@ -1,5 +1,6 @@
 // The basic edition: its word table in the order of testing, and the parts of its main window.
 #include "bulletin/BulletinPart.h"
+#include "bulletin/BulletinWords.h"
 #include "core/MainWindowPart.h"
 #include "core/WordTable.h"
 #include "core/untZeph.h"
@@ -23,6 +24,10 @@ constexpr WordEntry kWords[] = {
     {"ADDAFFIX", &services::AddAffix},
     {"OPENFILE", &services::OpenFile},
     {"SAVEASFILE", &services::SaveAsFile},
+    {"SENDNOTE", &bulletin::SendNoteWord},
+    {"SENDBULLETIN", &bulletin::SendBulletinWord},
+    {"SENDBNNOTEWINDOW", &bulletin::SendBNNoteWindow},
+    {"SENDBNBULLETINWINDOW", &bulletin::SendBNBulletinWindow},
 };
 } // namespace
 

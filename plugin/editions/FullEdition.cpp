@@ -1,5 +1,6 @@
 // The full edition: its word table in the order of testing, and the parts of its main window.
 #include "bulletin/BulletinPart.h"
+#include "bulletin/BulletinWords.h"
 #include "core/MainWindowPart.h"
 #include "core/WordTable.h"
 #include "core/untZeph.h"
@@ -26,6 +27,10 @@ constexpr WordEntry kWords[] = {
     {"ADDAFFIX", &services::AddAffix},
     {"OPENFILE", &services::OpenFile},
     {"SAVEASFILE", &services::SaveAsFile},
+    {"SENDNOTE", &bulletin::SendNoteWord},
+    {"SENDBULLETIN", &bulletin::SendBulletinWord},
+    {"SENDBNNOTEWINDOW", &bulletin::SendBNNoteWindow},
+    {"SENDBNBULLETINWINDOW", &bulletin::SendBNBulletinWindow},
     {"CRTABFORUPDATEIP", &qcreport::CrTabForUpdateIP},
     {"SENDSM", &shortmsg::SendSM},
     {"GETMONITOR", &services::GetMonitor},
