@@ -2,8 +2,8 @@
 // who cancels every dialog and window. The errors a word documents as reaching the host are
 // allowed (an input of a shape it cannot read, an integer argument that is not one); crashes,
 // hangs and other exceptions are not.
+#include "core/IntegerArgument.h"
 #include "core/untZeph.h"
-#include "qcreport/IntegerArgument.h"
 #include "support/FakeHostServices.h"
 
 #include <zeph/client/Variant.h>
@@ -149,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         window.ZephClientCalled(&window.ZephClient, 0, input, output);
     } catch (const zeph::EVariantError&) {
         // Input of a shape the words cannot read: the error reaches the host.
-    } catch (const morvane::qcreport::EConvertError&) {
+    } catch (const morvane::EConvertError&) {
         // A page size, page number or column count that is not an integer.
     }
     zeph::forms::Application()->ProcessReleases();
