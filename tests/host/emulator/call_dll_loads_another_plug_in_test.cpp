@@ -47,5 +47,32 @@ TEST(CallDllTest, BothEditionsOfTheBuildAnswerThroughTheirDeskNames) {
     InstallHostServices(previous);
 }
 
+TEST(CallDllTest, MorvaneDllIsThePlugInTheHostLoaded) {
+    testing::TempDir dir;
+    Database db = Database::Open(dir.File("desk.db"), true);
+    BuildDemoDatabase(db);
+    auto desk = std::make_shared<DeskServices>(db);
+    forms::Form hostWindow(nullptr, "ZephHostMain");
+    desk->SetHostWindow(hostWindow.Handle());
+    const std::string libDir = std::string(ZEPH_BINARY_DIR) + "/lib";
+    desk->SetLibraryDir(libDir);
+    // The desk lists the full edition under the name; the host runs the basic one.
+    desk->SetLoadedPlugin(libDir + "/libmorvane-basic.so");
+    auto previous = InstallHostServices(desk);
+    Variant output;
+    for (const char* name : {"Morvane.dll", "MORVANE.DLL"}) {
+        ASSERT_TRUE(desk->CallDll(name, Variant::ArrayOf({"GETMONITOR", "10005"}), output, true));
+        EXPECT_TRUE(output.IsEmpty()) << name << " reached the full edition";
+        ASSERT_TRUE(
+            desk->CallDll(name, Variant::ArrayOf({"CHECK_STAFF_QUERY", "b"}), output, true));
+        EXPECT_EQ(output, Variant::ArrayOf({"True", "b", "0"}));
+    }
+    // Other names still come from the desk's table.
+    db.Exec("INSERT INTO dll_library (name, path) VALUES ('Full.dll', '$LIBDIR/libmorvane.so')");
+    ASSERT_TRUE(desk->CallDll("Full.dll", Variant::ArrayOf({"GETMONITOR", "10005"}), output, true));
+    EXPECT_EQ(output, Variant::ArrayOf({"10002"}));
+    InstallHostServices(previous);
+}
+
 } // namespace
 } // namespace zeph::emulator
