@@ -2,12 +2,11 @@
 // basic edition keeps its older behaviour the difference is shown exactly; everywhere else the
 // answers, the dialogs and the server calls are the same.
 #include "support/FakeHostServices.h"
+#include "support/Packets.h"
 #include "support/PluginHost.h"
 #include "support/ScopedBackend.h"
 
 #include <zeph/client/Variant.h>
-#include <zeph/dataset/DataPacket.h>
-#include <zeph/dataset/TClientDataSet.h>
 #include <zeph/forms/Form.h>
 #include <zeph/text/HostText.h>
 
@@ -23,30 +22,13 @@ namespace {
 
 using zeph::Variant;
 using zeph::forms::ScriptedBackend;
+using zeph::testing::BuildPacket;
 using zeph::testing::Edition;
 using zeph::testing::FakeHostServices;
 using zeph::testing::PluginHost;
 
 std::string G(const std::string& utf8) {
     return zeph::text::Utf8ToGbk(utf8);
-}
-
-// A dataset packet of host text from UTF-8 fields and rows.
-std::string Packet(const std::vector<std::string>& fields,
-                   const std::vector<std::vector<std::string>>& rows) {
-    zeph::dataset::TRecordTable table;
-    for (const std::string& field : fields) {
-        table.AddField({G(field), "string", 0, {}});
-    }
-    for (const auto& row : rows) {
-        std::vector<std::string> values;
-        for (const std::string& value : row) {
-            values.push_back(G(value));
-        }
-        std::vector<std::string_view> views(values.begin(), values.end());
-        table.AppendRow(views);
-    }
-    return zeph::dataset::WriteDataPacket(table);
 }
 
 // What one edition did with one request.
@@ -93,15 +75,15 @@ protected:
     zeph::testing::ServicesScope<> services;
     PluginHost full{Edition::Full};
     PluginHost basic{Edition::Basic};
-    std::string contents = Packet({"ContentID", "CONTENTNAME", "SourceID", "Weight"},
-                                  {{"C2", "专项", "5", "9"}, {"C1", "常规", "0", "9"}});
+    std::string contents = BuildPacket({"ContentID", "CONTENTNAME", "SourceID", "Weight"},
+                                       {{"C2", "专项", "5", "9"}, {"C1", "常规", "0", "9"}});
 };
 
 std::string Records() {
-    return Packet({"StaffNo", "ContentID", "TotalScore", "checktype", "Weight", "SerialNum"},
-                  {{"1001", "C1", "90", "1", "0.6", "S1"},
-                   {"1001", "C2", "70", "2", "0.4", "S2"},
-                   {"1001", "C1", "80", "2", "0.6", "S3"}});
+    return BuildPacket({"StaffNo", "ContentID", "TotalScore", "checktype", "Weight", "SerialNum"},
+                       {{"1001", "C1", "90", "1", "0.6", "S1"},
+                        {"1001", "C2", "70", "2", "0.4", "S2"},
+                        {"1001", "C1", "80", "2", "0.6", "S3"}});
 }
 
 void ExpectSameCalls(const Outcome& a, const Outcome& b) {
@@ -237,12 +219,13 @@ TEST_F(EditionsComparedTest, PersonReportScoresAsModeNWithoutTheCategoryLine) {
 }
 
 TEST_F(EditionsComparedTest, WordsOnlyTheFullEditionHasAreUnknownToTheBasicEdition) {
-    services->publicData["StaffState"] = Packet({"staffno", "WorkGroupName"}, {{"1001", "g1"}});
-    services->publicData["WorkGroup"] = Packet({"Name", "MonitorNo"}, {{"g1", "2002"}});
+    services->publicData["StaffState"] =
+        BuildPacket({"staffno", "WorkGroupName"}, {{"1001", "g1"}});
+    services->publicData["WorkGroup"] = BuildPacket({"Name", "MonitorNo"}, {{"g1", "2002"}});
     const std::vector<Variant> inputs = {
         Variant::ArrayOf({"CHECK_RESULT", Records(), "O1", "C1", ""}),
         Variant::ArrayOf({"SKILL_REPORT", Records(), "O1", "C1", ""}),
-        Variant::ArrayOf({"CRTABFORUPDATEIP", Packet({"IP"}, {{"10.0.0.1"}}), "2"}),
+        Variant::ArrayOf({"CRTABFORUPDATEIP", BuildPacket({"IP"}, {{"10.0.0.1"}}), "2"}),
         Variant::ArrayOf({"GETMONITOR", "1001"}),
         Variant::ArrayOf({"BASE64DECODE", "YWJj"}),
         Variant::ArrayOf({"BASE64ENCODE", "abc"}),
