@@ -117,6 +117,12 @@ TEST_F(EditionsComparedTest, WordsTheEditionsShareAnswerAlike) {
          [](ScriptedBackend& ui) { ui.CancelFileDialog(); }},
         {"download, folder cancelled", Variant::ArrayOf({"FTP_DOWNLOADFILE", "/r", "a.txt"}),
          [](ScriptedBackend& ui) { ui.CancelFolderDialog(); }},
+        {"open a server file, download fails",
+         Variant::ArrayOf({"OPENFILE", "a.txt", "", "/r", "TRUE"}),
+         {}},
+        {"save a server file, dialog cancelled",
+         Variant::ArrayOf({"SAVEASFILE", "a.txt", "", "/r", "TRUE"}),
+         [](ScriptedBackend& ui) { ui.CancelFileDialog(); }},
         {"test window", Variant::ArrayOf({"TEST"}), {}},
         {"empty input", Variant(), {}},
         {"unknown word", Variant::ArrayOf({"NO_SUCH_WORD"}), {}},
@@ -138,6 +144,10 @@ TEST_F(EditionsComparedTest, WordsTheEditionsShareAnswerAlike) {
     EXPECT_EQ(basicOutcomes["question code"].output, Variant::ArrayOf({"True"}));
     EXPECT_EQ(basicOutcomes["routing field not in the list"].output[0].AsText(), G("参数错误"));
     EXPECT_EQ(basicOutcomes["error code"].shown, std::vector<std::string>{"ErrorDlg: 出错"});
+    for (const char* name : {"text file, dialog cancelled", "open a server file, download fails",
+                             "save a server file, dialog cancelled"}) {
+        EXPECT_FALSE(basicOutcomes[name].shown.empty()) << name;
+    }
 }
 
 TEST_F(EditionsComparedTest, ContentScoreReportAsksWithTheLowerCaseFlagForTheSamePacket) {
