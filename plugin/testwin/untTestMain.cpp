@@ -171,7 +171,7 @@ void TFrmTestMain::FormClose(zeph::forms::Form&, zeph::forms::CloseAction& actio
     ClearAreas();
     action = zeph::forms::CloseAction::Free;
     State().testWindow = nullptr;
-    // The test window ends the plug-in's session: the host calls ShowMorvane again.
+    // Closing the test window closes the plug-in: the host calls ShowMorvane again.
     main_.Close();
 }
 
