@@ -147,6 +147,7 @@ public:
         }
         if (options.verbose) {
             services_->SetTrace(&std::cerr);
+            verbose_ = true;
         }
         InstallHostServices(services_);
         services_->SetHostWindow(hostWindow_.Handle());
@@ -166,6 +167,7 @@ public:
     void LoadPlugin(const std::string& path) {
         plugin_ = std::make_unique<PluginLibrary>(path);
         services_->SetLibraryDir(std::filesystem::absolute(path).parent_path().string());
+        services_->SetLoadedPlugin(std::filesystem::absolute(path).string());
     }
 
     // Runs one request; returns its exit status.
@@ -191,6 +193,10 @@ public:
             std::cerr << "zeph-host: ShowMorvane of " << plugin_->Path()
                       << " returned 0: the plug-in is not usable\n";
             return kExitPlugin;
+        }
+        if (verbose_) {
+            // A new handle tells that the plug-in built a new main window (the last one closed).
+            std::cerr << "Host: ShowMorvane -> " << window << '\n';
         }
         Variant output;
         int status = kExitOk;
@@ -247,6 +253,7 @@ private:
     std::shared_ptr<DeskServices> services_;
     THostMainWindow hostWindow_;
     std::unique_ptr<PluginLibrary> plugin_;
+    bool verbose_ = false;
 };
 
 int Repl(Desk& desk, const CallRequest& primed) {

@@ -7,6 +7,7 @@
 #include "export/ExportPart.h"
 #include "qcreport/QcReportWords.h"
 #include "services/ServiceWords.h"
+#include "testwin/TestWords.h"
 
 #include <memory>
 
@@ -14,6 +15,7 @@ namespace morvane {
 
 namespace {
 constexpr WordEntry kWords[] = {
+    {"TEST", &testwin::Test},
     {"CHECK_STAFF_QUERY", &services::CheckStaffQuery},
     {"CHECK_REPORT", &qcreport::CheckReport},
     {"CHECK_PERSON", &qcreport::CheckPerson},

@@ -8,6 +8,7 @@
 #include "qcreport/QcReportWords.h"
 #include "services/ServiceWords.h"
 #include "shortmsg/ShortMsgWords.h"
+#include "testwin/TestWords.h"
 
 #include <memory>
 
@@ -15,6 +16,7 @@ namespace morvane {
 
 namespace {
 constexpr WordEntry kWords[] = {
+    {"TEST", &testwin::Test},
     {"CHECK_STAFF_QUERY", &services::CheckStaffQuery},
     {"CHECK_RESULT", &qcreport::CheckResult},
     {"SKILL_REPORT", &qcreport::SkillReport},

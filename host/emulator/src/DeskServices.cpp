@@ -217,8 +217,13 @@ bool DeskServices::BuiltInDorvik(const Variant& input, Variant& output) {
 bool DeskServices::CallDll(const std::string& libraryFileName, const Variant& input,
                            Variant& output, bool) {
     std::string name = Utf8(libraryFileName);
-    auto path = db_.QueryText("SELECT path FROM dll_library WHERE name = ?1 COLLATE NOCASE",
-                              Binding{{name}, std::nullopt});
+    std::optional<std::string> path;
+    if (!loadedPlugin_.empty() && text::SameText(name, "Morvane.dll")) {
+        path = loadedPlugin_;
+    } else {
+        path = db_.QueryText("SELECT path FROM dll_library WHERE name = ?1 COLLATE NOCASE",
+                             Binding{{name}, std::nullopt});
+    }
     if (!path) {
         if (text::SameText(name, "Dorvik.dll")) {
             Trace("CallDll " + name + " (built in)");

@@ -203,6 +203,11 @@ std::string ConsoleBackend::Present(const Form& form) {
     return out;
 }
 
+void ConsoleBackend::PresentWindow(Form& form) {
+    log_ << Present(form);
+    log_.flush();
+}
+
 void ConsoleBackend::RunScripted(Form& form, const WindowScripts::Action& action) {
     try {
         action(form, user_);

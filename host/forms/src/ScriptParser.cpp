@@ -38,6 +38,7 @@ constexpr VerbInfo kVerbs[] = {
     {"escape", ScriptVerb::Escape},
     {"enter", ScriptVerb::Enter},
     {"close", ScriptVerb::Close},
+    {"show", ScriptVerb::Show},
 };
 
 struct KeyName {
@@ -223,6 +224,7 @@ public:
         case ScriptVerb::Escape:
         case ScriptVerb::Enter:
         case ScriptVerb::Close:
+        case ScriptVerb::Show:
             if (!TrimBlanks(rest).empty()) {
                 Fail(std::string("'") + info->name + "' takes nothing after it");
             }

@@ -1,6 +1,7 @@
 // Carrying out script actions on a window through the user-action calls, as a person would.
 #include "ScriptKeys.h"
 
+#include <zeph/forms/Application.h>
 #include <zeph/forms/Label.h>
 #include <zeph/forms/Script.h>
 #include <zeph/text/HostText.h>
@@ -77,6 +78,9 @@ bool RunScriptAction(const ScriptAction& action, Form& form, User& user) {
         return user.Enter(form);
     case ScriptVerb::Close:
         return user.CloseBox(form);
+    case ScriptVerb::Show:
+        Application()->GetBackend().PresentWindow(form);
+        return true;
     default:
         break;
     }

@@ -13,15 +13,27 @@
 namespace zeph::emulator {
 namespace {
 
-TEST(CallDllTest, BothEditionsOfTheBuildAnswerThroughTheirDeskNames) {
+const std::string kLibDir = std::string(ZEPH_BINARY_DIR) + "/lib";
+
+// A demo desk installed as the host's services, with the host's window.
+class CallDllTest : public ::testing::Test {
+protected:
+    CallDllTest() {
+        BuildDemoDatabase(db);
+        desk->SetHostWindow(hostWindow.Handle());
+        desk->SetLibraryDir(kLibDir);
+        previous = InstallHostServices(desk);
+    }
+    ~CallDllTest() override { InstallHostServices(previous); }
+
     testing::TempDir dir;
     Database db = Database::Open(dir.File("desk.db"), true);
-    BuildDemoDatabase(db);
-    auto desk = std::make_shared<DeskServices>(db);
-    forms::Form hostWindow(nullptr, "ZephHostMain");
-    desk->SetHostWindow(hostWindow.Handle());
-    desk->SetLibraryDir(std::string(ZEPH_BINARY_DIR) + "/lib");
-    auto previous = InstallHostServices(desk);
+    std::shared_ptr<DeskServices> desk = std::make_shared<DeskServices>(db);
+    forms::Form hostWindow{nullptr, "ZephHostMain"};
+    std::shared_ptr<HostServices> previous;
+};
+
+TEST_F(CallDllTest, BothEditionsOfTheBuildAnswerThroughTheirDeskNames) {
 
     for (const char* library : {"Morvane.dll", "MorvaneBasic.dll", "morvanebasic.DLL"}) {
         SCOPED_TRACE(library);
@@ -42,9 +54,25 @@ TEST(CallDllTest, BothEditionsOfTheBuildAnswerThroughTheirDeskNames) {
 
     db.Exec("UPDATE dll_library SET path = '$LIBDIR/libnothing.so' WHERE name = 'Morvane.dll'");
     DeskServices fresh(db);
-    fresh.SetLibraryDir(std::string(ZEPH_BINARY_DIR) + "/lib");
+    fresh.SetLibraryDir(kLibDir);
     EXPECT_FALSE(fresh.CallDll("Morvane.dll", Variant::ArrayOf({"X"}), output, true));
-    InstallHostServices(previous);
+}
+
+TEST_F(CallDllTest, MorvaneDllIsThePlugInTheHostLoaded) {
+    // The desk lists the full edition under the name; the host runs the basic one.
+    desk->SetLoadedPlugin(kLibDir + "/libmorvane-basic.so");
+    Variant output;
+    for (const char* name : {"Morvane.dll", "MORVANE.DLL"}) {
+        ASSERT_TRUE(desk->CallDll(name, Variant::ArrayOf({"GETMONITOR", "10005"}), output, true));
+        EXPECT_TRUE(output.IsEmpty()) << name << " reached the full edition";
+        ASSERT_TRUE(
+            desk->CallDll(name, Variant::ArrayOf({"CHECK_STAFF_QUERY", "b"}), output, true));
+        EXPECT_EQ(output, Variant::ArrayOf({"True", "b", "0"}));
+    }
+    // Other names still come from the desk's table.
+    db.Exec("INSERT INTO dll_library (name, path) VALUES ('Full.dll', '$LIBDIR/libmorvane.so')");
+    ASSERT_TRUE(desk->CallDll("Full.dll", Variant::ArrayOf({"GETMONITOR", "10005"}), output, true));
+    EXPECT_EQ(output, Variant::ArrayOf({"10002"}));
 }
 
 } // namespace

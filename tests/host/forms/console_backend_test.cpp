@@ -152,6 +152,20 @@ TEST_F(ConsoleTest, LoadedScriptDrivesModalWindow) {
     EXPECT_EQ(f.edtName.Text(), "张三"_host);
 }
 
+TEST_F(ConsoleTest, ScriptShowWritesTheWindowAsItStandsThen) {
+    Install(false);
+    console->Load(zf::ParseScript("[TfrmSample]\nshow\ntype edtName 张三\nshow\nclick btnOk\n"));
+    TfrmSample f;
+    EXPECT_EQ(f.ShowModal(), zf::ModalResult::Ok);
+    std::string out = log.str();
+    auto first = out.find("TfrmSample \"样本\"\n");
+    auto second = out.find("TfrmSample \"样本\"\n", first + 1);
+    ASSERT_NE(second, std::string::npos) << out;
+    EXPECT_NE(out.find("  edtName (TEdit)\n", first), std::string::npos);
+    EXPECT_LT(out.find("  edtName (TEdit)\n", first), second) << "before typing, no text";
+    EXPECT_NE(out.find("  edtName (TEdit): 张三\n", second), std::string::npos);
+}
+
 TEST_F(ConsoleTest, ScriptErrorIsReportedAndWindowCancelled) {
     Install(false);
     console->Load(zf::ParseScript("[TfrmSample]\nclick btnNope\n"));

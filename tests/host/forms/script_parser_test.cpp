@@ -20,7 +20,8 @@ TEST(ScriptParser, ReadsSectionsActionsCommentsAndEscapes) {
                                         "KEY edtFind Enter\n"
                                         "spin seInput -3\n"
                                         "set dtpDate 2024-05-01 08:30\n"
-                                        "escape\n");
+                                        "escape\n"
+                                        "Show\n");
     ASSERT_EQ(script.windows.size(), 2u);
     EXPECT_EQ(script.windows[0].window, "TfrmSMEdit");
     EXPECT_EQ(script.windows[0].line, 2);
@@ -34,7 +35,7 @@ TEST(ScriptParser, ReadsSectionsActionsCommentsAndEscapes) {
     EXPECT_EQ(script.windows[0].actions[1].text, "a\\b");
     const auto& other = script.windows[1].actions;
     EXPECT_EQ(script.windows[1].window, "frmOther");
-    ASSERT_EQ(other.size(), 7u);
+    ASSERT_EQ(other.size(), 8u);
     EXPECT_EQ(other[0].item.kind, zf::ScriptItem::Kind::Index);
     EXPECT_EQ(other[0].item.path, (std::vector<int>{0, 2, 1}));
     EXPECT_EQ(other[1].item.kind, zf::ScriptItem::Kind::Text);
@@ -44,6 +45,7 @@ TEST(ScriptParser, ReadsSectionsActionsCommentsAndEscapes) {
     EXPECT_EQ(other[4].number, -3);
     EXPECT_EQ(other[5].text, "2024-05-01 08:30");
     EXPECT_EQ(other[6].verb, zf::ScriptVerb::Escape);
+    EXPECT_EQ(other[7].verb, zf::ScriptVerb::Show);
 }
 
 struct BadLine {
@@ -92,6 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "'tomorrow' is not a date (YYYY-MM-DD [HH:MM[:SS]]) or time (HH:MM[:SS])"},
         BadLine{"[w]\nspin se x", 2, "'spin' needs a whole number of steps"},
         BadLine{"[w]\nescape now", 2, "'escape' takes nothing after it"},
+        BadLine{"[w]\nshow edtFind", 2, "'show' takes nothing after it"},
         BadLine{"[w\nclick a", 1, "a window section is written [window name]"},
         BadLine{"[]\n", 1, "'' is not a window class or name"},
         BadLine{"[w]\nclick a\rb", 2, "the line holds a control character"}));

@@ -2,23 +2,6 @@
 
 namespace qctest {
 
-std::string BuildPacket(const std::vector<std::string>& fields,
-                        const std::vector<std::vector<std::string>>& rows) {
-    zeph::dataset::TRecordTable table;
-    for (const std::string& f : fields) {
-        table.AddField({G(f), "string", 0, {}});
-    }
-    for (const auto& row : rows) {
-        std::vector<std::string> values;
-        for (const std::string& v : row) {
-            values.push_back(G(v));
-        }
-        std::vector<std::string_view> views(values.begin(), values.end());
-        table.AppendRow(views);
-    }
-    return zeph::dataset::WriteDataPacket(table);
-}
-
 std::string Lines(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) {

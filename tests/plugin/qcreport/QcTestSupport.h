@@ -3,6 +3,7 @@
 #pragma once
 
 #include "support/FakeHostServices.h"
+#include "support/Packets.h"
 
 #include <zeph/client/HostServices.h>
 #include <zeph/client/TZephClient.h>
@@ -20,8 +21,7 @@ inline std::string G(const std::string& utf8) {
 }
 
 // A packet of host text: field names and rows of UTF-8 texts.
-std::string BuildPacket(const std::vector<std::string>& fields,
-                        const std::vector<std::vector<std::string>>& rows);
+using zeph::testing::BuildPacket;
 
 // Expected report text: lines given in UTF-8 without their ends, each ended by one CR.
 std::string Lines(const std::vector<std::string>& lines);

@@ -25,6 +25,9 @@ public:
     void SetHostWindow(forms::WindowHandle handle) noexcept { hostWindow_ = handle; }
     // Directory that "$LIBDIR" stands for in dll_library paths (the loaded plug-in's).
     void SetLibraryDir(std::string dir) { libraryDir_ = std::move(dir); }
+    // The plug-in the host has loaded: "Morvane.dll" names it, whatever dll_library says, so a
+    // plug-in calling "Morvane.dll" reaches itself in the edition the host runs.
+    void SetLoadedPlugin(std::string path) { loadedPlugin_ = std::move(path); }
     // Overrides desk_setting log_file.
     void SetLogFile(std::string path) { logFileOverride_ = std::move(path); }
     // Traces every request and its outcome, one UTF-8 line each ("Server: ...").
@@ -63,6 +66,7 @@ private:
     std::optional<TRoutPackage> routPackage_;
     forms::WindowHandle hostWindow_ = 0;
     std::string libraryDir_;
+    std::string loadedPlugin_;
     std::optional<std::string> logFileOverride_;
     std::ostream* trace_ = nullptr;
     std::map<std::string, std::unique_ptr<PluginLibrary>> libraries_;

@@ -78,6 +78,9 @@ public:
     virtual void WindowChanged(Form& form) { (void)form; }
     // A window is being destroyed; a backend forgets it.
     virtual void WindowDestroyed(Form& form) { (void)form; }
+    // A script asks to see the window as it stands (the action show); a console writes its
+    // controls and their values.
+    virtual void PresentWindow(Form& form) { (void)form; }
 };
 
 } // namespace zeph::forms

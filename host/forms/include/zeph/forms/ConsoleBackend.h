@@ -44,6 +44,7 @@ public:
     ModalResult ShowMessage(const MessageRequest& request) override;
     std::optional<FileDialogAnswer> RunFileDialog(const FileDialogRequest& request) override;
     std::optional<std::string> RunFolderDialog(const FolderDialogRequest& request) override;
+    void PresentWindow(Form& form) override;
 
     // The controls of a window, one per line: name, kind, value (UTF-8).
     static std::string Present(const Form& form);

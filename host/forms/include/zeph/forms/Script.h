@@ -36,6 +36,7 @@ enum class ScriptVerb {
     Escape,
     Enter,
     Close,
+    Show,
 };
 
 // How an action names an item: nothing, an index path (one index, or "0/2/1" for a tree
