@@ -106,8 +106,34 @@ TFileColumns FileColumnsOf(const TExportRequest& request) {
     return columns;
 }
 
-int HintMaximum(const TExportRequest& request) {
-    return static_cast<int>(std::min<std::size_t>(request.set.RecordCount(), 0x7FFFFFFF));
+// The hint of a file writer: its first text without a bar, then the bar for the records.
+void ShowRecordHint(TfrmHint& hint, const TExportRequest& request, const std::string& first,
+                    const std::string& second) {
+    hint.ShowHint(first, false);
+    hint.SetMaximum(static_cast<int>(std::min<std::size_t>(request.set.RecordCount(), 0x7FFFFFFF)));
+    hint.SetHintText(second);
+}
+
+// The two words remove an old file in opposite orders.
+enum class RemoveOrder { AttributeFirst, DeleteFirst };
+
+// Removes the file the person agreed to overwrite; false, with the message, when it stays.
+bool RemoveMarkedFile(TInterFacefrmMain& main, const TExportRequest& request, RemoveOrder order) {
+    if (!request.overwrite) {
+        return true;
+    }
+    if (order == RemoveOrder::AttributeFirst) {
+        SetNormalAttribute(request.fileName);
+        DeleteFile(request.fileName);
+    } else {
+        DeleteFile(request.fileName);
+        SetNormalAttribute(request.fileName);
+    }
+    if (FileExists(request.fileName)) {
+        ShowOverwriteFailure(main, request.fileName);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -132,16 +158,9 @@ void SaveDatasetToFile(TInterFacefrmMain& main, const zeph::Variant& Input, zeph
         return;
     }
     OwnedWindow<TfrmHint> hint(main);
-    hint->ShowHint("准备导出到文件中"_host, false);
-    hint->SetMaximum(HintMaximum(*request));
-    hint->SetHintText("正在导出文件"_host);
-    if (request->overwrite) {
-        SetNormalAttribute(request->fileName);
-        DeleteFile(request->fileName);
-        if (FileExists(request->fileName)) {
-            ShowOverwriteFailure(main, request->fileName);
-            return;
-        }
+    ShowRecordHint(*hint, *request, "准备导出到文件中"_host, "正在导出文件"_host);
+    if (!RemoveMarkedFile(main, *request, RemoveOrder::AttributeFirst)) {
+        return;
     }
     const std::string extension = UpperExtension(request->fileName);
     const TFileColumns columns = FileColumnsOf(*request);
@@ -174,13 +193,8 @@ void SaveDatasetToExcel(TInterFacefrmMain& main, const zeph::Variant& Input, zep
     {
         OwnedWindow<TfrmHint> hint(main);
         hint->ShowHint("准备将导出到Excel中"_host, false);
-        if (request->overwrite) {
-            DeleteFile(request->fileName);
-            SetNormalAttribute(request->fileName);
-            if (FileExists(request->fileName)) {
-                ShowOverwriteFailure(main, request->fileName);
-                return;
-            }
+        if (!RemoveMarkedFile(main, *request, RemoveOrder::DeleteFirst)) {
+            return;
         }
         ShowOutcome(
             main, request->fileName,
@@ -199,16 +213,9 @@ void SaveDatasetToExcelBasic(TInterFacefrmMain& main, const zeph::Variant& Input
         return;
     }
     OwnedWindow<TfrmHint> hint(main);
-    hint->ShowHint("准备将导出到Excel中"_host, false);
-    hint->SetMaximum(HintMaximum(*request));
-    hint->SetHintText("正在导出Excel文件"_host);
-    if (request->overwrite) {
-        DeleteFile(request->fileName);
-        SetNormalAttribute(request->fileName);
-        if (FileExists(request->fileName)) {
-            ShowOverwriteFailure(main, request->fileName);
-            return;
-        }
+    ShowRecordHint(*hint, *request, "准备将导出到Excel中"_host, "正在导出Excel文件"_host);
+    if (!RemoveMarkedFile(main, *request, RemoveOrder::DeleteFirst)) {
+        return;
     }
     ShowOutcome(main, request->fileName,
                 WriteXlsFile(request->fileName, request->set.Table(), FileColumnsOf(*request),
