@@ -2,6 +2,9 @@
 
 #include <zeph/text/HostText.h>
 
+#include <algorithm>
+#include <cctype>
+
 namespace morvane::exporting {
 
 std::string NextPiece(std::string& list) {
@@ -50,33 +53,47 @@ std::vector<int> FieldPositions(const zeph::dataset::TClientDataSet& set,
     return positions;
 }
 
-std::string RewriteDefaultOrder(std::string_view packet) {
+namespace {
+
+bool SameAscii(char a, char b) {
+    return std::toupper(static_cast<unsigned char>(a)) ==
+           std::toupper(static_cast<unsigned char>(b));
+}
+
+// Position of needle in text from `from`, ASCII letters compared without regard to case.
+std::size_t FindIgnoringCase(std::string_view text, std::string_view needle, std::size_t from) {
+    auto hit = std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(),
+                           needle.begin(), needle.end(), SameAscii);
+    return hit == text.end() ? std::string::npos : static_cast<std::size_t>(hit - text.begin());
+}
+
+} // namespace
+
+std::string RewriteDefaultOrder(std::string packet) {
     static constexpr std::string_view kPrefix = "<PARAMS DEFAULT_ORDER=\"";
-    std::string text(packet);
-    std::size_t at = text.find(kPrefix);
+    std::size_t at = packet.find(kPrefix);
     if (at == std::string::npos) {
-        return text;
+        return packet;
     }
     std::size_t valueStart = at + kPrefix.size();
-    std::size_t quote = text.find('"', valueStart);
+    std::size_t quote = packet.find('"', valueStart);
     if (quote == std::string::npos) {
-        return text;
+        return packet;
     }
     // Every occurrence of the prefix and this value, ignoring case, becomes DEFAULT_ORDER="0".
-    const std::string needle = zeph::text::UpperCase(
-        std::string(kPrefix) + text.substr(valueStart, quote + 1 - valueStart));
+    const std::string needle =
+        std::string(kPrefix) + packet.substr(valueStart, quote + 1 - valueStart);
     const std::string replacement = std::string(kPrefix) + "0\"";
-    const std::string upper = zeph::text::UpperCase(text);
     std::string out;
-    out.reserve(text.size());
+    out.reserve(packet.size());
     std::size_t from = 0;
-    for (std::size_t hit = upper.find(needle); hit != std::string::npos;
-         hit = upper.find(needle, hit + needle.size())) {
-        out.append(text, from, hit - from);
+    for (std::size_t hit = FindIgnoringCase(packet, needle, 0); hit != std::string::npos;
+         hit = FindIgnoringCase(packet, needle, hit + needle.size())) {
+        out.append(packet, from, hit - from);
         out += replacement;
         from = hit + needle.size();
     }
-    out.append(text, from, std::string::npos);
+    out.append(packet, from, std::string::npos);
     return out;
 }
 

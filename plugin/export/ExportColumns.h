@@ -32,6 +32,6 @@ std::vector<int> FieldPositions(const zeph::dataset::TClientDataSet& set,
 
 // The packet with every DEFAULT_ORDER of its PARAMS set to "0", so that loading it keeps the
 // records in the order the host sent them.
-std::string RewriteDefaultOrder(std::string_view packet);
+std::string RewriteDefaultOrder(std::string packet);
 
 } // namespace morvane::exporting

@@ -75,10 +75,9 @@ std::unique_ptr<TExportRequest> Prepare(TInterFacefrmMain& main, const zeph::Var
                                         zeph::forms::SaveDialog& dialog) {
     const std::string titles = GetInputItem(Input, 2);
     const std::string fields = GetInputItem(Input, 3);
-    const std::string packet = GetInputItem(Input, 4);
     auto request = std::make_unique<TExportRequest>();
     try {
-        request->set.LoadFromXml(RewriteDefaultOrder(packet));
+        request->set.LoadFromXml(RewriteDefaultOrder(GetInputItem(Input, 4)));
     } catch (const dataset::EDataSetError&) {
         zeph::ErrorDlg("传入的数据集不是合法的XML格式"_host, main.OwnerHandle());
         return nullptr;

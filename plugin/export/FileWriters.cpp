@@ -18,7 +18,8 @@ public:
     explicit OutputFile(const std::string& hostPath)
         : native_(zeph::platform::NativePath(hostPath)), file_(std::fopen(native_.c_str(), "wb")) {
         if (file_ != nullptr) {
-            std::setvbuf(file_, nullptr, _IOFBF, kBufferBytes);
+            // The writers hand over whole buffers; the stream adds no copy of its own.
+            std::setvbuf(file_, nullptr, _IONBF, 0);
         }
     }
     ~OutputFile() {
@@ -51,23 +52,33 @@ private:
     bool ok_ = true;
 };
 
-void PutWord(std::string& out, std::uint16_t word) {
-    out += static_cast<char>(word & 0xFF);
-    out += static_cast<char>(word >> 8);
-}
-
+// Appends one LABEL record: the 12 bytes of its header, then the text.
 void PutLabel(std::string& out, std::size_t row, std::size_t column, std::string_view text) {
-    PutWord(out, 0x0204);
-    PutWord(out, static_cast<std::uint16_t>(text.size() + 8));
-    PutWord(out, static_cast<std::uint16_t>(row));
-    PutWord(out, static_cast<std::uint16_t>(column));
-    PutWord(out, 0);
-    PutWord(out, static_cast<std::uint16_t>(text.size()));
-    out += text;
+    const auto length = static_cast<std::uint16_t>(text.size());
+    const std::uint16_t words[6] = {0x0204,
+                                    static_cast<std::uint16_t>(length + 8),
+                                    static_cast<std::uint16_t>(row),
+                                    static_cast<std::uint16_t>(column),
+                                    0,
+                                    length};
+    char header[12];
+    for (int i = 0; i < 6; ++i) {
+        header[2 * i] = static_cast<char>(words[i] & 0xFF);
+        header[2 * i + 1] = static_cast<char>(words[i] >> 8);
+    }
+    out.append(header, sizeof header);
+    out.append(text);
 }
 
 constexpr std::string_view kBof("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00", 12);
 constexpr std::string_view kEof("\x0A\x00\x00\x00", 4);
+
+// Records are gathered into a buffer of about kBufferBytes and written in one piece.
+bool FlushTo(OutputFile& file, std::string& buffer) {
+    bool ok = file.Write(buffer);
+    buffer.clear();
+    return ok;
+}
 
 } // namespace
 
@@ -99,7 +110,9 @@ bool WriteXlsFile(const std::string& path, const zeph::dataset::TRecordTable& ta
     if (!file.IsOpen()) {
         return false;
     }
-    std::string buffer(kBof);
+    std::string buffer;
+    buffer.reserve(2 * kBufferBytes);
+    buffer += kBof;
     for (std::size_t column = 0; column < columns.titles.size(); ++column) {
         PutLabel(buffer, 0, column, columns.titles[column]);
     }
@@ -108,10 +121,9 @@ bool WriteXlsFile(const std::string& path, const zeph::dataset::TRecordTable& ta
             PutLabel(buffer, row + 1, column,
                      table.Value(row, static_cast<std::size_t>(columns.positions[column])));
         }
-        if (!file.Write(buffer)) {
+        if (buffer.size() >= kBufferBytes && !FlushTo(file, buffer)) {
             return false;
         }
-        buffer.clear();
         if (onRecord) {
             onRecord();
         }
@@ -127,6 +139,7 @@ bool WriteTextFile(const std::string& path, const zeph::dataset::TRecordTable& t
         return false;
     }
     std::string line;
+    line.reserve(2 * kBufferBytes);
     for (std::size_t column = 0; column < columns.titles.size(); ++column) {
         if (column > 0) {
             line += ',';
@@ -142,10 +155,9 @@ bool WriteTextFile(const std::string& path, const zeph::dataset::TRecordTable& t
             line += table.Value(row, static_cast<std::size_t>(columns.positions[column]));
         }
         line += "\r\n";
-        if (!file.Write(line)) {
+        if (line.size() >= kBufferBytes && !FlushTo(file, line)) {
             return false;
         }
-        line.clear();
         if (onRecord) {
             onRecord();
         }
