@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <vector>
@@ -63,7 +64,8 @@ std::optional<double> Number(std::string_view text) {
     }
     char* end = nullptr;
     double number = std::strtod(value.c_str(), &end);
-    if (end != value.c_str() + value.size()) {
+    // Infinities and NaN have no cell value; they stay text.
+    if (end != value.c_str() + value.size() || !std::isfinite(number)) {
         return std::nullopt;
     }
     return number;
@@ -96,7 +98,10 @@ bool ParseDate(std::string_view text, lxw_datetime& out, std::string_view& rest)
     } else {
         return false;
     }
-    if (month < 1 || month > 12 || day < 1 || day > 31 || year < 1900) {
+    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (year < 1900 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+        day > kDays[month - 1] || (month == 2 && day == 29 && !leap)) {
         return false;
     }
     out.year = year;

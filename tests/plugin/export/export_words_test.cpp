@@ -184,17 +184,17 @@ TEST_F(ExportWordsTest, FileWordRefusesMoreRecordsThanXlsRowsCarry) {
 
 TEST_F(ExportWordsTest, WorkbookHoldsTitlesTypedValuesFormatsAndWidths) {
     ConfirmPicker();
-    const std::string packet =
-        Packet({{"N", "i4"},
-                {"F", "r8"},
-                {"D2", "fixed", {{"DECIMALS", "2"}, {"WIDTH", "10"}}},
-                {"M", "r8", {{"SUBTYPE", "Money"}}},
-                {"DAY", "date"},
-                {"AT", "dateTime"},
-                {"OK", "boolean"},
-                {"S"}},
-               {{"42", "1.5", "3.25", "9.99", "20240105", "20240105T10:20:30000", "TRUE", "007"},
-                {"-1", "", "x", "0", "bad", "20231231T23:59:59", "FALSE", std::string(60, 'w')}});
+    const std::string packet = Packet(
+        {{"N", "i4"},
+         {"F", "r8"},
+         {"D2", "fixed", {{"DECIMALS", "2"}, {"WIDTH", "10"}}},
+         {"M", "r8", {{"SUBTYPE", "Money"}}},
+         {"DAY", "date"},
+         {"AT", "dateTime"},
+         {"OK", "boolean"},
+         {"S"}},
+        {{"42", "1.5", "3.25", "9.99", "20240105", "20240105T10:20:30000", "TRUE", "007"},
+         {"-1", "nan", "x", "", "20230229", "20231231T23:59:59", "FALSE", std::string(60, 'w')}});
     const std::string path = dir + "/book.xls";
     backend->AnswerFile(path);
     Call({"SAVE_DATASET_TO_EXCEL", "", "整数~浮点~定点~金额~日期~时间~逻辑~文本"_host, "", packet});
@@ -216,12 +216,12 @@ TEST_F(ExportWordsTest, WorkbookHoldsTitlesTypedValuesFormatsAndWidths) {
         R"(["0", "0.0", "0.00", "#,##0.00\"￥\"", "yyyy-mm-dd", "yyyy-mm-dd hh:mm:ss", "@", "@"]], )"
         R"("rows": [["整数", "浮点", "定点", "金额", "日期", "时间", "逻辑", "文本"], )"
         R"([42, 1.5, 3.25, 9.99, "2024-01-05T00:00:00", "2024-01-05T10:20:30", "True", "007"], )"
-        R"([-1, null, "x", 0, "bad", "2023-12-31T23:59:59", "False", ")" +
+        R"([-1, "nan", "x", null, "20230229", "2023-12-31T23:59:59", "False", ")" +
             std::string(60, 'w') +
             R"("]], "sheets": ["数据导出..."], )"
             R"("types": [["text", "text", "text", "text", "text", "text", "text", "text"], )"
             R"(["number", "number", "number", "number", "datetime", "datetime", "text", "text"], )"
-            R"(["number", "empty", "text", "number", "text", "datetime", "text", "text"]], )"
+            R"(["number", "text", "text", "empty", "text", "datetime", "text", "text"]], )"
             R"("widths": {"A": 4.7109375, "B": 4.7109375, "C": 4.7109375, "D": 4.7109375, )"
             R"("E": 10.7109375, "F": 19.7109375, "G": 5.7109375, "H": 50.7109375}})");
 }
