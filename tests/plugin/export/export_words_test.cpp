@@ -7,6 +7,8 @@
 
 #include <zeph/forms/User.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 namespace export_test {
@@ -162,6 +164,42 @@ TEST_F(ExportWordsTest, FileWordEndsQuietlyOrWithItsMessages) {
     const std::string missing = dir + "/no/such.xls";
     SaveToFile(missing, "", "");
     EXPECT_EQ(MessagesUtf8(), std::vector<std::string>{FailedText(missing)});
+}
+
+TEST_F(ExportWordsTest, FileThatCannotBeRemovedIsNotOverwritten) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "a folder without write permission does not stop the superuser";
+    }
+    // The old file lies in a folder that refuses removals: the overwrite failure, for both
+    // words, and the workbook's configuration is not saved.
+    std::filesystem::create_directory(temp.Path() + "/locked");
+    const std::string kept = dir + "/locked/old.xls";
+    WriteBytes(kept, "old");
+    std::filesystem::permissions(temp.Path() + "/locked", std::filesystem::perms::owner_read |
+                                                              std::filesystem::perms::owner_exec);
+    int dllCalls = 0;
+    services->onCallDll = [&dllCalls](auto&, auto&, zeph::Variant& out, bool) {
+        ++dllCalls;
+        out = zeph::Variant::ArrayOf({"True", "SV1", ""});
+        return true;
+    };
+    std::filesystem::create_directory(temp.Path() + "/cfg");
+    for (const char* word : {"SAVE_DATASET_TO_FILE", "SAVE_DATASET_TO_EXCEL"}) {
+        SCOPED_TRACE(word);
+        NewBackend();
+        ConfirmPicker();
+        backend->AnswerFile(kept);
+        backend->AnswerYes();
+        Call({word, "", "", "", kPacket});
+        ASSERT_EQ(backend->Messages().size(), 2u);
+        EXPECT_EQ(MessagesUtf8()[1], "覆盖文件【" + zeph::text::GbkToUtf8(kept) +
+                                         "】失败，\r\n请确认文件是否正在使用！");
+        EXPECT_EQ(backend->Messages()[1].source, "ErrorDlg");
+    }
+    EXPECT_EQ(ReadBytes(kept), "old");
+    EXPECT_EQ(dllCalls, 1);
+    EXPECT_FALSE(Exists(dir + "/cfg/exportFieldCfg_1001.xml"));
+    std::filesystem::permissions(temp.Path() + "/locked", std::filesystem::perms::owner_all);
 }
 
 TEST_F(ExportWordsTest, FileWordRefusesMoreRecordsThanXlsRowsCarry) {
