@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libxml2-dev libcurl4-openssl-dev libsqlite3-dev sqlite3 libxlsxwriter-dev libssl-dev
   uuid-dev libx11-dev liburing-dev
-  python3 python3-pyftpdlib python3-multipart python3-spyne
+  python3 python3-pyftpdlib python3-multipart python3-spyne python3-xlrd python3-openpyxl
   nginx-light wrk xvfb x11-utils
   openssl coreutils procps iproute2
 )

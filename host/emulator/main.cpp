@@ -11,6 +11,7 @@
 #include <zeph/forms/ConsoleBackend.h>
 #include <zeph/forms/Form.h>
 #include <zeph/forms/Script.h>
+#include <zeph/platform/Paths.h>
 #include <zeph/text/HostText.h>
 
 #include <unistd.h>
@@ -151,6 +152,16 @@ public:
         }
         InstallHostServices(services_);
         services_->SetHostWindow(hostWindow_.Handle());
+        // Where the plug-in keeps its per-agent files: the desk's program_dir, else this
+        // program's own folder.
+        std::string programDir = services_->Setting("program_dir");
+        if (!programDir.empty()) {
+            std::filesystem::path dir(programDir);
+            if (dir.is_relative()) {
+                dir = std::filesystem::absolute(db_->Path()).parent_path() / dir;
+            }
+            platform::SetProgramDirectory(text::Utf8ToGbk(dir.lexically_normal().string()));
+        }
     }
 
     ~Desk() {

@@ -5,6 +5,7 @@
 #include "core/WordTable.h"
 #include "core/untZeph.h"
 #include "export/ExportPart.h"
+#include "export/ExportWords.h"
 #include "qcreport/QcReportWords.h"
 #include "services/ServiceWords.h"
 #include "testwin/TestWords.h"
@@ -19,6 +20,7 @@ constexpr WordEntry kWords[] = {
     {"CHECK_STAFF_QUERY", &services::CheckStaffQuery},
     {"CHECK_REPORT", &qcreport::CheckReport},
     {"CHECK_PERSON", &qcreport::CheckPerson},
+    {"SAVE_DATASET_TO_EXCEL", &exporting::SaveDatasetToExcelBasic},
     {"CHECK_DETAIL", &services::CheckDetail},
     {"GETROUTPACKAGE", &services::GetRoutPackage},
     {"FTP_DOWNLOADFILE", &services::FtpDownloadFile},

@@ -5,6 +5,7 @@
 #include "core/WordTable.h"
 #include "core/untZeph.h"
 #include "export/ExportPart.h"
+#include "export/ExportWords.h"
 #include "qcreport/QcReportWords.h"
 #include "services/ServiceWords.h"
 #include "shortmsg/ShortMsgWords.h"
@@ -22,6 +23,8 @@ constexpr WordEntry kWords[] = {
     {"SKILL_REPORT", &qcreport::SkillReport},
     {"CHECK_REPORT", &qcreport::CheckReport},
     {"CHECK_PERSON", &qcreport::CheckPerson},
+    {"SAVE_DATASET_TO_FILE", &exporting::SaveDatasetToFile},
+    {"SAVE_DATASET_TO_EXCEL", &exporting::SaveDatasetToExcel},
     {"CHECK_DETAIL", &services::CheckDetail},
     {"GETROUTPACKAGE", &services::GetRoutPackage},
     {"FTP_DOWNLOADFILE", &services::FtpDownloadFile},

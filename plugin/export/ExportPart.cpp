@@ -9,7 +9,8 @@ TExportPart::TExportPart(zeph::forms::Component& mainWindow)
 #if MORVANE_EDITION_FULL
       ,
       SaveDialog(&mainWindow, "SaveDialog"), ZephExportToXLS(&mainWindow, "ZephExportToXLS"),
-      ZephExportToExcel(&mainWindow, "ZephExportToExcel")
+      ZephExportToExcel(&mainWindow, "ZephExportToExcel"),
+      cdsExportFieldCfg(&mainWindow, "cdsExportFieldCfg")
 #endif
 {
     sd.DefaultExt = ".xls";

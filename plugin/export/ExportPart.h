@@ -1,11 +1,17 @@
 // What the main window carries for the dataset export: its save dialogs and, in the full
-// edition, the spreadsheet export components.
+// edition, the spreadsheet export components and the export-field configuration, read once
+// per main window.
 #pragma once
 
 #include "core/MainWindowPart.h"
 
+#include <zeph/dataset/TClientDataSet.h>
 #include <zeph/forms/Component.h>
 #include <zeph/forms/Dialogs.h>
+
+#if MORVANE_EDITION_FULL
+#include "export/SpreadsheetExport.h"
+#endif
 
 namespace morvane::exporting {
 
@@ -16,8 +22,10 @@ public:
     zeph::forms::SaveDialog sd;
 #if MORVANE_EDITION_FULL
     zeph::forms::SaveDialog SaveDialog;
-    zeph::forms::Component ZephExportToXLS;
-    zeph::forms::Component ZephExportToExcel;
+    TSMExportToXLS ZephExportToXLS;
+    TSMExportToExcel ZephExportToExcel;
+    zeph::dataset::TClientDataSet cdsExportFieldCfg;
+    bool exportFieldCfgLoaded = false;
 #endif
 };
 

@@ -1,5 +1,6 @@
 #include <zeph/forms/ConsoleBackend.h>
 #include <zeph/forms/Label.h>
+#include <zeph/forms/ProgressBar.h>
 
 #include <unistd.h>
 
@@ -81,6 +82,35 @@ void PresentControls(const WinControl& container, int depth, std::string& out) {
         out += "\n";
         if (auto* inner = dynamic_cast<const WinControl*>(control)) {
             PresentControls(*inner, depth + 1, out);
+        }
+    }
+}
+
+bool HoldsProgressBar(const WinControl& container) {
+    for (const Control* control : container.Controls()) {
+        if (dynamic_cast<const ProgressBar*>(control) != nullptr) {
+            return true;
+        }
+        if (auto* inner = dynamic_cast<const WinControl*>(control);
+            inner != nullptr && HoldsProgressBar(*inner)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The visible labels' texts and the visible bars' positions of a window.
+void CollectProgress(const WinControl& container, std::string& texts, std::string& bars) {
+    for (const Control* control : container.Controls()) {
+        if (!control->Visible) {
+            continue;
+        }
+        if (auto* label = dynamic_cast<const Label*>(control)) {
+            texts += (texts.empty() ? "" : " ") + label->Caption();
+        } else if (auto* bar = dynamic_cast<const ProgressBar*>(control)) {
+            bars += (bars.empty() ? "" : ", ") + bar->Name() + " " + bar->Describe();
+        } else if (auto* inner = dynamic_cast<const WinControl*>(control)) {
+            CollectProgress(*inner, texts, bars);
         }
     }
 }
@@ -271,8 +301,34 @@ ModalResult ConsoleBackend::RunModal(Form& form) {
 
 void ConsoleBackend::ShowModeless(Form& form) {
     Line("Window", form.Caption + " (" + form.ClassName() + ")");
+    if (HoldsProgressBar(form)) {
+        ProgressState& state = progress_[&form];
+        state.className = form.ClassName();
+        CollectProgress(form, state.texts, state.bars);
+        Line("Progress", state.texts + " (" + state.className + ")");
+    }
     if (WindowScripts::Action action = scripts_.Take(form)) {
         RunScripted(form, action);
+    }
+}
+
+void ConsoleBackend::WindowChanged(Form& form) {
+    // Only remembered here: a line per step of a long export would drown everything else.
+    auto found = progress_.find(&form);
+    if (found != progress_.end()) {
+        found->second.texts.clear();
+        found->second.bars.clear();
+        CollectProgress(form, found->second.texts, found->second.bars);
+    }
+}
+
+void ConsoleBackend::WindowDestroyed(Form& form) {
+    auto found = progress_.find(&form);
+    if (found != progress_.end()) {
+        const ProgressState& state = found->second;
+        Line("Progress", state.texts + (state.bars.empty() ? "" : ", " + state.bars) + " (" +
+                             state.className + " closed)");
+        progress_.erase(found);
     }
 }
 

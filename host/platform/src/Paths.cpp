@@ -1,6 +1,23 @@
 #include <zeph/platform/Paths.h>
 
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
 namespace zeph::platform {
+namespace {
+
+struct ProgramDirectoryState {
+    std::mutex mutex;
+    std::string named;
+};
+
+ProgramDirectoryState& State() {
+    static ProgramDirectoryState state;
+    return state;
+}
+
+} // namespace
 
 std::string NativePath(std::string_view hostPath) {
     return text::GbkToUtf8(hostPath);
@@ -26,6 +43,24 @@ std::string IncludeTrailingPathDelimiter(std::string_view path) {
         result.push_back(kPathDelimiter);
     }
     return result;
+}
+
+std::string ProgramDirectory() {
+    {
+        std::lock_guard lock(State().mutex);
+        if (!State().named.empty()) {
+            return IncludeTrailingPathDelimiter(State().named);
+        }
+    }
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    std::filesystem::path dir = ec ? std::filesystem::current_path(ec) : exe.parent_path();
+    return IncludeTrailingPathDelimiter(HostPath(dir.string()));
+}
+
+void SetProgramDirectory(std::string_view hostPath) {
+    std::lock_guard lock(State().mutex);
+    State().named = std::string(hostPath);
 }
 
 } // namespace zeph::platform

@@ -21,12 +21,20 @@ std::vector<std::string> TableWords() {
 TEST(EditionWordTableTest, WordsInTheEditionsOrder) {
 #if MORVANE_EDITION_FULL
     const std::vector<std::string> expected = {
+        "TEST",         "CHECK_STAFF_QUERY", "CHECK_RESULT",         "SKILL_REPORT",
+        "CHECK_REPORT", "CHECK_PERSON",      "SAVE_DATASET_TO_FILE", "SAVE_DATASET_TO_EXCEL",
+        "CHECK_DETAIL", "GETROUTPACKAGE",    "FTP_DOWNLOADFILE",     "LOADFROMFILE",
+        "ADDAFFIX",     "OPENFILE",          "SAVEASFILE",           "SENDNOTE",
+        "SENDBULLETIN", "SENDBNNOTEWINDOW",  "SENDBNBULLETINWINDOW", "CRTABFORUPDATEIP",
+        "SENDSM",       "GETMONITOR",        "BASE64DECODE",         "BASE64ENCODE",
+    };
+#else
+    const std::vector<std::string> expected = {
         "TEST",
         "CHECK_STAFF_QUERY",
-        "CHECK_RESULT",
-        "SKILL_REPORT",
         "CHECK_REPORT",
         "CHECK_PERSON",
+        "SAVE_DATASET_TO_EXCEL",
         "CHECK_DETAIL",
         "GETROUTPACKAGE",
         "FTP_DOWNLOADFILE",
@@ -38,18 +46,6 @@ TEST(EditionWordTableTest, WordsInTheEditionsOrder) {
         "SENDBULLETIN",
         "SENDBNNOTEWINDOW",
         "SENDBNBULLETINWINDOW",
-        "CRTABFORUPDATEIP",
-        "SENDSM",
-        "GETMONITOR",
-        "BASE64DECODE",
-        "BASE64ENCODE",
-    };
-#else
-    const std::vector<std::string> expected = {
-        "TEST",         "CHECK_STAFF_QUERY", "CHECK_REPORT",         "CHECK_PERSON",
-        "CHECK_DETAIL", "GETROUTPACKAGE",    "FTP_DOWNLOADFILE",     "LOADFROMFILE",
-        "ADDAFFIX",     "OPENFILE",          "SAVEASFILE",           "SENDNOTE",
-        "SENDBULLETIN", "SENDBNNOTEWINDOW",  "SENDBNBULLETINWINDOW",
     };
 #endif
     EXPECT_EQ(TableWords(), expected);

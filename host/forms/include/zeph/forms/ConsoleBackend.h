@@ -1,5 +1,7 @@
 // The backend of the host program: message boxes and dialogs are written to the error stream,
-// one line each ("InfoDlg: 传入的参数为空", "SaveDialog: a.xls"), in UTF-8; answers come from
+// one line each ("InfoDlg: 传入的参数为空", "SaveDialog: a.xls"), in UTF-8; a progress window
+// (a window shown without waiting that holds a progress bar) gives a line with its texts when
+// shown and one with its texts and bars when it goes. Answers come from
 // a queue the program fills, then from the terminal, else no / cancel. Modal windows run a
 // loaded script, or are presented on the terminal, or close with their cancel result.
 #pragma once
@@ -12,6 +14,7 @@
 
 #include <deque>
 #include <iosfwd>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -41,6 +44,8 @@ public:
 
     ModalResult RunModal(Form& form) override;
     void ShowModeless(Form& form) override;
+    void WindowChanged(Form& form) override;
+    void WindowDestroyed(Form& form) override;
     ModalResult ShowMessage(const MessageRequest& request) override;
     std::optional<FileDialogAnswer> RunFileDialog(const FileDialogRequest& request) override;
     std::optional<std::string> RunFolderDialog(const FolderDialogRequest& request) override;
@@ -60,6 +65,12 @@ private:
     std::istream& terminal_;
     bool interactive_;
     std::deque<std::string> answers_;
+    struct ProgressState {
+        std::string className;
+        std::string texts; // host text
+        std::string bars;  // host text
+    };
+    std::map<const Form*, ProgressState> progress_;
     WindowScripts scripts_;
     User user_;
 };

@@ -24,4 +24,10 @@ ZEPH_HOST_API std::string ExtractFilePath(std::string_view path);
 // The path with one separator at its end.
 ZEPH_HOST_API std::string IncludeTrailingPathDelimiter(std::string_view path);
 
+// The directory of the host program (the running executable), with a separator at its end,
+// unless the host has named another one.
+ZEPH_HOST_API std::string ProgramDirectory();
+// Names the program directory (host text); empty goes back to the executable's.
+ZEPH_HOST_API void SetProgramDirectory(std::string_view hostPath);
+
 } // namespace zeph::platform

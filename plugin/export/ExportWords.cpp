@@ -1,0 +1,224 @@
+#include "export/ExportWords.h"
+
+#include "core/untZeph.h"
+#include "export/ExportColumns.h"
+#include "export/ExportPart.h"
+#include "export/FileWriters.h"
+#include "export/OwnedWindow.h"
+#include "export/untHint.h"
+#include "export/untSelectCol.h"
+
+#if MORVANE_EDITION_FULL
+#include "export/ExportFieldConfig.h"
+#endif
+
+#include <zeph/client/PackageRoutines.h>
+#include <zeph/dataset/DataPacket.h>
+#include <zeph/platform/Paths.h>
+#include <zeph/text/HostText.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace morvane::exporting {
+namespace {
+
+namespace dataset = zeph::dataset;
+
+// What steps 1 to 4 of both words leave: the loaded set, the chosen file and the columns.
+struct TExportRequest {
+    dataset::TClientDataSet set{nullptr};
+    std::string fileName;
+    bool overwrite = false;
+    TExportColumns columns;
+};
+
+bool FileExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(zeph::platform::NativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The file's attribute word set to 64 (normal): nothing keeps it read-only any more.
+void SetNormalAttribute(const std::string& path) {
+    const std::string native = zeph::platform::NativePath(path);
+    struct stat info {};
+    if (::stat(native.c_str(), &info) == 0) {
+        ::chmod(native.c_str(), info.st_mode | S_IWUSR);
+    }
+}
+
+void DeleteFile(const std::string& path) {
+    std::remove(zeph::platform::NativePath(path).c_str());
+}
+
+std::string InUseSuffix() {
+    return "】失败，"_host + "\r\n" + "请确认文件是否正在使用！"_host;
+}
+
+void ShowOverwriteFailure(TInterFacefrmMain& main, const std::string& fileName) {
+    zeph::ErrorDlg("覆盖文件【"_host + fileName + InUseSuffix(), main.OwnerHandle());
+}
+
+void ShowOutcome(TInterFacefrmMain& main, const std::string& fileName, bool saved) {
+    if (saved) {
+        zeph::InfoDlg("保存文件【"_host + fileName + "】成功!"_host, main.OwnerHandle());
+    } else {
+        zeph::ErrorDlg("保存文件【"_host + fileName + InUseSuffix(), main.OwnerHandle());
+    }
+}
+
+// Loads the packet, asks for the file (and whether to overwrite it) and builds the columns.
+// Null when the word ends here.
+std::unique_ptr<TExportRequest> Prepare(TInterFacefrmMain& main, const zeph::Variant& Input,
+                                        zeph::forms::SaveDialog& dialog) {
+    const std::string titles = GetInputItem(Input, 2);
+    const std::string fields = GetInputItem(Input, 3);
+    auto request = std::make_unique<TExportRequest>();
+    try {
+        request->set.LoadFromXml(RewriteDefaultOrder(GetInputItem(Input, 4)));
+    } catch (const dataset::EDataSetError&) {
+        zeph::ErrorDlg("传入的数据集不是合法的XML格式"_host, main.OwnerHandle());
+        return nullptr;
+    }
+    if (!dialog.Execute()) {
+        return nullptr;
+    }
+    request->fileName = dialog.FileName;
+    if (FileExists(request->fileName)) {
+        const std::string question =
+            "文件【"_host + request->fileName + "】已经存在，是否覆盖？"_host;
+        if (!zeph::QuesDlg(question, main.OwnerHandle())) {
+            return nullptr;
+        }
+        request->overwrite = true;
+    }
+    request->columns = BuildColumns(request->set, titles, fields);
+    return request;
+}
+
+TFileColumns FileColumnsOf(const TExportRequest& request) {
+    TFileColumns columns;
+    columns.positions = FieldPositions(request.set, request.columns.fields);
+    columns.titles = request.columns.titles;
+    return columns;
+}
+
+// The hint of a file writer: its first text without a bar, then the bar for the records.
+void ShowRecordHint(TfrmHint& hint, const TExportRequest& request, const std::string& first,
+                    const std::string& second) {
+    hint.ShowHint(first, false);
+    hint.SetMaximum(static_cast<int>(std::min<std::size_t>(request.set.RecordCount(), 0x7FFFFFFF)));
+    hint.SetHintText(second);
+}
+
+// The two words remove an old file in opposite orders.
+enum class RemoveOrder { AttributeFirst, DeleteFirst };
+
+// Removes the file the person agreed to overwrite; false, with the message, when it stays.
+bool RemoveMarkedFile(TInterFacefrmMain& main, const TExportRequest& request, RemoveOrder order) {
+    if (!request.overwrite) {
+        return true;
+    }
+    if (order == RemoveOrder::AttributeFirst) {
+        SetNormalAttribute(request.fileName);
+        DeleteFile(request.fileName);
+    } else {
+        DeleteFile(request.fileName);
+        SetNormalAttribute(request.fileName);
+    }
+    if (FileExists(request.fileName)) {
+        ShowOverwriteFailure(main, request.fileName);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+#if MORVANE_EDITION_FULL
+
+namespace {
+
+// The extension of the file name (from its last dot, after the last separator), upper-cased.
+std::string UpperExtension(const std::string& path) {
+    const std::string name = zeph::platform::ExtractFileName(path);
+    std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : zeph::text::UpperCase(name.substr(dot));
+}
+
+} // namespace
+
+void SaveDatasetToFile(TInterFacefrmMain& main, const zeph::Variant& Input, zeph::Variant&) {
+    std::unique_ptr<TExportRequest> request =
+        Prepare(main, Input, main.Part<TExportPart>().SaveDialog);
+    if (!request || !SelectColumns(main, request->columns)) {
+        return;
+    }
+    OwnedWindow<TfrmHint> hint(main);
+    ShowRecordHint(*hint, *request, "准备导出到文件中"_host, "正在导出文件"_host);
+    if (!RemoveMarkedFile(main, *request, RemoveOrder::AttributeFirst)) {
+        return;
+    }
+    const std::string extension = UpperExtension(request->fileName);
+    const TFileColumns columns = FileColumnsOf(*request);
+    bool saved = false;
+    if (extension == ".XLS") {
+        saved = WriteXlsFile(request->fileName, request->set.Table(), columns,
+                             [&hint] { hint->StepIt(); });
+    } else if (extension == ".TXT") {
+        saved = WriteTextFile(request->fileName, request->set.Table(), columns);
+    } else {
+        return;
+    }
+    ShowOutcome(main, request->fileName, saved);
+}
+
+void SaveDatasetToExcel(TInterFacefrmMain& main, const zeph::Variant& Input, zeph::Variant&) {
+    TExportPart& part = main.Part<TExportPart>();
+    std::unique_ptr<TExportRequest> request = Prepare(main, Input, part.sd);
+    if (!request) {
+        return;
+    }
+    std::vector<std::string> unticked;
+    std::string serviceId;
+    const bool configured = ReadExportFieldConfig(main, unticked, serviceId);
+    const bool confirmed = configured ? SelectColumns(main, request->columns, unticked)
+                                      : SelectColumns(main, request->columns);
+    if (!confirmed) {
+        return;
+    }
+    {
+        OwnedWindow<TfrmHint> hint(main);
+        hint->ShowHint("准备将导出到Excel中"_host, false);
+        if (!RemoveMarkedFile(main, *request, RemoveOrder::DeleteFirst)) {
+            return;
+        }
+        ShowOutcome(
+            main, request->fileName,
+            part.ZephExportToExcel.Export(request->set, request->columns, request->fileName));
+    }
+    if (!serviceId.empty()) {
+        SaveExportFieldConfig(main, serviceId, unticked);
+    }
+}
+
+#endif
+
+void SaveDatasetToExcelBasic(TInterFacefrmMain& main, const zeph::Variant& Input, zeph::Variant&) {
+    std::unique_ptr<TExportRequest> request = Prepare(main, Input, main.Part<TExportPart>().sd);
+    if (!request || !SelectColumns(main, request->columns)) {
+        return;
+    }
+    OwnedWindow<TfrmHint> hint(main);
+    ShowRecordHint(*hint, *request, "准备将导出到Excel中"_host, "正在导出Excel文件"_host);
+    if (!RemoveMarkedFile(main, *request, RemoveOrder::DeleteFirst)) {
+        return;
+    }
+    ShowOutcome(main, request->fileName,
+                WriteXlsFile(request->fileName, request->set.Table(), FileColumnsOf(*request),
+                             [&hint] { hint->StepIt(); }));
+}
+
+} // namespace morvane::exporting

@@ -1,0 +1,49 @@
+#include "export/untExportStatus.h"
+
+#include <string>
+
+namespace morvane::exporting {
+
+namespace forms = zeph::forms;
+
+namespace {
+std::string StatusText(std::size_t done, std::size_t total) {
+    return "Exported " + std::to_string(done) + " of " + std::to_string(total) + " records";
+}
+} // namespace
+
+TfrmExportStatus::TfrmExportStatus(forms::Component* owner) : Form(owner, "frmExportStatus") {
+    Caption = "Export";
+    BorderStyle = forms::BorderStyle::Dialog;
+    BorderIcons = 0;
+    FormStyle = forms::FormStyle::StayOnTop;
+    Position = forms::Position::ScreenCenter;
+    SetClientWidth(442);
+    SetClientHeight(87);
+    lblStatus.Left = 8;
+    lblStatus.Top = 8;
+    pbStatus.SetBounds(8, 28, 426, 18);
+    pbStatus.SetRange(0, 100);
+    btnCancel.SetBounds(184, 54, 75, 25);
+    btnCancel.Caption = "&Cancel";
+    btnCancel.Cancel = true;
+    btnCancel.OnClick = [this](forms::Control&) { cancelled_ = true; };
+    Created();
+}
+
+void TfrmExportStatus::Start(std::size_t total) {
+    total_ = total;
+    lblStatus.SetCaption(StatusText(0, total_));
+    pbStatus.SetPosition(0);
+    Show();
+}
+
+void TfrmExportStatus::Progress(std::size_t done) {
+    int percent = total_ == 0 ? 100 : static_cast<int>(done * 100 / total_);
+    if (percent != pbStatus.Position() || done == total_) {
+        lblStatus.SetCaption(StatusText(done, total_));
+        pbStatus.SetPosition(percent);
+    }
+}
+
+} // namespace morvane::exporting

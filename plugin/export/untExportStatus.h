@@ -1,0 +1,33 @@
+// The workbook export's own progress window: a status line, a bar from 0 to 100 and a button
+// that stops the export.
+#pragma once
+
+#include <zeph/forms/Button.h>
+#include <zeph/forms/Form.h>
+#include <zeph/forms/Label.h>
+#include <zeph/forms/ProgressBar.h>
+
+#include <cstddef>
+
+namespace morvane::exporting {
+
+class TfrmExportStatus : public zeph::forms::Form {
+public:
+    explicit TfrmExportStatus(zeph::forms::Component* owner);
+
+    zeph::forms::Label lblStatus{*this, "lblStatus"};
+    zeph::forms::ProgressBar pbStatus{*this, "pbStatus"};
+    zeph::forms::Button btnCancel{*this, "btnCancel"};
+
+    // Shows the window for an export of total records.
+    void Start(std::size_t total);
+    // done records of the total are written; the bar moves when its percentage changes.
+    void Progress(std::size_t done);
+    bool Cancelled() const noexcept { return cancelled_; }
+
+private:
+    std::size_t total_ = 0;
+    bool cancelled_ = false;
+};
+
+} // namespace morvane::exporting
