@@ -5,6 +5,7 @@
 #include "core/untZeph.h"
 #include "export/ExportPart.h"
 #include "qcreport/QcReportWords.h"
+#include "recording/RecordingWords.h"
 #include "services/ServiceWords.h"
 
 #include <memory>
@@ -16,6 +17,7 @@ constexpr WordEntry kWords[] = {
     {"CHECK_STAFF_QUERY", &services::CheckStaffQuery},
     {"CHECK_REPORT", &qcreport::CheckReport},
     {"CHECK_PERSON", &qcreport::CheckPerson},
+    {"SAVE_RECORDFILE", &recording::SaveRecordFile},
     {"CHECK_DETAIL", &services::CheckDetail},
     {"GETROUTPACKAGE", &services::GetRoutPackage},
     {"FTP_DOWNLOADFILE", &services::FtpDownloadFile},

@@ -5,6 +5,8 @@
 #include "core/untZeph.h"
 #include "export/ExportPart.h"
 #include "qcreport/QcReportWords.h"
+#include "recording/RecordingPart.h"
+#include "recording/RecordingWords.h"
 #include "services/ServiceWords.h"
 
 #include <memory>
@@ -18,6 +20,7 @@ constexpr WordEntry kWords[] = {
     {"SKILL_REPORT", &qcreport::SkillReport},
     {"CHECK_REPORT", &qcreport::CheckReport},
     {"CHECK_PERSON", &qcreport::CheckPerson},
+    {"SAVE_RECORDFILE", &recording::SaveRecordFile},
     {"CHECK_DETAIL", &services::CheckDetail},
     {"GETROUTPACKAGE", &services::GetRoutPackage},
     {"FTP_DOWNLOADFILE", &services::FtpDownloadFile},
@@ -26,7 +29,9 @@ constexpr WordEntry kWords[] = {
     {"OPENFILE", &services::OpenFile},
     {"SAVEASFILE", &services::SaveAsFile},
     {"CRTABFORUPDATEIP", &qcreport::CrTabForUpdateIP},
+    {"SAVE_CONVEYRECORDFILE", &recording::SaveConveyRecordFile},
     {"GETMONITOR", &services::GetMonitor},
+    {"PLAY_RECORDFILE", &recording::PlayRecordFile},
     {"BASE64DECODE", &services::Base64Decode},
     {"BASE64ENCODE", &services::Base64Encode},
 };
@@ -39,6 +44,7 @@ std::span<const WordEntry> EditionWordTable() {
 void CreateEditionParts(TInterFacefrmMain& main) {
     main.AddPart(std::make_unique<exporting::TExportPart>(main));
     main.AddPart(std::make_unique<bulletin::TBulletinPart>(main));
+    main.AddPart(std::make_unique<recording::TRecordingPart>());
 }
 
 } // namespace morvane

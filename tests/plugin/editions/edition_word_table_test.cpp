@@ -21,15 +21,19 @@ std::vector<std::string> TableWords() {
 TEST(EditionWordTableTest, WordsInTheEditionsOrder) {
 #if MORVANE_EDITION_FULL
     const std::vector<std::string> expected = {
-        "CHECK_STAFF_QUERY", "CHECK_RESULT",  "SKILL_REPORT",     "CHECK_REPORT",
-        "CHECK_PERSON",      "CHECK_DETAIL",  "GETROUTPACKAGE",   "FTP_DOWNLOADFILE",
-        "LOADFROMFILE",      "ADDAFFIX",      "OPENFILE",         "SAVEASFILE",
-        "CRTABFORUPDATEIP",  "GETMONITOR",    "BASE64DECODE",     "BASE64ENCODE",
+        "CHECK_STAFF_QUERY", "CHECK_RESULT",     "SKILL_REPORT",
+        "CHECK_REPORT",      "CHECK_PERSON",     "SAVE_RECORDFILE",
+        "CHECK_DETAIL",      "GETROUTPACKAGE",   "FTP_DOWNLOADFILE",
+        "LOADFROMFILE",      "ADDAFFIX",         "OPENFILE",
+        "SAVEASFILE",        "CRTABFORUPDATEIP", "SAVE_CONVEYRECORDFILE",
+        "GETMONITOR",        "PLAY_RECORDFILE",  "BASE64DECODE",
+        "BASE64ENCODE",
     };
 #else
     const std::vector<std::string> expected = {
-        "CHECK_STAFF_QUERY", "CHECK_REPORT", "CHECK_PERSON", "CHECK_DETAIL", "GETROUTPACKAGE",
-        "FTP_DOWNLOADFILE",  "LOADFROMFILE", "ADDAFFIX",     "OPENFILE",     "SAVEASFILE",
+        "CHECK_STAFF_QUERY", "CHECK_REPORT",   "CHECK_PERSON",     "SAVE_RECORDFILE",
+        "CHECK_DETAIL",      "GETROUTPACKAGE", "FTP_DOWNLOADFILE", "LOADFROMFILE",
+        "ADDAFFIX",          "OPENFILE",       "SAVEASFILE",
     };
 #endif
     EXPECT_EQ(TableWords(), expected);
