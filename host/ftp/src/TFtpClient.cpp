@@ -65,10 +65,14 @@ std::string QuotedPath(std::string_view reply) {
 
 } // namespace
 
-// One libcurl handle: its connection cache holds the control connection between operations.
+// One libcurl handle driven through a multi handle of its own, whose connection cache holds the
+// control connection between operations.
 struct TFtpClient::Session {
+    CURLM* multi = nullptr;
     CURL* curl = nullptr;
     std::string baseUrl; // "ftp://host:port/"
+    // The control connection after the last operation.
+    curl_socket_t control = CURL_SOCKET_BAD;
     // What the server said during the last operation.
     std::string lastReply;
     bool greeted = false; // a server greeting: a control connection was (re)opened
@@ -76,7 +80,10 @@ struct TFtpClient::Session {
 
     ~Session() {
         if (curl != nullptr) {
-            curl_easy_cleanup(curl); // sends QUIT on an open connection
+            curl_easy_cleanup(curl);
+        }
+        if (multi != nullptr) {
+            curl_multi_cleanup(multi); // sends QUIT on the open connection
         }
     }
 
@@ -109,9 +116,46 @@ struct TFtpClient::Session {
         curl_easy_setopt(curl, CURLOPT_NOBODY, sink == nullptr ? 1L : 0L);
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, sink == nullptr ? DiscardBody : WriteToFile);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, sink);
-        CURLcode rc = curl_easy_perform(curl);
+        CURLcode rc = Run();
         curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
         curl_slist_free_all(commands);
+        return rc;
+    }
+
+    // The transfer to its end. libcurl may leave a step of a reused connection (the data
+    // connection after PASV) waiting for its next timer, up to a second; polling at least every
+    // few milliseconds takes that step at once.
+    CURLcode Run() {
+        constexpr long kLongestWaitMs = 2;
+        if (curl_multi_add_handle(multi, curl) != CURLM_OK) {
+            return CURLE_FAILED_INIT;
+        }
+        CURLcode rc = CURLE_OK;
+        int running = 1;
+        while (running > 0) {
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                rc = CURLE_FAILED_INIT;
+                break;
+            }
+            if (running == 0) {
+                break;
+            }
+            long wait = -1;
+            curl_multi_timeout(multi, &wait);
+            if (wait < 0 || wait > kLongestWaitMs) {
+                wait = kLongestWaitMs;
+            }
+            curl_multi_poll(multi, nullptr, 0, static_cast<int>(wait), nullptr);
+        }
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == curl) {
+                rc = message->data.result;
+            }
+        }
+        control = CURL_SOCKET_BAD;
+        curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &control);
+        curl_multi_remove_handle(multi, curl);
         return rc;
     }
 
@@ -149,8 +193,9 @@ bool TFtpClient::Connect() {
         return false;
     }
     auto session = std::make_unique<Session>();
+    session->multi = curl_multi_init();
     session->curl = curl_easy_init();
-    if (session->curl == nullptr) {
+    if (session->multi == nullptr || session->curl == nullptr) {
         lastError_ = "cannot start an FTP session";
         return false;
     }
@@ -192,9 +237,8 @@ bool TFtpClient::Connected() const {
     if (!session_) {
         return false;
     }
-    curl_socket_t socket = CURL_SOCKET_BAD;
-    if (curl_easy_getinfo(session_->curl, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK ||
-        socket == CURL_SOCKET_BAD) {
+    const curl_socket_t socket = session_->control;
+    if (socket == CURL_SOCKET_BAD) {
         return false;
     }
     // Between operations the server has nothing to say: a readable control connection is one

@@ -1,6 +1,7 @@
 // zeph-host with the demo desk's recordings on a real FTP server on loopback: the agent's own
 // recording saved byte for byte through the save window, and the desk's player command given
 // the recording to play, at once or from the selection window.
+#include "support/FtpCommands.h"
 #include "support/FtpTestServer.h"
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
@@ -73,7 +74,8 @@ TEST_F(DemoRecordingsTest, TheAgentsOwnRecordingIsSavedWhole) {
     EXPECT_EQ(r.err, "Window: 保存录音文件 (TfrmSaveRecordFile)\n"
                      "SaveDialog: sgFile [录音文件(*.v3)|*.v3] 202612080930120001.v3\n");
     EXPECT_TRUE(testing::ReadFile(saved) == recording);
-    const std::vector<std::string> commands = server->Commands();
+    const std::vector<std::string> commands =
+        testing::SettledCommands(*server, testing::SessionsEnded);
     EXPECT_NE(std::find(commands.begin(), commands.end(), "CWD /rec/0571/20261208/"),
               commands.end());
 

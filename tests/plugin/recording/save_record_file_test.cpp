@@ -4,6 +4,7 @@
 // line; a failed download that never touches the agent's existing file.
 #include "RecordingFixture.h"
 #include "recording/untSaveRecordFile.h"
+#include "support/FtpCommands.h"
 #include "support/FtpTestServer.h"
 
 #include <zeph/forms/User.h>
@@ -33,13 +34,7 @@ std::string Recording(std::size_t size) {
     return bytes;
 }
 
-std::vector<std::string> Matching(const std::vector<std::string>& commands,
-                                  const std::string& prefix) {
-    std::vector<std::string> found;
-    std::copy_if(commands.begin(), commands.end(), std::back_inserter(found),
-                 [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
-    return found;
-}
+constexpr auto Matching = &zeph::testing::CommandsStartingWith;
 
 class SaveRecordFileTest : public RecordingFixture {
 protected:
@@ -60,7 +55,7 @@ protected:
         RecordingFixture::SetUp();
         services->workerNo = kStaff;
         services->rights = {"02/020216"};
-        commandsBefore_ = server_->Commands().size();
+        commandsBefore_ = zeph::testing::QuietCommands(*server_).size();
         Paths("P_SV_GETRECORDFILEPATH", "FILEPATH",
               {"/rec/0571/20261208/1015000002a.v3", "/rec/0571/20261208/1015000002b.v3"});
         // One directory with a final "/", the other without.
@@ -109,11 +104,10 @@ protected:
         return locations[path + "~" + kStaff] = answer;
     }
 
-    // What the server received during this test.
+    // What the server received during this test; each request has closed its sessions.
     std::vector<std::string> Commands() const {
-        std::vector<std::string> all = server_->Commands();
-        return std::vector<std::string>(all.begin() + static_cast<long>(commandsBefore_),
-                                        all.end());
+        return zeph::testing::SettledCommands(*server_, zeph::testing::SessionsEnded,
+                                              commandsBefore_);
     }
 
     // Each save window: the person clicks 保存 (or the action given).
