@@ -1,7 +1,7 @@
 // zeph-host with the demo desk's recordings on a real FTP server on loopback: the agent's own
 // recording saved byte for byte through the save window, and the desk's player command given
 // the recording to play, at once or from the selection window.
-#include "support/FtpCommands.h"
+#include "support/FtpChecks.h"
 #include "support/FtpTestServer.h"
 #include "support/Subprocess.h"
 #include "support/TempDir.h"

@@ -2,7 +2,7 @@
 // received: one session from Connect on, one CWD of the whole directory as given, binary
 // transfers, files byte for byte; failures reported where they happen, and a local file that a
 // failed download never touches.
-#include "support/FtpCommands.h"
+#include "support/FtpChecks.h"
 #include "support/FtpTestServer.h"
 #include "support/TempDir.h"
 
@@ -21,21 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::FtpTestServer;
 constexpr auto Matching = &testing::CommandsStartingWith;
-
-// Bytes no text conversion leaves alone: every value, CR LF pairs and lone LFs among them.
-std::string Recording(std::size_t size) {
-    std::string bytes(size, '\0');
-    std::uint32_t state = 12345;
-    for (std::size_t i = 0; i < size; ++i) {
-        state = state * 1103515245u + 12345u;
-        bytes[i] = static_cast<char>(state >> 23);
-        if (i % 997 == 0 && i + 1 < size) {
-            bytes[i] = '\r';
-            bytes[++i] = '\n';
-        }
-    }
-    return bytes;
-}
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
@@ -62,7 +47,7 @@ protected:
 };
 
 TEST_F(FtpClientTest, OneSessionOneCwdBinaryFilesByteForByte) {
-    const std::string big = Recording(10 * 1024 * 1024);
+    const std::string big = testing::BinaryTestBytes(10 * 1024 * 1024);
     testing::WriteFile(root.File("rec/0571/20261208/big.v3"), big);
     testing::WriteFile(root.File("rec/0571/20261208/empty.v3"), "");
     Serve();

@@ -4,7 +4,7 @@
 // line; a failed download that never touches the agent's existing file.
 #include "RecordingFixture.h"
 #include "recording/untSaveRecordFile.h"
-#include "support/FtpCommands.h"
+#include "support/FtpChecks.h"
 #include "support/FtpTestServer.h"
 
 #include <zeph/forms/User.h>
@@ -24,23 +24,13 @@ using zeph::testing::FtpTestServer;
 const std::string kSerial = "202612081015000002";
 const std::string kStaff = "10003";
 
-std::string Recording(std::size_t size) {
-    std::string bytes(size, '\0');
-    std::uint32_t state = 99;
-    for (std::size_t i = 0; i < size; ++i) {
-        state = state * 1664525u + 1013904223u;
-        bytes[i] = static_cast<char>(state >> 24);
-    }
-    return bytes;
-}
-
 constexpr auto Matching = &zeph::testing::CommandsStartingWith;
 
 class SaveRecordFileTest : public RecordingFixture {
 protected:
     static void SetUpTestSuite() {
         root_ = std::make_unique<zeph::testing::TempDir>();
-        big_ = Recording(10 * 1024 * 1024);
+        big_ = zeph::testing::BinaryTestBytes(10 * 1024 * 1024);
         zeph::testing::WriteFile(root_->File("rec/0571/20261208/1015000002a.v3"), big_);
         zeph::testing::WriteFile(root_->File("rec/0571/20261208/1015000002b.v3"), "");
         zeph::testing::WriteFile(root_->File("rec/0571/convey/1015000002c.v3"), "convey");

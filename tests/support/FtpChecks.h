@@ -1,12 +1,14 @@
-// Reading what an FtpTestServer received. The server's log reaches the test through a pipe and a
-// reader thread, so a command the client has had its reply to may not be readable yet: tests
-// wait until the log shows what they expect (or a time limit passes) before they look.
+// What FTP tests check: bytes that a text-mode transfer would change, and what an FtpTestServer
+// received. The server's log reaches the test through a pipe and a reader thread, so a command
+// the client has had its reply to may not be readable yet: tests wait until the log shows what
+// they expect (or a time limit passes) before they look.
 #pragma once
 
 #include "support/FtpTestServer.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -14,6 +16,21 @@
 #include <vector>
 
 namespace zeph::testing {
+
+// size bytes of every value, with CR LF pairs among them, as no text conversion leaves them.
+inline std::string BinaryTestBytes(std::size_t size) {
+    std::string bytes(size, '\0');
+    std::uint32_t state = 12345;
+    for (std::size_t i = 0; i < size; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes[i] = static_cast<char>(state >> 23);
+        if (i % 997 == 0 && i + 1 < size) {
+            bytes[i] = '\r';
+            bytes[++i] = '\n';
+        }
+    }
+    return bytes;
+}
 
 // The commands that start with prefix, in order.
 inline std::vector<std::string> CommandsStartingWith(const std::vector<std::string>& commands,
