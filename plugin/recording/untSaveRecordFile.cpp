@@ -16,21 +16,28 @@ namespace forms = zeph::forms;
 constexpr int kLocationFirst = 2;
 constexpr int kLocationLast = 8;
 
-// Host-text path separators, stepping over double-byte characters (a trail byte may be "\").
-bool IsSeparatorAt(const std::string& text, std::size_t pos) {
-    return text[pos] == '/' || text[pos] == '\\';
+// Length of the character at pos: a double-byte character is a lead byte and a valid trail
+// byte, so a "/" (never a trail byte) always stands alone, and a "\\" only after a lead byte.
+std::size_t CharAt(const std::string& text, std::size_t pos) {
+    if (pos + 1 < text.size() && zeph::text::IsLeadByte(static_cast<unsigned char>(text[pos]))) {
+        const auto trail = static_cast<unsigned char>(text[pos + 1]);
+        if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) {
+            return 2;
+        }
+    }
+    return 1;
 }
 
-// Every character of the text that is not a separator, separators replaced by "_".
+bool IsSeparator(const std::string& text, std::size_t pos, std::size_t length) {
+    return length == 1 && (text[pos] == '/' || text[pos] == '\\');
+}
+
+// The text with every separator replaced by "_".
 std::string WithoutSeparators(const std::string& text) {
     std::string out;
     for (std::size_t pos = 0; pos < text.size();) {
-        std::size_t length = zeph::text::CharLength(text, pos);
-        if (length == 1 && IsSeparatorAt(text, pos)) {
-            out += '_';
-        } else {
-            out.append(text, pos, length);
-        }
+        const std::size_t length = CharAt(text, pos);
+        out += IsSeparator(text, pos, length) ? std::string("_") : text.substr(pos, length);
         pos += length;
     }
     return out;
@@ -40,8 +47,8 @@ std::string WithoutSeparators(const std::string& text) {
 std::string LastPart(const std::string& path) {
     std::size_t start = 0;
     for (std::size_t pos = 0; pos < path.size();) {
-        std::size_t length = zeph::text::CharLength(path, pos);
-        if (length == 1 && IsSeparatorAt(path, pos)) {
+        const std::size_t length = CharAt(path, pos);
+        if (IsSeparator(path, pos, length)) {
             start = pos + 1;
         }
         pos += length;

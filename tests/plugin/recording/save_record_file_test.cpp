@@ -415,6 +415,9 @@ TEST(DefaultLocalNameTest, SerialAndTheRemoteExtensionOnly) {
     EXPECT_EQ(DefaultLocalName("../20/1", "a.v3"), ".._20_1.v3");
     const std::string withTrailBackslash = "\x81\x5C"; // one GBK character
     EXPECT_EQ(DefaultLocalName(withTrailBackslash, "a.v3"), withTrailBackslash + ".v3");
+    // A lead byte before "/" is no character with it: the "/" still separates.
+    EXPECT_EQ(DefaultLocalName("S", "x.v3\x81/y"), "S");
+    EXPECT_EQ(DefaultLocalName("\x81/", "a.v3"), "\x81_.v3");
 }
 
 } // namespace
