@@ -59,7 +59,16 @@ desk="$state/desk.db"
 "$host" make-demo "$desk" >/dev/null
 /usr/bin/python3 "$root/tests/plugin/bulletin/bn_soap_server.py" "$state" >"$state/server.out" &
 server=$!
-trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -rf "$state"' EXIT
+ftp_pid=
+work=
+# One exit hook stops every server the demo started and removes its folders.
+cleanup() {
+  kill "$server" 2>/dev/null || true
+  wait "$server" 2>/dev/null || true
+  if [ -n "$ftp_pid" ]; then kill "$ftp_pid" 2>/dev/null || true; fi
+  rm -rf "$state" ${work:+"$work"}
+}
+trap cleanup EXIT
 for _ in $(seq 50); do grep -q listening "$state/server.out" && break; sleep 0.1; done
 port=$(sed -n 's/^listening on 127.0.0.1://p' "$state/server.out")
 printf '发送成功' >"$state/answer"
@@ -89,3 +98,51 @@ for line in open(sys.argv[1]):
 PY
 echo "host log:"
 iconv -f GBK -t UTF-8 "$state/host.log" | sed "s/^/  /"
+
+# Call recordings: the demo desk's recordings lie on an FTP server started here on loopback
+# (python3-pyftpdlib); a copy of the demo desk points at it, and its player command notes each
+# file it is given to play.
+work=$(mktemp -d)
+mkdir -p "$work/ftp/rec/0571/20261208"
+head -c 262144 /dev/urandom > "$work/ftp/rec/0571/20261208/0930120001.v3"
+/usr/bin/python3 -m pyftpdlib -i 127.0.0.1 -p 0 -d "$work/ftp" 2> "$work/ftp.log" &
+ftp_pid=$!
+port=
+for _ in $(seq 100); do
+  port=$(sed -n 's/.*starting FTP server on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/ftp.log")
+  [ -n "$port" ] && break
+  sleep 0.1
+done
+if [ -z "$port" ]; then
+  echo "demo: the FTP server did not start (is python3-pyftpdlib installed?)" >&2
+  exit 1
+fi
+"$host" make-demo "$work/desk.db" >/dev/null
+/usr/bin/python3 - "$work/desk.db" "$port" "$work/played.txt" <<'PY'
+import shlex, sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+db.execute("UPDATE t_ftp_location SET port = ?", (sys.argv[2],))
+db.execute("UPDATE desk_setting SET value = ? WHERE name = 'player_command'",
+           ('printf "%s\\n" "$1" >> ' + shlex.quote(sys.argv[3]),))
+db.commit()
+PY
+printf '[TfrmSaveRecordFile]\nclick bbtnSave\n\n[TfrmSelRecodFile]\ndblclick lvRecordFile 1\n' \
+  > "$work/windows.txt"
+echo
+echo "FTP server of the recordings: 127.0.0.1:$port"
+
+# The agent saves a recording of its own call; another agent's recording needs a right it lacks.
+run --server "$work/desk.db" --script "$work/windows.txt" --answer "$work/saved.v3" \
+  call SAVE_RECORDFILE 202612080930120001 10001
+if cmp -s "$work/saved.v3" "$work/ftp/rec/0571/20261208/0930120001.v3"; then
+  echo "saved: $(wc -c < "$work/saved.v3") bytes, the same as on the server"
+fi
+run --server "$work/desk.db" call SAVE_RECORDFILE 202612081015000002 10003
+
+# Playing: one recording plays at once; of three the agent double-clicks the second.
+run --server "$work/desk.db" call PLAY_RECORDFILE 202612080930120001
+run --server "$work/desk.db" --script "$work/windows.txt" call PLAY_RECORDFILE 202612081015000002
+sleep 0.5
+echo
+echo "The player was given:"
+cat "$work/played.txt" 2>/dev/null || echo "(nothing)"

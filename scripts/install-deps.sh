@@ -10,6 +10,7 @@ packages=(
   python3 python3-pyftpdlib python3-multipart python3-spyne python3-xlrd python3-openpyxl
   nginx-light wrk xvfb x11-utils
   openssl coreutils procps iproute2
+  curl bc time
 )
 export DEBIAN_FRONTEND=noninteractive
 if [ "$(id -u)" -eq 0 ]; then

@@ -7,6 +7,7 @@
 #include "export/ExportPart.h"
 #include "export/ExportWords.h"
 #include "qcreport/QcReportWords.h"
+#include "recording/RecordingWords.h"
 #include "services/ServiceWords.h"
 #include "testwin/TestWords.h"
 
@@ -21,6 +22,7 @@ constexpr WordEntry kWords[] = {
     {"CHECK_REPORT", &qcreport::CheckReport},
     {"CHECK_PERSON", &qcreport::CheckPerson},
     {"SAVE_DATASET_TO_EXCEL", &exporting::SaveDatasetToExcelBasic},
+    {"SAVE_RECORDFILE", &recording::SaveRecordFile},
     {"CHECK_DETAIL", &services::CheckDetail},
     {"GETROUTPACKAGE", &services::GetRoutPackage},
     {"FTP_DOWNLOADFILE", &services::FtpDownloadFile},

@@ -7,6 +7,8 @@
 #include "export/ExportPart.h"
 #include "export/ExportWords.h"
 #include "qcreport/QcReportWords.h"
+#include "recording/RecordingPart.h"
+#include "recording/RecordingWords.h"
 #include "services/ServiceWords.h"
 #include "shortmsg/ShortMsgWords.h"
 #include "testwin/TestWords.h"
@@ -25,6 +27,7 @@ constexpr WordEntry kWords[] = {
     {"CHECK_PERSON", &qcreport::CheckPerson},
     {"SAVE_DATASET_TO_FILE", &exporting::SaveDatasetToFile},
     {"SAVE_DATASET_TO_EXCEL", &exporting::SaveDatasetToExcel},
+    {"SAVE_RECORDFILE", &recording::SaveRecordFile},
     {"CHECK_DETAIL", &services::CheckDetail},
     {"GETROUTPACKAGE", &services::GetRoutPackage},
     {"FTP_DOWNLOADFILE", &services::FtpDownloadFile},
@@ -38,7 +41,9 @@ constexpr WordEntry kWords[] = {
     {"SENDBNBULLETINWINDOW", &bulletin::SendBNBulletinWindow},
     {"CRTABFORUPDATEIP", &qcreport::CrTabForUpdateIP},
     {"SENDSM", &shortmsg::SendSM},
+    {"SAVE_CONVEYRECORDFILE", &recording::SaveConveyRecordFile},
     {"GETMONITOR", &services::GetMonitor},
+    {"PLAY_RECORDFILE", &recording::PlayRecordFile},
     {"BASE64DECODE", &services::Base64Decode},
     {"BASE64ENCODE", &services::Base64Encode},
 };
@@ -51,6 +56,7 @@ std::span<const WordEntry> EditionWordTable() {
 void CreateEditionParts(TInterFacefrmMain& main) {
     main.AddPart(std::make_unique<exporting::TExportPart>(main));
     main.AddPart(std::make_unique<bulletin::TBulletinPart>(main));
+    main.AddPart(std::make_unique<recording::TRecordingPart>());
 }
 
 } // namespace morvane

@@ -1,12 +1,11 @@
 #include <zeph/emulator/FtpDownload.h>
+#include <zeph/ftp/FtpPath.h>
+#include <zeph/ftp/ReplacingFile.h>
 #include <zeph/text/HostText.h>
 
 #include <curl/curl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -32,23 +31,6 @@ bool IsPlainName(const std::string& name) {
 
 } // namespace
 
-std::string EncodeFtpPath(const std::string& path) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    for (char ch : path) {
-        auto c = static_cast<unsigned char>(ch);
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-            c == '-' || c == '_' || c == '.' || c == '~' || c == '/') {
-            out += ch;
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
-
 FtpResult FtpDownload(const FtpSite& site, const std::string& remoteDir,
                       const std::string& localDir, const std::string& fileName) {
     static GlobalCurl global;
@@ -73,7 +55,7 @@ FtpResult FtpDownload(const FtpSite& site, const std::string& remoteDir,
         dir += '/';
     }
     std::string url = "ftp://" + site.host + ":" + std::to_string(site.port) +
-                      EncodeFtpPath(dir + remote(fileName));
+                      ftp::EncodeFtpPath(dir + remote(fileName));
 
     std::filesystem::path folder(text::GbkToUtf8(localDir));
     std::error_code ec;
@@ -82,20 +64,10 @@ FtpResult FtpDownload(const FtpSite& site, const std::string& remoteDir,
         return result;
     }
     std::filesystem::path target = folder / text::GbkToUtf8(fileName);
-    std::string partial = (folder / (".zeph-download-XXXXXX")).string();
-    int fd = mkstemp(partial.data());
-    if (fd < 0) {
-        result.error = "cannot write in " + folder.string();
-        return result;
-    }
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    std::FILE* file = fdopen(fd, "wb");
+    ftp::TReplacingFile local(target.string());
+    std::FILE* file = local.Stream();
     if (file == nullptr) {
-        ::close(fd);
-        std::filesystem::remove(partial, ec);
-        result.error = "cannot write in " + folder.string();
+        result.error = local.Error();
         return result;
     }
 
@@ -121,18 +93,12 @@ FtpResult FtpDownload(const FtpSite& site, const std::string& remoteDir,
         curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
         rc = curl_easy_perform(c);
     }
-    bool written = std::fclose(file) == 0;
-    if (rc != CURLE_OK || !written) {
-        std::filesystem::remove(partial, ec);
-        result.error = rc != CURLE_OK
-                           ? std::string(errorBuffer[0] != 0 ? errorBuffer : curl_easy_strerror(rc))
-                           : "cannot write " + target.string();
+    if (rc != CURLE_OK) {
+        result.error = errorBuffer[0] != 0 ? errorBuffer : curl_easy_strerror(rc);
         return result;
     }
-    std::filesystem::rename(partial, target, ec);
-    if (ec) {
-        std::filesystem::remove(partial, ec);
-        result.error = "cannot write " + target.string();
+    if (!local.Commit()) {
+        result.error = local.Error();
         return result;
     }
     result.ok = true;

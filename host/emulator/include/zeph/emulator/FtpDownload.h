@@ -1,6 +1,8 @@
 // FTPDownLoad of the host: one file from the desk's FTP server into a local folder.
 #pragma once
 
+#include <zeph/ftp/FtpPath.h>
+
 #include <string>
 
 namespace zeph::emulator {
@@ -28,7 +30,6 @@ struct FtpResult {
 FtpResult FtpDownload(const FtpSite& site, const std::string& remoteDir,
                       const std::string& localDir, const std::string& fileName);
 
-// Percent-encodes a path for an FTP URL, keeping "/".
-std::string EncodeFtpPath(const std::string& path);
+using ftp::EncodeFtpPath;
 
 } // namespace zeph::emulator

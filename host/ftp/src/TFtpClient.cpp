@@ -1,0 +1,334 @@
+#include <zeph/ftp/FtpPath.h>
+#include <zeph/ftp/ReplacingFile.h>
+#include <zeph/ftp/TFtpClient.h>
+#include <zeph/platform/Paths.h>
+
+#include <curl/curl.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string_view>
+
+namespace zeph::ftp {
+namespace {
+
+constexpr long kBufferSize = 256 * 1024;
+
+struct GlobalCurl {
+    GlobalCurl() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+};
+
+// A host name fit for the URL: no character that would end the host part or hide a login.
+bool IsHostName(std::string_view host) {
+    if (host.empty()) {
+        return false;
+    }
+    for (char ch : host) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c <= 0x20 || c >= 0x7F || std::string_view("/?#@\\%").find(ch) != std::string::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
+size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
+    return std::fwrite(data, size, count, static_cast<std::FILE*>(file));
+}
+
+size_t DiscardBody(char*, size_t size, size_t count, void*) {
+    return size * count;
+}
+
+// "257 "/a ""b"" c" is the current directory." -> /a "b" c
+std::string QuotedPath(std::string_view reply) {
+    std::size_t open = reply.find('"');
+    if (open == std::string_view::npos) {
+        return {};
+    }
+    std::string path;
+    for (std::size_t i = open + 1; i < reply.size(); ++i) {
+        if (reply[i] == '"') {
+            if (i + 1 < reply.size() && reply[i + 1] == '"') {
+                path += '"';
+                ++i;
+                continue;
+            }
+            return path;
+        }
+        path += reply[i];
+    }
+    return {};
+}
+
+} // namespace
+
+// One libcurl handle driven through a multi handle of its own, whose connection cache holds the
+// control connection between operations.
+struct TFtpClient::Session {
+    CURLM* multi = nullptr;
+    CURL* curl = nullptr;
+    std::string baseUrl; // "ftp://host:port/"
+    // The control connection after the last operation.
+    curl_socket_t control = CURL_SOCKET_BAD;
+    // What the server said during the last operation.
+    std::string lastReply;
+    bool greeted = false; // a server greeting: a control connection was (re)opened
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    ~Session() {
+        if (curl != nullptr) {
+            curl_easy_cleanup(curl);
+        }
+        if (multi != nullptr) {
+            curl_multi_cleanup(multi); // sends QUIT on the open connection
+        }
+    }
+
+    static size_t OnReply(char* data, size_t size, size_t count, void* self) {
+        auto* session = static_cast<Session*>(self);
+        std::string_view line(data, size * count);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+            line.remove_suffix(1);
+        }
+        if (line.size() >= 4 && line[3] == ' ') {
+            session->lastReply.assign(line);
+            if (line.substr(0, 3) == "220") {
+                session->greeted = true;
+            }
+        }
+        return size * count;
+    }
+
+    // One request: the quote command (if any) after login, then the file at path (relative to
+    // the working directory unless it starts with "/") into sink, or no transfer when sink is
+    // nullptr.
+    CURLcode Perform(const std::string& path, const std::string& quote, std::FILE* sink) {
+        lastReply.clear();
+        greeted = false;
+        errorBuffer[0] = '\0';
+        std::string url = baseUrl + EncodeFtpPath(path);
+        curl_slist* commands = quote.empty() ? nullptr : curl_slist_append(nullptr, quote.c_str());
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(curl, CURLOPT_QUOTE, commands);
+        curl_easy_setopt(curl, CURLOPT_NOBODY, sink == nullptr ? 1L : 0L);
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, sink == nullptr ? DiscardBody : WriteToFile);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, sink);
+        CURLcode rc = Run();
+        curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
+        curl_slist_free_all(commands);
+        return rc;
+    }
+
+    // The transfer to its end. libcurl may leave a step of a reused connection (the data
+    // connection after PASV) waiting for its next timer, up to a second; polling at least every
+    // few milliseconds takes that step at once.
+    CURLcode Run() {
+        constexpr long kLongestWaitMs = 2;
+        if (curl_multi_add_handle(multi, curl) != CURLM_OK) {
+            return CURLE_FAILED_INIT;
+        }
+        CURLcode rc = CURLE_OK;
+        int running = 1;
+        while (running > 0) {
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                rc = CURLE_FAILED_INIT;
+                break;
+            }
+            if (running == 0) {
+                break;
+            }
+            long wait = -1;
+            curl_multi_timeout(multi, &wait);
+            if (wait < 0 || wait > kLongestWaitMs) {
+                wait = kLongestWaitMs;
+            }
+            curl_multi_poll(multi, nullptr, 0, static_cast<int>(wait), nullptr);
+        }
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == curl) {
+                rc = message->data.result;
+            }
+        }
+        control = CURL_SOCKET_BAD;
+        curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &control);
+        curl_multi_remove_handle(multi, curl);
+        return rc;
+    }
+
+    long ReplyCode() const {
+        long code = 0;
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+        return code;
+    }
+
+    // libcurl's account of a failure, with the server's last reply when there was one.
+    std::string Failure(CURLcode rc) const {
+        std::string text = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(rc);
+        if (!lastReply.empty() && text.find(lastReply) == std::string::npos) {
+            text += " (" + lastReply + ")";
+        }
+        return text;
+    }
+};
+
+TFtpClient::TFtpClient(forms::Component* owner, std::string name)
+    : Component(owner, std::move(name)) {}
+
+TFtpClient::~TFtpClient() = default;
+
+bool TFtpClient::Connect() {
+    static GlobalCurl global;
+    Disconnect();
+    lastError_.clear();
+    if (!IsHostName(Host)) {
+        lastError_ = "not a host name: " + Host;
+        return false;
+    }
+    if (Port <= 0 || Port > 65535) {
+        lastError_ = "not a port: " + std::to_string(Port);
+        return false;
+    }
+    auto session = std::make_unique<Session>();
+    session->multi = curl_multi_init();
+    session->curl = curl_easy_init();
+    if (session->multi == nullptr || session->curl == nullptr) {
+        lastError_ = "cannot start an FTP session";
+        return false;
+    }
+    const bool literalV6 = Host.find(':') != std::string::npos && Host.front() != '[';
+    session->baseUrl =
+        "ftp://" + (literalV6 ? "[" + Host + "]" : Host) + ":" + std::to_string(Port) + "/";
+    CURL* c = session->curl;
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "ftp");
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_PROXY, "");
+    curl_easy_setopt(c, CURLOPT_NOPROXY, "*");
+    if (!Username.empty()) {
+        curl_easy_setopt(c, CURLOPT_USERNAME, Username.c_str());
+        curl_easy_setopt(c, CURLOPT_PASSWORD, Password.c_str());
+    }
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, TimeoutSeconds);
+    curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, TimeoutSeconds);
+    // A transfer that stalls ends instead of hanging the desk.
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, TimeoutSeconds);
+    curl_easy_setopt(c, CURLOPT_TRANSFERTEXT, 0L);
+    // The working directory is ours to set: libcurl sends no CWD of its own.
+    curl_easy_setopt(c, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+    curl_easy_setopt(c, CURLOPT_BUFFERSIZE, kBufferSize);
+    curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, &Session::OnReply);
+    curl_easy_setopt(c, CURLOPT_HEADERDATA, session.get());
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, session->errorBuffer);
+    // Login and the server's entry directory; the connection stays open in the handle.
+    CURLcode rc = session->Perform({}, {}, nullptr);
+    if (rc != CURLE_OK) {
+        lastError_ = session->Failure(rc);
+        return false;
+    }
+    session_ = std::move(session);
+    return true;
+}
+
+bool TFtpClient::Connected() const {
+    if (!session_) {
+        return false;
+    }
+    const curl_socket_t socket = session_->control;
+    if (socket == CURL_SOCKET_BAD) {
+        return false;
+    }
+    // Between operations the server has nothing to say: a readable control connection is one
+    // it closed, or is about to close after telling why ("421 ...").
+    pollfd p{socket, POLLIN, 0};
+    int ready = ::poll(&p, 1, 0);
+    if (ready == 0) {
+        return true;
+    }
+    return ready < 0 && errno == EINTR;
+}
+
+void TFtpClient::Disconnect() {
+    session_.reset();
+}
+
+std::string TFtpClient::RetrieveCurrentDir() {
+    lastError_.clear();
+    if (!Connected()) {
+        lastError_ = "not connected";
+        return {};
+    }
+    // "*": a refused command is answered, not a broken session.
+    CURLcode rc = session_->Perform({}, "*PWD", nullptr);
+    if (rc != CURLE_OK) {
+        lastError_ = session_->Failure(rc);
+        return {};
+    }
+    if (session_->ReplyCode() != 257) {
+        lastError_ = "PWD: " + session_->lastReply;
+        return {};
+    }
+    return QuotedPath(session_->lastReply);
+}
+
+bool TFtpClient::ChangeDir(const std::string& directory) {
+    lastError_.clear();
+    if (!Connected()) {
+        lastError_ = "not connected";
+        return false;
+    }
+    if (directory.empty() || !IsCommandSafe(directory)) {
+        lastError_ = "not a directory name: " + directory;
+        return false;
+    }
+    CURLcode rc = session_->Perform({}, "*CWD " + directory, nullptr);
+    if (rc != CURLE_OK) {
+        lastError_ = session_->Failure(rc);
+        return false;
+    }
+    long code = session_->ReplyCode();
+    if (code < 200 || code > 299) {
+        lastError_ = "CWD " + directory + ": " + session_->lastReply;
+        return false;
+    }
+    return true;
+}
+
+bool TFtpClient::Get(const std::string& remoteFile, const std::string& localPath) {
+    lastError_.clear();
+    if (!Connected()) {
+        lastError_ = "not connected";
+        return false;
+    }
+    // A name ending in "/" would fetch a directory listing in place of a file.
+    if (remoteFile.empty() || remoteFile.back() == '/' || !IsCommandSafe(remoteFile)) {
+        lastError_ = "not a file name: " + remoteFile;
+        return false;
+    }
+    TReplacingFile local(platform::NativePath(localPath));
+    if (local.Stream() == nullptr) {
+        lastError_ = text::Utf8ToGbk(local.Error());
+        return false;
+    }
+    CURLcode rc = session_->Perform(remoteFile, {}, local.Stream());
+    if (rc != CURLE_OK) {
+        lastError_ = session_->Failure(rc);
+        return false;
+    }
+    // A connection opened afresh starts in the login directory, not the one changed to, so
+    // what came may be another file of the same name.
+    if (session_->greeted) {
+        lastError_ = "the connection to the server was lost; " + remoteFile + " was not taken";
+        return false;
+    }
+    if (!local.Commit()) {
+        lastError_ = text::Utf8ToGbk(local.Error());
+        return false;
+    }
+    return true;
+}
+
+} // namespace zeph::ftp
