@@ -10,7 +10,7 @@ TExportPart::TExportPart(zeph::forms::Component& mainWindow)
       ,
       SaveDialog(&mainWindow, "SaveDialog"), ZephExportToXLS(&mainWindow, "ZephExportToXLS"),
       ZephExportToExcel(&mainWindow, "ZephExportToExcel"),
-      cdsExportFieldCfg(&mainWindow, "cdsExportFieldCfg")
+      cdsExportFieldCfg(nullptr, "cdsExportFieldCfg")
 #endif
 {
     sd.DefaultExt = ".xls";

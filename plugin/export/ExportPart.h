@@ -24,6 +24,8 @@ public:
     zeph::forms::SaveDialog SaveDialog;
     TSMExportToXLS ZephExportToXLS;
     TSMExportToExcel ZephExportToExcel;
+    // The export-field configuration, loaded on first use and kept for the window's life. It is
+    // the part's own, not one of the window's resource components.
     zeph::dataset::TClientDataSet cdsExportFieldCfg;
     bool exportFieldCfgLoaded = false;
 #endif
