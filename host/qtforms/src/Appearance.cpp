@@ -53,8 +53,8 @@ std::optional<QColor> ToQColor(zeph::forms::Color color) {
 }
 
 void ApplyColours(const zeph::forms::Control& control, QWidget& widget) {
-    QPalette palette = widget.parentWidget() != nullptr ? widget.parentWidget()->palette()
-                                                        : QPalette();
+    QPalette palette =
+        widget.parentWidget() != nullptr ? widget.parentWidget()->palette() : QPalette();
     bool filled = false;
     if (auto background = ToQColor(control.Color)) {
         palette.setColor(QPalette::Window, *background);

@@ -7,7 +7,6 @@
 #include <QColor>
 #include <QFont>
 #include <Qt>
-
 #include <optional>
 
 class QWidget;

@@ -36,7 +36,6 @@
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QTreeWidget>
-
 #include <cmath>
 
 namespace zeph::qtforms {
@@ -251,7 +250,7 @@ void SyncListBox(QListWidget& list, const forms::ListBox& model) {
     while (list.count() < model.Items.Count()) {
         list.addItem(QString());
     }
-    list.setSelectionMode(!model.MultiSelect      ? QAbstractItemView::SingleSelection
+    list.setSelectionMode(!model.MultiSelect     ? QAbstractItemView::SingleSelection
                           : model.ExtendedSelect ? QAbstractItemView::ExtendedSelection
                                                  : QAbstractItemView::MultiSelection);
     for (int i = 0; i < model.Items.Count(); ++i) {
@@ -301,11 +300,10 @@ void SyncListView(QTreeWidget& tree, const forms::ListView& model) {
             if (tree.columnWidth(c) != model.Columns[c].Width) {
                 tree.setColumnWidth(c, model.Columns[c].Width);
             }
-            Qt::Alignment align = model.Columns[c].Alignment == forms::Alignment::Right
-                                      ? Qt::AlignRight
-                                  : model.Columns[c].Alignment == forms::Alignment::Center
-                                      ? Qt::AlignHCenter
-                                      : Qt::AlignLeft;
+            Qt::Alignment align =
+                model.Columns[c].Alignment == forms::Alignment::Right    ? Qt::AlignRight
+                : model.Columns[c].Alignment == forms::Alignment::Center ? Qt::AlignHCenter
+                                                                         : Qt::AlignLeft;
             tree.headerItem()->setTextAlignment(c, align | Qt::AlignVCenter);
         }
     }
@@ -330,8 +328,7 @@ void SyncListView(QTreeWidget& tree, const forms::ListView& model) {
                 row->setText(c, text);
             }
             if (report && c < static_cast<int>(model.Columns.size()) &&
-                model.Columns[static_cast<std::size_t>(c)].Alignment ==
-                    forms::Alignment::Right) {
+                model.Columns[static_cast<std::size_t>(c)].Alignment == forms::Alignment::Right) {
                 row->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
             }
         }
@@ -462,7 +459,8 @@ void SyncPages(PagesWidget& pages, const forms::PageControl& model, Router& rout
         }
     }
     if (active != nullptr) {
-        if (QWidget* w = router.WidgetFor(active); w != nullptr && pages.stack->currentWidget() != w) {
+        if (QWidget* w = router.WidgetFor(active);
+            w != nullptr && pages.stack->currentWidget() != w) {
             pages.stack->setCurrentWidget(w);
         }
     }
@@ -549,9 +547,8 @@ QWidget* CreateListControl(forms::Control& control, QWidget* parent, Router& rou
         box->setEditable(model->Style == forms::ComboStyle::DropDown);
         box->setInsertPolicy(QComboBox::NoInsert);
         QObject::connect(box, &QComboBox::activated, box, [&router, c](int index) {
-            router.Act(c, [c, index](forms::User& user) {
-                user.Select(As<forms::ComboBox>(c), index);
-            });
+            router.Act(
+                c, [c, index](forms::User& user) { user.Select(As<forms::ComboBox>(c), index); });
         });
         router.Watch(box, c);
         if (box->lineEdit() != nullptr) {
@@ -583,7 +580,8 @@ QWidget* CreateListControl(forms::Control& control, QWidget* parent, Router& rou
                              if (std::exchange(*toggled, -1) == row) {
                                  return; // the click ticked the item
                              }
-                             bool more = (QApplication::keyboardModifiers() & Qt::ControlModifier) != 0;
+                             bool more =
+                                 (QApplication::keyboardModifiers() & Qt::ControlModifier) != 0;
                              router.Act(c, [c, row, more](forms::User& user) {
                                  auto& box = As<forms::ListBox>(c);
                                  more ? user.SelectMore(box, row) : user.Select(box, row);
@@ -603,24 +601,25 @@ QWidget* CreateListControl(forms::Control& control, QWidget* parent, Router& rou
         auto* tree = new QTreeWidget(parent);
         tree->setRootIsDecorated(false);
         tree->setUniformRowHeights(true);
+        tree->header()->setStretchLastSection(false);
         tree->setAllColumnsShowFocus(true);
         auto toggled = std::make_shared<int>(-1);
-        QObject::connect(tree, &QTreeWidget::itemChanged, tree,
-                         [&router, c, tree, toggled](QTreeWidgetItem* item, int column) {
-                             auto& view = As<forms::ListView>(c);
-                             int row = tree->indexOfTopLevelItem(item);
-                             if (column != 0 || !view.Checkboxes || row < 0 ||
-                                 row >= view.Items.Count() ||
-                                 (item->checkState(0) == Qt::Checked) == view.Items[row].Checked()) {
-                                 return;
-                             }
-                             *toggled = row;
-                             bool tick = item->checkState(0) == Qt::Checked;
-                             router.Act(c, [c, row, tick](forms::User& user) {
-                                 auto& v = As<forms::ListView>(c);
-                                 tick ? user.Tick(v, row) : user.Untick(v, row);
-                             });
-                         });
+        QObject::connect(
+            tree, &QTreeWidget::itemChanged, tree,
+            [&router, c, tree, toggled](QTreeWidgetItem* item, int column) {
+                auto& view = As<forms::ListView>(c);
+                int row = tree->indexOfTopLevelItem(item);
+                if (column != 0 || !view.Checkboxes || row < 0 || row >= view.Items.Count() ||
+                    (item->checkState(0) == Qt::Checked) == view.Items[row].Checked()) {
+                    return;
+                }
+                *toggled = row;
+                bool tick = item->checkState(0) == Qt::Checked;
+                router.Act(c, [c, row, tick](forms::User& user) {
+                    auto& v = As<forms::ListView>(c);
+                    tick ? user.Tick(v, row) : user.Untick(v, row);
+                });
+            });
         QObject::connect(tree, &QTreeWidget::itemClicked, tree,
                          [&router, c, tree, toggled](QTreeWidgetItem* item, int) {
                              int row = tree->indexOfTopLevelItem(item);
@@ -696,9 +695,8 @@ QWidget* CreateButtonControl(forms::Control& control, QWidget* parent, Router& r
     } else {
         return nullptr;
     }
-    QObject::connect(button, &QAbstractButton::clicked, button, [&router, c] {
-        router.Act(c, [c](forms::User& user) { user.Click(*c); });
-    });
+    QObject::connect(button, &QAbstractButton::clicked, button,
+                     [&router, c] { router.Act(c, [c](forms::User& user) { user.Click(*c); }); });
     router.Watch(button, c);
     return button;
 }
@@ -717,8 +715,8 @@ QString WithoutAccelerator(const QString& caption) {
 }
 
 int CharOffset(const std::string& hostText, int byteOffset) {
-    std::size_t bytes = std::min<std::size_t>(static_cast<std::size_t>(std::max(byteOffset, 0)),
-                                              hostText.size());
+    std::size_t bytes =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(byteOffset, 0)), hostText.size());
     return static_cast<int>(ToQt(std::string_view(hostText).substr(0, bytes)).size());
 }
 
@@ -820,8 +818,10 @@ void SyncControlWidget(forms::Control& control, QWidget* widget, Router& router)
     if (auto* model = dynamic_cast<forms::Memo*>(c)) {
         SyncMemo(*static_cast<QPlainTextEdit*>(widget), *model);
     } else if (auto* edit = dynamic_cast<forms::CustomEdit*>(c)) {
-        auto* line = widget->objectName() == kEditPart ? static_cast<QLineEdit*>(widget)
-                                                       : widget->findChild<QLineEdit*>(kEditPart);
+        auto* line = qobject_cast<QLineEdit*>(widget);
+        if (line == nullptr) {
+            line = widget->findChild<QLineEdit*>(kEditPart);
+        }
         SyncLineEdit(*line, *edit);
         if (auto* buttonEdit = dynamic_cast<forms::ButtonEdit*>(c)) {
             auto* field = static_cast<EditWithButtons*>(widget);

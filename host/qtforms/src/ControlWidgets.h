@@ -5,7 +5,6 @@
 #include <zeph/forms/User.h>
 
 #include <QString>
-
 #include <functional>
 #include <string>
 

@@ -469,8 +469,7 @@ bool FormView::KeyPressed(forms::Control* control, QKeyEvent& event) {
         return false; // opens the list
     }
     QString text = event.text();
-    if (!text.isEmpty() && text.at(0).isPrint() && !ctrl &&
-        (modifiers & Qt::AltModifier) == 0) {
+    if (!text.isEmpty() && text.at(0).isPrint() && !ctrl && (modifiers & Qt::AltModifier) == 0) {
         std::string typed = FromQt(text);
         Act(control, [control, typed](forms::User& user) { user.Type(*control, typed); });
         return true;

@@ -10,7 +10,6 @@
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>
-
 #include <map>
 #include <set>
 #include <vector>

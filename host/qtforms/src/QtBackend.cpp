@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
-
 #include <map>
 #include <memory>
 #include <vector>
@@ -24,6 +23,14 @@ namespace zeph::qtforms {
 namespace forms = zeph::forms;
 
 namespace {
+
+// Brings a window to the front where the platform has a front (the offscreen one has not).
+void Raise(QWidget* window) {
+    if (QGuiApplication::platformName() != "offscreen") {
+        window->raise();
+        window->activateWindow();
+    }
+}
 
 // "description|pattern;pattern|..." as Qt's name filters ("description (pattern pattern)").
 QStringList NameFilters(const std::string& filter) {
@@ -79,7 +86,7 @@ forms::ModalResult ResultOf(int button, forms::MessageButtons buttons) {
         return forms::ModalResult::Cancel;
     default:
         // Closed without a button: what the box's escape means.
-        return buttons == forms::MessageButtons::Ok     ? forms::ModalResult::Ok
+        return buttons == forms::MessageButtons::Ok      ? forms::ModalResult::Ok
                : buttons == forms::MessageButtons::YesNo ? forms::ModalResult::No
                                                          : forms::ModalResult::Cancel;
     }
@@ -99,9 +106,9 @@ struct QtBackend::Impl final : Dispatcher {
     Impl() {
         InstallFontSubstitutions();
         // Changes made outside a person's action (a request delivered to the plug-in, a
-        // timer of a window) show within a moment.
+        // timer of a window, a modal showing ended by code) show within a moment.
         timer.setInterval(200);
-        QObject::connect(&timer, &QTimer::timeout, [this] { SyncAll(); });
+        QObject::connect(&timer, &QTimer::timeout, [this] { AfterAction(); });
         timer.start();
     }
     ~Impl() override {
@@ -175,7 +182,8 @@ struct QtBackend::Impl final : Dispatcher {
 
     // The widget a dialog of owner sits on.
     QWidget* DialogParent(forms::WindowHandle owner) const {
-        if (forms::Form* form = owner == forms::kNoOwner ? nullptr : forms::Form::FromHandle(owner)) {
+        if (forms::Form* form =
+                owner == forms::kNoOwner ? nullptr : forms::Form::FromHandle(owner)) {
             if (QWidget* w = WindowOf(form); w != nullptr && w->isVisible()) {
                 return w;
             }
@@ -197,8 +205,7 @@ forms::ModalResult QtBackend::RunModal(forms::Form& form) {
     FormView& view = impl_->ViewFor(form);
     view.Window()->setWindowModality(Qt::ApplicationModal);
     impl_->SyncAll();
-    view.Window()->raise();
-    view.Window()->activateWindow();
+    Raise(view.Window());
     QEventLoop loop;
     impl_->modals.emplace_back(&form, &loop);
     if (!form.ModalEnded()) {
@@ -212,7 +219,7 @@ void QtBackend::ShowModeless(forms::Form& form) {
     FormView& view = impl_->ViewFor(form);
     view.Window()->setWindowModality(Qt::NonModal);
     impl_->SyncAll();
-    view.Window()->raise();
+    Raise(view.Window());
 }
 
 void QtBackend::HideWindow(forms::Form& form) {
@@ -224,7 +231,7 @@ void QtBackend::HideWindow(forms::Form& form) {
 void QtBackend::WindowChanged(forms::Form& form) {
     impl_->SyncAll();
     if (QWidget* window = impl_->WindowOf(&form); window != nullptr && form.Visible) {
-        window->raise();
+        Raise(window);
     }
 }
 
@@ -245,7 +252,8 @@ forms::ModalResult QtBackend::ShowMessage(const forms::MessageRequest& request) 
     QMessageBox box(IconOf(request.kind), ToQt(caption), ToQt(request.text),
                     ButtonsOf(request.buttons), impl_->DialogParent(request.owner));
     box.setWindowModality(Qt::ApplicationModal);
-    box.setObjectName(QString::fromStdString(request.source.empty() ? "MessageBox" : request.source));
+    box.setObjectName(
+        QString::fromStdString(request.source.empty() ? "MessageBox" : request.source));
     int button = box.exec();
     impl_->AfterAction();
     return ResultOf(button, request.buttons);
@@ -255,8 +263,7 @@ std::optional<forms::FileDialogAnswer>
 QtBackend::RunFileDialog(const forms::FileDialogRequest& request) {
     QFileDialog dialog(impl_->DialogParent(request.owner), ToQt(request.title),
                        ToQt(request.initialDir));
-    dialog.setObjectName(request.kind == forms::FileDialogKind::Save ? "SaveDialog"
-                                                                     : "OpenDialog");
+    dialog.setObjectName(request.kind == forms::FileDialogKind::Save ? "SaveDialog" : "OpenDialog");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     QStringList filters = NameFilters(request.filter);
     if (!filters.isEmpty()) {
@@ -284,9 +291,9 @@ QtBackend::RunFileDialog(const forms::FileDialogRequest& request) {
     for (const QString& file : dialog.selectedFiles()) {
         answer.files.push_back(FromQt(QDir::toNativeSeparators(file)));
     }
-    answer.filterIndex =
-        filters.isEmpty() ? request.filterIndex
-                          : static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    answer.filterIndex = filters.isEmpty()
+                             ? request.filterIndex
+                             : static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
     if (answer.filterIndex <= 0) {
         answer.filterIndex = request.filterIndex;
     }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QString>
-
 #include <string>
 #include <string_view>
 
