@@ -6,6 +6,7 @@
 #include <zeph/forms/ComboBox.h>
 #include <zeph/forms/DateTimePicker.h>
 #include <zeph/forms/Edit.h>
+#include <zeph/forms/Label.h>
 #include <zeph/forms/ListBox.h>
 #include <zeph/forms/ListView.h>
 #include <zeph/forms/PageControl.h>
@@ -235,12 +236,13 @@ void FormView::SyncChildren(forms::WinControl& container, QWidget* client,
                 widget->setParent(client);
             }
         }
-        SyncCommon(*control, widget);
         if (auto* inner = dynamic_cast<forms::WinControl*>(control)) {
             SyncChildren(*inner, ClientOf(widget), seen);
         }
         // After the children: a page control places the pages' widgets made just now.
         SyncControlWidget(*control, widget, *this);
+        // After the text: an auto-sized label grows to it.
+        SyncCommon(*control, widget);
     }
     // The last control is on top, as the framework stacks them.
     if (!onPages && orders_[&container] != container.Controls()) {
@@ -252,9 +254,22 @@ void FormView::SyncChildren(forms::WinControl& container, QWidget* client,
 }
 
 void FormView::SyncCommon(forms::Control& control, QWidget* widget) {
+    QFont font = ToQFont(EffectiveFont(control));
+    if (widget->font() != font) {
+        widget->setFont(font);
+    }
+    ApplyColours(control, *widget);
     if (dynamic_cast<forms::TabSheet*>(&control) == nullptr) {
         QRect bounds(control.Left, control.Top, std::max(0, control.Width),
                      std::max(0, control.Height));
+        // An auto-sized label is as large as its text in the face actually drawn, which the
+        // toolkit can only estimate.
+        if (auto* label = dynamic_cast<forms::Label*>(&control);
+            label != nullptr && label->AutoSize && !label->WordWrap) {
+            QSize text = widget->sizeHint();
+            bounds.setWidth(std::max(bounds.width(), text.width()));
+            bounds.setHeight(std::max(bounds.height(), text.height()));
+        }
         if (widget->geometry() != bounds) {
             widget->setGeometry(bounds);
         }
@@ -270,11 +285,6 @@ void FormView::SyncCommon(forms::Control& control, QWidget* widget) {
     if (widget->toolTip() != tip) {
         widget->setToolTip(tip);
     }
-    QFont font = ToQFont(EffectiveFont(control));
-    if (widget->font() != font) {
-        widget->setFont(font);
-    }
-    ApplyColours(control, *widget);
 }
 
 void FormView::SyncWindow() {

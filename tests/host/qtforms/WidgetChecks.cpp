@@ -56,8 +56,16 @@ public:
         if (dynamic_cast<const forms::TabSheet*>(&c) == nullptr) {
             Expect(c, "left", c.Left, w->x());
             Expect(c, "top", c.Top, w->y());
-            Expect(c, "width", c.Width, w->width());
-            Expect(c, "height", c.Height, w->height());
+            auto* label = dynamic_cast<const forms::Label*>(&c);
+            if (label != nullptr && label->AutoSize && !label->WordWrap) {
+                // Grown to its text in the face drawn, never shrunk.
+                Expect(c, "at least width", c.Width, std::min(c.Width, w->width()));
+                Expect(c, "at least height", c.Height, std::min(c.Height, w->height()));
+                Expect(c, "text fits", 1, w->width() >= w->sizeHint().width());
+            } else {
+                Expect(c, "width", c.Width, w->width());
+                Expect(c, "height", c.Height, w->height());
+            }
             Expect(c, "visible", c.Visible, !w->isHidden());
         }
         Expect(c, "enabled", c.Enabled, !w->testAttribute(Qt::WA_ForceDisabled));
