@@ -25,6 +25,8 @@
 #include <QTextCursor>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace zeph::qtforms {
 namespace forms = zeph::forms;
 
@@ -200,6 +202,7 @@ void FormView::Sync() {
         }
         kinds_.erase(it->first);
         orders_.erase(it->first);
+        tabChains_.erase(it->first);
         it = widgets_.erase(it);
         for (QObject* child : widget->findChildren<QObject*>()) {
             child->blockSignals(true);
@@ -250,6 +253,24 @@ void FormView::SyncChildren(forms::WinControl& container, QWidget* client,
             widgets_[control]->raise();
         }
         orders_[&container] = container.Controls();
+    }
+    // Tab walks a container's controls by their TabOrder, creation order among equals.
+    std::vector<forms::Control*> tabbed;
+    for (forms::Control* control : container.Controls()) {
+        if (control->AcceptsFocus()) {
+            tabbed.push_back(control);
+        }
+    }
+    std::stable_sort(tabbed.begin(), tabbed.end(), [](const forms::Control* a,
+                                                      const forms::Control* b) {
+        return a->TabOrder < b->TabOrder;
+    });
+    auto& chain = tabChains_[&container];
+    if (chain != tabbed) {
+        for (std::size_t i = 1; i < tabbed.size(); ++i) {
+            QWidget::setTabOrder(FocusPart(widgets_[tabbed[i - 1]]), FocusPart(widgets_[tabbed[i]]));
+        }
+        chain = tabbed;
     }
 }
 

@@ -76,6 +76,7 @@ private:
     std::map<const zeph::forms::Control*, const char*> kinds_;
     std::map<QObject*, zeph::forms::Control*> parts_;
     std::map<const void*, std::vector<zeph::forms::Control*>> orders_;
+    std::map<const void*, std::vector<zeph::forms::Control*>> tabChains_;
     bool placed_ = false;
     QPoint appliedPosition_;
     QSize appliedSize_;

@@ -90,6 +90,11 @@ TEST_F(QtEvents, TypingIntoAFilteredFieldDropsRefusedCharactersAndLimitsCountByt
     EXPECT_EQ(form.edtNumber.Text(), "123456"); // MaxLength 6
     QTest::keyClick(number, Qt::Key_Backspace);
     EXPECT_EQ(number->text(), "12345");
+    // Tab walks the controls in their tab order and the window's focus follows.
+    EXPECT_EQ(form.ActiveControl(), &form.edtNumber);
+    QTest::keyClick(number, Qt::Key_Tab);
+    EXPECT_EQ(form.ActiveControl(), &form.ledCity);
+    EXPECT_TRUE(EditOf(form.ledCity)->hasFocus());
 
     // Chinese arrives from the input method; a limit of 5 bytes holds two characters.
     form.edtName.MaxLength = 5;
