@@ -28,8 +28,8 @@ namespace {
 void Raise(QWidget* window) {
     if (QGuiApplication::platformName() != "offscreen") {
         window->raise();
-        window->activateWindow();
     }
+    window->activateWindow();
 }
 
 // "description|pattern;pattern|..." as Qt's name filters ("description (pattern pattern)").

@@ -91,6 +91,7 @@ TEST_F(QtEvents, TypingIntoAFilteredFieldDropsRefusedCharactersAndLimitsCountByt
     QTest::keyClick(number, Qt::Key_Backspace);
     EXPECT_EQ(number->text(), "12345");
     // Tab walks the controls in their tab order and the window's focus follows.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(W(form)));
     EXPECT_EQ(form.ActiveControl(), &form.edtNumber);
     QTest::keyClick(number, Qt::Key_Tab);
     EXPECT_EQ(form.ActiveControl(), &form.ledCity);
