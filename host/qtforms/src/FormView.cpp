@@ -24,7 +24,6 @@
 #include <QScreen>
 #include <QTextCursor>
 #include <QTreeWidget>
-
 #include <algorithm>
 
 namespace zeph::qtforms {
@@ -215,9 +214,57 @@ void FormView::Sync() {
     SyncFocus();
 }
 
+namespace {
+
+// Aligned controls fill their container's edges in their order, then the client control takes
+// what is left; their bounds say where they went, as the framework's aligned controls do.
+void AlignControls(forms::WinControl& container, QSize area) {
+    QRect free(0, 0, area.width(), area.height());
+    using forms::Align;
+    for (Align pass : {Align::Top, Align::Bottom, Align::Left, Align::Right, Align::Client}) {
+        for (forms::Control* c : container.Controls()) {
+            if (c->Align != pass || !c->Visible) {
+                continue;
+            }
+            QRect r;
+            switch (pass) {
+            case Align::Top:
+                r = QRect(free.left(), free.top(), free.width(), c->Height);
+                free.setTop(free.top() + c->Height);
+                break;
+            case Align::Bottom:
+                r = QRect(free.left(), free.bottom() + 1 - c->Height, free.width(), c->Height);
+                free.setBottom(free.bottom() - c->Height);
+                break;
+            case Align::Left:
+                r = QRect(free.left(), free.top(), c->Width, free.height());
+                free.setLeft(free.left() + c->Width);
+                break;
+            case Align::Right:
+                r = QRect(free.right() + 1 - c->Width, free.top(), c->Width, free.height());
+                free.setRight(free.right() - c->Width);
+                break;
+            case Align::Client:
+            case Align::None:
+                r = free;
+                break;
+            }
+            if (r != QRect(c->Left, c->Top, c->Width, c->Height)) {
+                c->SetBounds(r.left(), r.top(), std::max(0, r.width()), std::max(0, r.height()));
+            }
+        }
+    }
+}
+
+} // namespace
+
 void FormView::SyncChildren(forms::WinControl& container, QWidget* client,
                             std::set<const forms::Control*>& seen) {
     const bool onPages = dynamic_cast<forms::PageControl*>(&container) != nullptr;
+    QSize area = dynamic_cast<forms::TabSheet*>(&container) != nullptr
+                     ? client->size()
+                     : QSize(container.ClientWidth(), container.ClientHeight());
+    AlignControls(container, area);
     for (forms::Control* control : container.Controls()) {
         seen.insert(control);
         auto found = widgets_.find(control);
@@ -261,14 +308,14 @@ void FormView::SyncChildren(forms::WinControl& container, QWidget* client,
             tabbed.push_back(control);
         }
     }
-    std::stable_sort(tabbed.begin(), tabbed.end(), [](const forms::Control* a,
-                                                      const forms::Control* b) {
-        return a->TabOrder < b->TabOrder;
-    });
+    std::stable_sort(
+        tabbed.begin(), tabbed.end(),
+        [](const forms::Control* a, const forms::Control* b) { return a->TabOrder < b->TabOrder; });
     auto& chain = tabChains_[&container];
     if (chain != tabbed) {
         for (std::size_t i = 1; i < tabbed.size(); ++i) {
-            QWidget::setTabOrder(FocusPart(widgets_[tabbed[i - 1]]), FocusPart(widgets_[tabbed[i]]));
+            QWidget::setTabOrder(FocusPart(widgets_[tabbed[i - 1]]),
+                                 FocusPart(widgets_[tabbed[i]]));
         }
         chain = tabbed;
     }

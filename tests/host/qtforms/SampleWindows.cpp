@@ -142,7 +142,8 @@ TfrmToolkitSample::TfrmToolkitSample(forms::Component* owner) : Form(owner, "frm
     shpMark.SetBounds(10, 10, 40, 30);
     shpMark.Type = forms::ShapeType::Ellipse;
     shpMark.Brush.Color = forms::clRed;
-    pnlBottom.SetBounds(0, 360, 640, 40);
+    pnlBottom.SetBounds(0, 0, 100, 40);
+    pnlBottom.Align = forms::Align::Bottom;
     pnlBottom.Caption = "状态：就绪"_host;
     pnlBottom.Color = 0xE0FFE0;
     Created();

@@ -130,6 +130,9 @@ TEST_F(WindowPhotos, HostFontsFallBackToAnInstalledChineseFaceAndSettingsReachTh
     QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(form.Left, screen.left() + (screen.width() - form.Width) / 2);
     EXPECT_EQ(backend_->WidgetOf(form)->x(), form.Left);
+    // A bottom-aligned panel fills the bottom edge, and its bounds say so.
+    EXPECT_EQ((std::vector<int>{form.pnlBottom.Left, form.pnlBottom.Top, form.pnlBottom.Width}),
+              (std::vector<int>{0, 400 - 40, 640}));
     // A page with a hidden tab is reachable by code only: no tab, but it shows when chosen.
     auto* tabs = backend_->WidgetOf(form.pcPages)->findChild<QTabBar*>();
     ASSERT_NE(tabs, nullptr);
