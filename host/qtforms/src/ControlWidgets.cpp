@@ -36,6 +36,7 @@
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace zeph::qtforms {
@@ -758,6 +759,18 @@ QWidget* CreateControlWidget(forms::Control& control, QWidget* parent, Router& r
                     }
                 }
             });
+        });
+        // The bar turns to a clicked tab by itself, after the click was asked: the page the
+        // control has stays the current tab.
+        QObject::connect(pages->tabs, &QTabBar::currentChanged, pages, [c, pages](int i) {
+            forms::TabSheet* active = As<forms::PageControl>(c).ActivePage();
+            auto it = std::find(pages->tabPages.begin(), pages->tabPages.end(), active);
+            int wanted =
+                it == pages->tabPages.end() ? -1 : static_cast<int>(it - pages->tabPages.begin());
+            if (wanted >= 0 && wanted != i) {
+                QSignalBlocker blocker(pages->tabs);
+                pages->tabs->setCurrentIndex(wanted);
+            }
         });
         router.Watch(pages->tabs, c);
         widget = pages;

@@ -21,10 +21,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <chrono>
 #include <functional>
+#include <iostream>
 #include <memory>
 
 namespace zeph::qtforms::testing {
@@ -138,6 +141,49 @@ TEST_F(QtEvents, AClickRunsTheHandlerAndEverythingTheHandlerChangedShows) {
     EXPECT_EQ(form.lstItems.ItemIndex(), 2);
     QTest::keyClick(W(form.cbbKind), Qt::Key_Down);
     EXPECT_EQ(form.cbbKind.ItemIndex(), 2);
+    EXPECT_TRUE(Mismatches(*backend_, form).empty())
+        << ::testing::PrintToString(Mismatches(*backend_, form));
+}
+
+TEST_F(QtEvents, TabsTicksAndTreesAnswerTheMouseAndKeysThroughTheirEvents) {
+    TfrmToolkitSample form(nullptr);
+    int checkedEvents = 0;
+    form.lvRecords.OnItemChecked = [&](forms::ListView&, forms::ListItem&) { ++checkedEvents; };
+    bool allowPage = false;
+    form.pcPages.OnChanging = [&](forms::PageControl&, bool& allow) { allow = allowPage; };
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(W(form)));
+
+    // A tab click that OnChanging refuses leaves the page; an allowed one turns it.
+    auto* tabs = W(form.pcPages)->findChild<QTabBar*>();
+    auto* stack = W(form.pcPages)->findChild<QStackedWidget*>();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    EXPECT_EQ(form.pcPages.ActivePage(), &form.tsFirst);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_EQ(stack->currentWidget(), W(form.tsFirst));
+    allowPage = true;
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    EXPECT_EQ(form.pcPages.ActivePage(), &form.tsSecond);
+    EXPECT_EQ(stack->currentWidget(), W(form.tsSecond));
+
+    // A row clicked in the list view, then Space ticks it.
+    auto* view = qobject_cast<QTreeWidget*>(W(form.lvRecords));
+    QRect row = view->visualItemRect(view->topLevelItem(1));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      QPoint(row.left() + 100, row.center().y()));
+    EXPECT_EQ(form.lvRecords.ItemIndex(), 1);
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_TRUE(form.lvRecords.Items[1].Checked());
+    EXPECT_EQ(view->topLevelItem(1)->checkState(0), Qt::Checked);
+    EXPECT_EQ(checkedEvents, 1);
+
+    // A double click (the second click of a pair) on a tree node folds it in.
+    auto* tree = qobject_cast<QTreeWidget*>(W(form.tvDepartments));
+    QRect root = tree->visualItemRect(tree->topLevelItem(0));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, root.center());
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, root.center());
+    EXPECT_FALSE(form.tvDepartments.Items.Root(0).Expanded());
+    EXPECT_FALSE(tree->topLevelItem(0)->isExpanded());
     EXPECT_TRUE(Mismatches(*backend_, form).empty())
         << ::testing::PrintToString(Mismatches(*backend_, form));
 }
