@@ -147,7 +147,7 @@ FormView::~FormView() {
     Detach();
 }
 
-void FormView::Detach() {
+void FormView::Detach(bool now) {
     form_ = nullptr;
     parts_.clear();
     widgets_.clear();
@@ -158,7 +158,11 @@ void FormView::Detach() {
         }
         window_->removeEventFilter(this);
         window_->hide();
-        window_->deleteLater();
+        if (now) {
+            delete window_.data();
+        } else {
+            window_->deleteLater();
+        }
         window_ = nullptr;
     }
 }

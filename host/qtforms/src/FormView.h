@@ -45,8 +45,8 @@ public:
     ~FormView() override;
 
     // Takes the view off its form for good (the form is being destroyed) and lets its widgets
-    // go once the events under way are over.
-    void Detach();
+    // go once the events under way are over, or at once when none can be under way.
+    void Detach(bool now = false);
     void Sync();
     QWidget* Window() const { return window_; }
 

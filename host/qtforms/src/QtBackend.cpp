@@ -112,8 +112,9 @@ struct QtBackend::Impl final : Dispatcher {
         timer.start();
     }
     ~Impl() override {
+        // The backend goes between events: nothing of its windows is under way.
         for (auto& [form, view] : views) {
-            view->Detach();
+            view->Detach(true);
             delete view;
         }
         while (waitCursors-- > 0) {
