@@ -4,6 +4,9 @@
 #include <zeph/client/HostServices.h>
 #include <zeph/emulator/CommandLine.h>
 #include <zeph/emulator/DemoDatabase.h>
+#ifdef ZEPH_HAS_QT
+#include <zeph/emulator/DeskWindow.h>
+#endif
 #include <zeph/emulator/DeskServices.h>
 #include <zeph/emulator/InputFile.h>
 #include <zeph/emulator/PluginLibrary.h>
@@ -151,7 +154,7 @@ public:
             verbose_ = true;
         }
         InstallHostServices(services_);
-        services_->SetHostWindow(hostWindow_.Handle());
+        UseWindow(hostWindow_);
         // Where the plug-in keeps its per-agent files: the desk's program_dir, else this
         // program's own folder.
         std::string programDir = services_->Setting("program_dir");
@@ -181,49 +184,73 @@ public:
         services_->SetLoadedPlugin(std::filesystem::absolute(path).string());
     }
 
+    // The window whose handle ShowMorvane receives: the host's own, or the desk window.
+    void UseWindow(forms::Form& window) {
+        hostHandle_ = window.Handle();
+        services_->SetHostWindow(hostHandle_);
+    }
+    // Dialogs and windows go to this backend while it lives instead of the console.
+    void UseBackend(std::weak_ptr<forms::Backend> backend) { fixedBackend_ = std::move(backend); }
+
     // Runs one request; returns its exit status.
     int Run(const CallRequest& request) {
-        // Each request starts with its own answers and the script from its beginning.
-        auto backend = forms::ConsoleBackend::ForProcess();
-        for (const std::string& answer : request.answers) {
-            backend->AddAnswer(answer);
+        Variant output;
+        std::string error;
+        int status = Deliver(request, output, error);
+        if (!error.empty()) {
+            std::cerr << error << '\n';
         }
-        if (script_) {
-            backend->Load(*script_);
+        if (status != kExitOk && status != kExitWordError) {
+            return status;
         }
-        forms::Application()->SetBackend(backend);
+        return Print(request, output, status);
+    }
+
+    // Delivers one request: its Output, and the error line (UTF-8) when it failed.
+    int Deliver(const CallRequest& request, Variant& output, std::string& error) {
+        if (auto fixed = fixedBackend_.lock()) {
+            forms::Application()->SetBackend(fixed);
+        } else {
+            // Each request starts with its own answers and the script from its beginning.
+            auto backend = forms::ConsoleBackend::ForProcess();
+            for (const std::string& answer : request.answers) {
+                backend->AddAnswer(answer);
+            }
+            if (script_) {
+                backend->Load(*script_);
+            }
+            forms::Application()->SetBackend(backend);
+        }
         Variant input;
         try {
             input = BuildInput(request);
         } catch (const EUsageError& e) {
-            std::cerr << "zeph-host: " << e.what() << '\n';
+            error = std::string("zeph-host: ") + e.what();
             return kExitUsage;
         }
-        forms::WindowHandle window = plugin_->ShowMorvane(hostWindow_.Handle());
+        forms::WindowHandle window = plugin_->ShowMorvane(hostHandle_);
         if (window == 0) {
-            std::cerr << "zeph-host: ShowMorvane of " << plugin_->Path()
-                      << " returned 0: the plug-in is not usable\n";
+            error = "zeph-host: ShowMorvane of " + plugin_->Path() +
+                    " returned 0: the plug-in is not usable";
             return kExitPlugin;
         }
         if (verbose_) {
             // A new handle tells that the plug-in built a new main window (the last one closed).
             std::cerr << "Host: ShowMorvane -> " << window << '\n';
         }
-        Variant output;
-        int status = kExitOk;
         try {
             DeliverRequest(window, input, output);
         } catch (const EDeliveryError& e) {
-            std::cerr << "zeph-host: " << e.what() << '\n';
+            error = std::string("zeph-host: ") + e.what();
             return kExitPlugin;
         } catch (const std::exception& e) {
-            std::cerr << "Error: " << OneLine(text::GbkToUtf8(e.what())) << '\n';
-            status = kExitWordError;
+            error = "Error: " + OneLine(text::GbkToUtf8(e.what()));
+            return kExitWordError;
         } catch (...) {
-            std::cerr << "Error: an unknown error left the word\n";
-            status = kExitWordError;
+            error = "Error: an unknown error left the word";
+            return kExitWordError;
         }
-        return Print(request, output, status);
+        return kExitOk;
     }
 
 private:
@@ -263,6 +290,8 @@ private:
     std::optional<Database> db_;
     std::shared_ptr<DeskServices> services_;
     THostMainWindow hostWindow_;
+    forms::WindowHandle hostHandle_ = 0;
+    std::weak_ptr<forms::Backend> fixedBackend_;
     std::unique_ptr<PluginLibrary> plugin_;
     bool verbose_ = false;
 };
@@ -303,6 +332,44 @@ int Repl(Desk& desk, const CallRequest& primed) {
     }
     return status;
 }
+
+#ifdef ZEPH_HAS_QT
+int Gui(Desk& desk, const Options& options, int argc, char** argv) {
+    DeskWindowCalls calls;
+    calls.attach = [&desk](forms::Form& window, std::shared_ptr<forms::Backend> backend) {
+        desk.UseWindow(window);
+        desk.UseBackend(backend);
+    };
+    calls.deliver = [&desk](const std::string& line) {
+        DeskAnswer answer;
+        CallRequest request;
+        try {
+            std::vector<std::string> words = SplitLine(line);
+            words.insert(words.begin(), "call");
+            request = ParseCallWords(words);
+        } catch (const EUsageError& e) {
+            answer.status = kExitUsage;
+            answer.shown = std::string("zeph-host: ") + e.what();
+            return answer;
+        }
+        Variant output;
+        std::string error;
+        answer.status = desk.Deliver(request, output, error);
+        answer.shown = error;
+        if (answer.status == kExitOk || answer.status == kExitWordError) {
+            try {
+                answer.shown += (error.empty() ? "" : "\n") + ToJson(output);
+            } catch (const std::exception& e) {
+                answer.shown += (error.empty() ? "" : "\n") + std::string("zeph-host: ") + e.what();
+            }
+        }
+        return answer;
+    };
+    std::string title =
+        std::string("zeph-host — ") + (options.edition == "basic" ? "basic" : "full") + " edition";
+    return RunDeskWindow(argc, argv, title, std::move(calls));
+}
+#endif
 
 forms::Script ReadScript(const std::string& path) {
     std::string text;
@@ -375,6 +442,14 @@ static int Main(const std::vector<std::string>& args) {
     }
     if (options.mode == Options::Mode::Repl) {
         return Repl(*desk, options.call);
+    }
+    if (options.mode == Options::Mode::Gui) {
+#ifdef ZEPH_HAS_QT
+        return Gui(*desk, options, argc, argv);
+#else
+        std::cerr << "zeph-host: this build has no windows (configured with ZEPH_QT off)\n";
+        return kExitUsage;
+#endif
     }
     return desk->Run(options.call);
 }

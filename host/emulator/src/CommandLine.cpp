@@ -16,6 +16,7 @@ namespace zeph::emulator {
 const char* const kUsage =
     "usage: zeph-host [options] call [WORD [ARG ...]]\n"
     "       zeph-host [options] repl\n"
+    "       zeph-host [options] gui\n"
     "       zeph-host make-demo PATH\n"
     "options:\n"
     "  --plugin PATH     the plug-in library (default: lib/libmorvane.so of this build)\n"
@@ -250,7 +251,7 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
         return options;
     }
     if (positional.empty()) {
-        throw EUsageError("nothing to do: give call [WORD [ARG ...]], repl or make-demo PATH");
+        throw EUsageError("nothing to do: give call [WORD [ARG ...]], repl, gui or make-demo PATH");
     }
     if (positional.front() == "repl") {
         if (positional.size() != 1) {
@@ -260,6 +261,14 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
             throw EUsageError("--raw and --scalar belong on the repl's lines, not before repl");
         }
         options.mode = Options::Mode::Repl;
+    } else if (positional.front() == "gui") {
+        if (positional.size() != 1) {
+            throw EUsageError("gui takes no arguments; words are typed into its window");
+        }
+        if (options.call.raw || options.call.scalar) {
+            throw EUsageError("--raw and --scalar do not apply to gui");
+        }
+        options.mode = Options::Mode::Gui;
     } else if (positional.front() == "make-demo") {
         if (positional.size() != 2) {
             throw EUsageError("make-demo takes one argument: the database file to write");
@@ -267,7 +276,8 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
         options.mode = Options::Mode::MakeDemo;
         options.demoPath = positional[1];
     } else {
-        throw EUsageError("expected call, repl or make-demo, not '" + positional.front() + "'");
+        throw EUsageError("expected call, repl, gui or make-demo, not '" + positional.front() +
+                          "'");
     }
     return options;
 }

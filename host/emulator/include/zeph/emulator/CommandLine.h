@@ -28,7 +28,7 @@ struct CallRequest {
 };
 
 struct Options {
-    enum class Mode { Call, Repl, MakeDemo, Help };
+    enum class Mode { Call, Repl, Gui, MakeDemo, Help };
     Mode mode = Mode::Help;
     std::string plugin;           // empty: the default of the edition
     std::string edition = "full"; // "full" or "basic"

@@ -1,0 +1,267 @@
+// Windows driven through real Qt input events (QTest key presses and mouse clicks), not through
+// the toolkit's user actions: the key filters, handlers, close checks and answers of the windows
+// run as a person meets them.
+#include "SampleWindows.h"
+#include "WidgetChecks.h"
+
+#include <zeph/forms/Application.h>
+#include <zeph/qtforms/QtBackend.h>
+
+#include <gtest/gtest.h>
+#include <support/TempDir.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <chrono>
+#include <functional>
+#include <iostream>
+#include <memory>
+
+namespace zeph::qtforms::testing {
+namespace {
+
+class QtEvents : public ::testing::Test {
+protected:
+    void SetUp() override {
+        backend_ = std::make_shared<QtBackend>();
+        forms::Application()->SetBackend(backend_);
+    }
+    void TearDown() override { forms::Application()->SetBackend(nullptr); }
+
+    QWidget* W(const forms::Control& c) const { return backend_->WidgetOf(c); }
+    QLineEdit* EditOf(const forms::Control& c) const {
+        auto* edit = qobject_cast<QLineEdit*>(W(c));
+        return edit != nullptr ? edit : W(c)->findChild<QLineEdit*>();
+    }
+
+    // Runs step once the modal loop is under way; ends a loop still running after 10 s so that
+    // a fault fails the test instead of hanging it.
+    static void WhileModal(forms::Form& form, std::function<void()> step) {
+        QTimer::singleShot(0, std::move(step));
+        QTimer::singleShot(10000, [&form] { form.ForceEndModal(forms::ModalResult::Abort); });
+    }
+
+    // Calls answer with the modal dialog of type T once one is up; a dialog still up after
+    // 10 s is rejected so that a fault fails the test instead of hanging it.
+    template <typename T>
+    static void WhenModal(std::function<void(T&)> answer) {
+        auto* poll = new QTimer;
+        poll->setInterval(20);
+        auto started = std::chrono::steady_clock::now();
+        QObject::connect(poll, &QTimer::timeout, [poll, answer, started] {
+            auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (dialog != nullptr) {
+                poll->stop();
+                poll->deleteLater();
+                answer(*dialog);
+            } else if (std::chrono::steady_clock::now() - started > std::chrono::seconds(10)) {
+                poll->stop();
+                poll->deleteLater();
+                if (auto* other = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                    other->reject();
+                }
+            }
+        });
+        poll->start();
+    }
+
+    std::shared_ptr<QtBackend> backend_;
+};
+
+TEST_F(QtEvents, TypingIntoAFilteredFieldDropsRefusedCharactersAndLimitsCountBytes) {
+    TfrmToolkitSample form(nullptr);
+    form.Show();
+    QLineEdit* number = EditOf(form.edtNumber);
+    QTest::keyClicks(number, "1a2b3");
+    EXPECT_EQ(form.edtNumber.Text(), "123");
+    EXPECT_EQ(number->text(), "123");
+    EXPECT_EQ(form.events, (std::vector<std::string>{"refused a", "refused b"}));
+    QTest::keyClicks(number, "4567");
+    EXPECT_EQ(form.edtNumber.Text(), "123456"); // MaxLength 6
+    QTest::keyClick(number, Qt::Key_Backspace);
+    EXPECT_EQ(number->text(), "12345");
+    // Tab walks the controls in their tab order and the window's focus follows.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(W(form)));
+    EXPECT_EQ(form.ActiveControl(), &form.edtNumber);
+    QTest::keyClick(number, Qt::Key_Tab);
+    EXPECT_EQ(form.ActiveControl(), &form.ledCity);
+    EXPECT_TRUE(EditOf(form.ledCity)->hasFocus());
+
+    // Chinese arrives from the input method; a limit of 5 bytes holds two characters.
+    form.edtName.MaxLength = 5;
+    QLineEdit* name = EditOf(form.edtName);
+    QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(name, Qt::Key_Delete);
+    EXPECT_EQ(form.edtName.Text(), "");
+    QInputMethodEvent input;
+    input.setCommitString(QString::fromUtf8("中文字"));
+    QApplication::sendEvent(name, &input);
+    EXPECT_EQ(form.edtName.Text(), "中文"_host);
+    EXPECT_EQ(name->text(), QString::fromUtf8("中文"));
+    EXPECT_TRUE(Mismatches(*backend_, form).empty());
+}
+
+TEST_F(QtEvents, AClickRunsTheHandlerAndEverythingTheHandlerChangedShows) {
+    TfrmToolkitSample form(nullptr);
+    form.Show();
+    int left = form.Left;
+    QTest::mouseClick(W(form.btnDisabled), Qt::LeftButton);
+    EXPECT_EQ(form.applyClicks, 0);
+    QTest::mouseClick(W(form.btnApply), Qt::LeftButton);
+    EXPECT_EQ(form.applyClicks, 1);
+    EXPECT_EQ(qobject_cast<QLabel*>(W(form.lblName))->text(), QString::fromUtf8("已应用"));
+    EXPECT_FALSE(W(form.btnDisabled)->testAttribute(Qt::WA_ForceDisabled));
+    EXPECT_EQ(qobject_cast<QPushButton*>(W(form.btnApply))->text(), QString::fromUtf8("再次应用"));
+    auto* list = qobject_cast<QListWidget*>(W(form.lstItems));
+    ASSERT_EQ(list->count(), 4);
+    EXPECT_EQ(list->item(3)->text(), QString::fromUtf8("新项"));
+    EXPECT_EQ(W(form.pcPages)->findChild<QStackedWidget*>()->currentWidget(), W(form.tsSecond));
+    EXPECT_EQ(EditOf(form.edtName)->text(), QString::fromUtf8("李四"));
+    EXPECT_EQ(W(form)->x(), left + 10);
+    // The now enabled button takes clicks; a check box toggles and fires its click.
+    QTest::mouseClick(W(form.chkAll), Qt::LeftButton);
+    EXPECT_FALSE(form.chkAll.Checked());
+    EXPECT_EQ(form.events.back(), "chkAll clicked");
+    // An item clicked in a list and a key in a fixed drop-down choose through the toolkit.
+    QRect row = list->visualItemRect(list->item(2));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(form.lstItems.ItemIndex(), 2);
+    QTest::keyClick(W(form.cbbKind), Qt::Key_Down);
+    EXPECT_EQ(form.cbbKind.ItemIndex(), 2);
+    EXPECT_TRUE(Mismatches(*backend_, form).empty())
+        << ::testing::PrintToString(Mismatches(*backend_, form));
+}
+
+TEST_F(QtEvents, TabsTicksAndTreesAnswerTheMouseAndKeysThroughTheirEvents) {
+    TfrmToolkitSample form(nullptr);
+    int checkedEvents = 0;
+    form.lvRecords.OnItemChecked = [&](forms::ListView&, forms::ListItem&) { ++checkedEvents; };
+    bool allowPage = false;
+    form.pcPages.OnChanging = [&](forms::PageControl&, bool& allow) { allow = allowPage; };
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(W(form)));
+
+    // A tab click that OnChanging refuses leaves the page; an allowed one turns it.
+    auto* tabs = W(form.pcPages)->findChild<QTabBar*>();
+    auto* stack = W(form.pcPages)->findChild<QStackedWidget*>();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    EXPECT_EQ(form.pcPages.ActivePage(), &form.tsFirst);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_EQ(stack->currentWidget(), W(form.tsFirst));
+    allowPage = true;
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    EXPECT_EQ(form.pcPages.ActivePage(), &form.tsSecond);
+    EXPECT_EQ(stack->currentWidget(), W(form.tsSecond));
+
+    // A row clicked in the list view, then Space ticks it.
+    auto* view = qobject_cast<QTreeWidget*>(W(form.lvRecords));
+    QRect row = view->visualItemRect(view->topLevelItem(1));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      QPoint(row.left() + 100, row.center().y()));
+    EXPECT_EQ(form.lvRecords.ItemIndex(), 1);
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_TRUE(form.lvRecords.Items[1].Checked());
+    EXPECT_EQ(view->topLevelItem(1)->checkState(0), Qt::Checked);
+    EXPECT_EQ(checkedEvents, 1);
+
+    // A double click (the second click of a pair) on a tree node folds it in.
+    auto* tree = qobject_cast<QTreeWidget*>(W(form.tvDepartments));
+    QRect root = tree->visualItemRect(tree->topLevelItem(0));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, root.center());
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, root.center());
+    EXPECT_FALSE(form.tvDepartments.Items.Root(0).Expanded());
+    EXPECT_FALSE(tree->topLevelItem(0)->isExpanded());
+    EXPECT_TRUE(Mismatches(*backend_, form).empty())
+        << ::testing::PrintToString(Mismatches(*backend_, form));
+}
+
+TEST_F(QtEvents, EscapeCancelsAModalWindowAndTheCloseBoxAsksItsCloseCheck) {
+    TfrmSampleDialog dialog(nullptr);
+    WhileModal(dialog, [&] {
+        QTest::keyClicks(EditOf(dialog.edtFilter), "ab");
+        QTest::keyClick(EditOf(dialog.edtFilter), Qt::Key_Escape);
+    });
+    EXPECT_EQ(dialog.ShowModal(), forms::ModalResult::Cancel);
+    EXPECT_EQ(dialog.edtFilter.Text(), "ab");
+    EXPECT_EQ(dialog.closeQueries, 1);
+    EXPECT_FALSE(W(dialog)->isVisible());
+
+    // The close box asks OnCloseQuery, which keeps the window; Enter then clicks the default
+    // button.
+    dialog.refuseClose = true;
+    bool stillShown = false;
+    WhileModal(dialog, [&] {
+        W(dialog)->close();
+        QApplication::processEvents();
+        stillShown = W(dialog)->isVisible();
+        dialog.refuseClose = false;
+        QTest::keyClick(EditOf(dialog.edtFilter), Qt::Key_Return);
+    });
+    EXPECT_EQ(dialog.ShowModal(), forms::ModalResult::Ok);
+    EXPECT_TRUE(stillShown);
+    EXPECT_EQ(dialog.closeQueries, 3);
+}
+
+TEST_F(QtEvents, AMessageBoxAnsweredByARealClickReturnsThatAnswerToTheWord) {
+    for (auto [button, expected] : {std::pair{QMessageBox::No, forms::ModalResult::No},
+                                    std::pair{QMessageBox::Yes, forms::ModalResult::Yes}}) {
+        TfrmSampleDialog dialog(nullptr);
+        QString title;
+        QString text;
+        WhileModal(dialog, [&, button = button] {
+            WhenModal<QMessageBox>([&](QMessageBox& box) {
+                title = box.windowTitle();
+                text = box.text();
+                QTest::mouseClick(box.button(button), Qt::LeftButton);
+            });
+            QTest::mouseClick(W(dialog.bbtnAsk), Qt::LeftButton);
+            QTest::keyClick(W(dialog.bbtnAsk), Qt::Key_Escape);
+        });
+        EXPECT_EQ(dialog.ShowModal(), forms::ModalResult::Cancel);
+        EXPECT_EQ(dialog.answer, expected);
+        EXPECT_EQ(title, QString::fromUtf8("提示"));
+        EXPECT_EQ(text, QString::fromUtf8("保存所选的列吗？"));
+    }
+}
+
+TEST_F(QtEvents, AFileDialogOffersTheFiltersAndTheHourglassShowsForItsScope) {
+    zeph::testing::TempDir dir;
+    forms::SaveDialog save(nullptr, "sdExport");
+    save.Filter = "Excel 文件|*.xls|所有文件|*.*"_host;
+    save.DefaultExt = "xls";
+    save.InitialDir = dir.Path();
+    QStringList filters;
+    WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+        filters = dialog.nameFilters();
+        dialog.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromUtf8("报表"));
+        auto* buttons = dialog.findChild<QDialogButtonBox*>();
+        QTest::mouseClick(buttons->button(QDialogButtonBox::Save), Qt::LeftButton);
+    });
+    ASSERT_TRUE(save.Execute());
+    EXPECT_EQ(filters, (QStringList{QString::fromUtf8("Excel 文件 (*.xls)"),
+                                    QString::fromUtf8("所有文件 (*.*)")}));
+    EXPECT_EQ(save.FileName, dir.Path() + "/" + "报表.xls"_host);
+
+    {
+        forms::HourGlass busy;
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+} // namespace
+} // namespace zeph::qtforms::testing
