@@ -407,7 +407,8 @@ int MakeDemo(const std::string& path) {
 
 } // namespace
 
-static int Main(const std::vector<std::string>& args) {
+static int Main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
     Options options;
     std::optional<forms::Script> script;
     try {
@@ -457,7 +458,7 @@ static int Main(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
     // Whatever ends the program, the desk (and its temporary folder) is unwound first.
     try {
-        return Main(std::vector<std::string>(argv + 1, argv + argc));
+        return Main(argc, argv);
     } catch (const std::bad_alloc&) {
         std::cerr << "zeph-host: out of memory\n";
     } catch (const std::exception& e) {

@@ -9,12 +9,20 @@ foreach(header IN LISTS HEADERS)
   if(NOT lines)
     continue()
   endif()
+  # The window's namespace: the header's last namespace block (forward declarations of the main
+  # window in namespace morvane come before it).
+  file(STRINGS ${header} namespaces REGEX "^namespace[ \t]+[A-Za-z0-9_:]+[ \t]*{")
+  set(scope "")
+  foreach(line IN LISTS namespaces)
+    string(REGEX MATCH "^namespace[ \t]+([A-Za-z0-9_:]+)" unused "${line}")
+    set(scope "${CMAKE_MATCH_1}::")
+  endforeach()
   file(RELATIVE_PATH relative ${PLUGIN_DIR} ${header})
   string(APPEND includes "#include \"${relative}\"\n")
   foreach(line IN LISTS lines)
     string(REGEX MATCH "${pattern}" matched "${line}")
     set(name ${CMAKE_MATCH_2})
-    string(APPEND entries "        Entry<${name}>(\"${name}\"),\n")
+    string(APPEND entries "        Entry<${scope}${name}>(\"${name}\"),\n")
   endforeach()
 endforeach()
 file(WRITE ${OUTPUT}.new "// Generated from the plug-in's headers by ListPluginWindows.cmake.
@@ -22,8 +30,6 @@ file(WRITE ${OUTPUT}.new "// Generated from the plug-in's headers by ListPluginW
 
 ${includes}
 namespace zeph::qtforms::testing {
-
-using namespace morvane;
 
 const std::vector<PluginWindow>& PluginWindows() {
     static const std::vector<PluginWindow> windows{
