@@ -12,11 +12,11 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 case "$seconds" in '' | *[!0-9]*) echo "usage: $0 [SECONDS]" >&2; exit 2 ;; esac
 
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j"$(nproc)"
-
 targets=$(grep -rhoE 'zeph_add_fuzz_target\([A-Za-z0-9_]+' fuzz --include=CMakeLists.txt --include='*.cmake' |
   sed 's/.*(//' | sort)
+cmake --preset fuzz >/dev/null
+# shellcheck disable=SC2086 # one word a target
+cmake --build --preset fuzz -j"$(nproc)" --target $targets
 export seconds
 run_one() {
   name=$1
