@@ -409,7 +409,9 @@ void SyncTree(QTreeWidget& tree, const forms::TreeView& model) {
     SyncNodes(tree, nullptr, roots);
     tree.setRootIsDecorated(model.ShowRoot);
     QTreeWidgetItem* selected = FindNodeItem(tree, model.Selected());
-    if (tree.currentItem() != selected) {
+    // Setting "no current item" explicitly also keeps the view from making its first item
+    // current when it takes the focus, which the tree would never hear of.
+    if (tree.currentItem() != selected || selected == nullptr) {
         tree.setCurrentItem(selected);
     }
     if (selected == nullptr) {

@@ -1,4 +1,5 @@
-// The plug-in's window classes, each with a maker when its owner alone constructs it.
+// The plug-in's window classes, each with a maker: the generated table builds those an owner
+// alone constructs; WindowMakers.cpp builds the others with what their constructors need.
 #pragma once
 
 #include <zeph/forms/Form.h>
@@ -11,23 +12,31 @@
 
 namespace zeph::qtforms::testing {
 
+// A window built for its photo; whatever it was built with lives as long as it does.
+using MadeWindow = std::shared_ptr<zeph::forms::Form>;
+
 struct PluginWindow {
     std::string className;
-    // Empty when the window's constructor wants more than its owner.
-    std::function<std::unique_ptr<zeph::forms::Form>(zeph::forms::Component* owner)> make;
+    // Empty when nothing says how to build the window.
+    std::function<MadeWindow()> make;
 };
 
 template <typename T>
 PluginWindow Entry(const char* className) {
     if constexpr (std::is_constructible_v<T, zeph::forms::Component*>) {
-        return {className, [](zeph::forms::Component* owner) {
-                    return std::unique_ptr<zeph::forms::Form>(new T(owner));
-                }};
+        return {className, [] { return MadeWindow(new T(nullptr)); }};
     } else {
         return {className, nullptr};
     }
 }
 
+// Every window class declared in the plug-in's headers, as generated.
 const std::vector<PluginWindow>& PluginWindows();
+
+// The makers of the windows whose constructors want more than an owner, by class name.
+const std::vector<PluginWindow>& WindowMakers();
+
+// PluginWindows with each missing maker taken from WindowMakers.
+std::vector<PluginWindow> BuildablePluginWindows();
 
 } // namespace zeph::qtforms::testing

@@ -145,6 +145,30 @@ TEST_F(QtEvents, AClickRunsTheHandlerAndEverythingTheHandlerChangedShows) {
         << ::testing::PrintToString(Mismatches(*backend_, form));
 }
 
+TEST_F(QtEvents, ATreeShownWithoutASelectionGetsNoCurrentNodeFromTheKeyboardFocus) {
+    forms::Form form(nullptr, "frmTree");
+    form.SetClientWidth(200);
+    form.SetClientHeight(150);
+    forms::TreeView tree(form, "tvTree");
+    tree.SetBounds(8, 8, 180, 130);
+    forms::TreeNode& root = tree.Items.Add("总部"_host);
+    tree.Items.AddChild(&root, "财务部"_host);
+    root.Expand();
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(W(form)));
+    auto* widget = qobject_cast<QTreeWidget*>(W(tree));
+    widget->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    ASSERT_TRUE(widget->hasFocus());
+    EXPECT_EQ(widget->currentItem(), nullptr);
+    EXPECT_TRUE(Mismatches(*backend_, form).empty())
+        << ::testing::PrintToString(Mismatches(*backend_, form));
+    // So Down goes to the first node, not the one below a current node the tree never had.
+    QTest::keyClick(widget, Qt::Key_Down);
+    EXPECT_EQ(tree.Selected(), &root);
+    EXPECT_EQ(widget->currentItem(), widget->topLevelItem(0));
+}
+
 TEST_F(QtEvents, TabsTicksAndTreesAnswerTheMouseAndKeysThroughTheirEvents) {
     TfrmToolkitSample form(nullptr);
     int checkedEvents = 0;
