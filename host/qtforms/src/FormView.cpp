@@ -20,11 +20,13 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextCursor>
 #include <QTreeWidget>
 #include <algorithm>
+#include <optional>
 
 namespace zeph::qtforms {
 namespace forms = zeph::forms;
@@ -149,6 +151,7 @@ FormView::~FormView() {
 
 void FormView::Detach(bool now) {
     form_ = nullptr;
+    press_.reset();
     parts_.clear();
     widgets_.clear();
     if (window_) {
@@ -200,6 +203,9 @@ void FormView::Sync() {
             continue;
         }
         QWidget* widget = it->second;
+        if (press_ && press_->control == it->first) {
+            press_.reset();
+        }
         for (auto p = parts_.begin(); p != parts_.end();) {
             p = p->second == it->first ? parts_.erase(p) : std::next(p);
         }
@@ -348,6 +354,10 @@ void FormView::SyncCommon(forms::Control& control, QWidget* widget) {
         if (widget->isHidden() == control.Visible) {
             widget->setVisible(control.Visible);
         }
+    }
+    // Moves with no button down reach only the controls that want them.
+    if (widget->hasMouseTracking() != static_cast<bool>(control.OnMouseMove)) {
+        widget->setMouseTracking(static_cast<bool>(control.OnMouseMove));
     }
     if (widget->isEnabled() != control.Enabled) {
         widget->setEnabled(control.Enabled);
@@ -606,6 +616,151 @@ void FormView::PullSelection(forms::Control* control, QObject* part) {
     edit->SetSelLength(ByteOffset(edit->Text(), end) - from);
 }
 
+namespace {
+
+std::optional<forms::MouseButton> MouseButtonOf(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return forms::MouseButton::Left;
+    case Qt::RightButton:
+        return forms::MouseButton::Right;
+    case Qt::MiddleButton:
+        return forms::MouseButton::Middle;
+    default:
+        return std::nullopt;
+    }
+}
+
+// The keys held and the buttons down while the event happened.
+forms::ShiftState MouseShiftOf(const QMouseEvent& event) {
+    forms::ShiftState shift = ShiftOf(event.modifiers());
+    if ((event.buttons() & Qt::LeftButton) != 0) {
+        shift |= forms::ssLeft;
+    }
+    if ((event.buttons() & Qt::RightButton) != 0) {
+        shift |= forms::ssRight;
+    }
+    if ((event.buttons() & Qt::MiddleButton) != 0) {
+        shift |= forms::ssMiddle;
+    }
+    return shift;
+}
+
+} // namespace
+
+QPoint FormView::ClientPoint(forms::Control* control, QObject* part, QPointF position) const {
+    QPoint at = position.toPoint();
+    auto* piece = qobject_cast<QWidget*>(part);
+    QWidget* whole = WidgetFor(control);
+    if (piece != nullptr && whole != nullptr && whole->isAncestorOf(piece)) {
+        at = piece->mapTo(whole, at);
+    }
+    return at;
+}
+
+void FormView::MouseDownAt(forms::Control* control, forms::MouseButton button, QPoint at,
+                           forms::ShiftState shift) {
+    Act(control, [control, button, at, shift](forms::User& user) {
+        user.MouseDown(*control, button, at.x(), at.y(), shift);
+    });
+}
+
+void FormView::MouseEvent(forms::Control* control, QObject* part, QMouseEvent& event) {
+    // Qt hands an event the pressed widget leaves to its parents as copies that are not
+    // spontaneous; the control under the mouse has had it already.
+    if (!event.spontaneous()) {
+        return;
+    }
+    const QPoint at = ClientPoint(control, part, event.position());
+    const forms::ShiftState shift = MouseShiftOf(event);
+    const std::optional<forms::MouseButton> button = MouseButtonOf(event.button());
+    // Left clicks on these arrive through their widgets' signals as the toolkit's own actions.
+    const bool bySignal = event.button() == Qt::LeftButton && ClicksBySignal(control);
+    switch (event.type()) {
+    case QEvent::MouseButtonDblClick:
+        if (event.button() == Qt::LeftButton) {
+            if (!bySignal) {
+                Act(control, [control](forms::User& user) { user.DoubleClick(*control); });
+            }
+            return;
+        }
+        [[fallthrough]]; // another button's second press is a press
+    case QEvent::MouseButtonPress:
+        if (press_ && (event.buttons() & press_->button) == 0) {
+            press_.reset(); // its release went elsewhere (a window opened by a handler took it)
+        }
+        if (press_ || !button || bySignal) {
+            return;
+        }
+        press_ = Press{part, control, event.button(), at, shift, false};
+        if (event.button() != Qt::LeftButton) {
+            press_->delivered = true;
+            MouseDownAt(control, *button, at, shift);
+        }
+        return;
+    case QEvent::MouseMove:
+        if (!press_) {
+            if (event.buttons() == Qt::NoButton && control->OnMouseMove) {
+                Act(control, [control, at, shift](forms::User& user) {
+                    user.MouseMove(*control, at.x(), at.y(), shift);
+                });
+            }
+            return;
+        }
+        if (press_->part != part) {
+            return;
+        }
+        if (!press_->delivered) {
+            // A hand that shakes a little still clicks.
+            if ((at - press_->at).manhattanLength() < QApplication::startDragDistance()) {
+                return;
+            }
+            press_->delivered = true;
+            MouseDownAt(press_->control, forms::MouseButton::Left, press_->at, press_->shift);
+        }
+        if (press_) {
+            forms::Control* pressed = press_->control;
+            Act(pressed, [pressed, at, shift](forms::User& user) {
+                user.MouseMove(*pressed, at.x(), at.y(), shift);
+            });
+        }
+        return;
+    case QEvent::MouseButtonRelease: {
+        auto* widget = qobject_cast<QWidget*>(part);
+        const bool inside =
+            widget != nullptr && widget->rect().contains(event.position().toPoint());
+        // The text the person selected with the mouse is the edit's selection.
+        PullSelection(control, part);
+        auto click = [&] { Act(control, [control](forms::User& user) { user.Click(*control); }); };
+        if (!press_) {
+            // The release after a double click's second press.
+            if (event.button() == Qt::LeftButton && !bySignal && inside) {
+                click();
+            }
+            return;
+        }
+        if (press_->part != part || press_->button != event.button()) {
+            return;
+        }
+        Press pressed = *press_;
+        press_.reset();
+        if (!pressed.delivered && inside) {
+            click();
+            return;
+        }
+        if (!pressed.delivered) {
+            MouseDownAt(control, forms::MouseButton::Left, pressed.at, pressed.shift);
+        }
+        Act(control, [control, button, at, shift](forms::User& user) {
+            user.MouseUp(*control, *button, at.x(), at.y(), shift);
+        });
+        return;
+    }
+    default:
+        return;
+    }
+}
+
 bool FormView::eventFilter(QObject* watched, QEvent* event) {
     if (form_ == nullptr || dispatcher_.Syncing()) {
         return false;
@@ -659,24 +814,12 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    case QEvent::MouseButtonRelease: {
-        auto& mouse = static_cast<QMouseEvent&>(*event);
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (mouse.button() != Qt::LeftButton || control == form_ || ClicksBySignal(control) ||
-            widget == nullptr || !widget->rect().contains(mouse.position().toPoint())) {
-            return false;
-        }
-        PullSelection(control, watched);
-        Act(control, [control](forms::User& user) { user.Click(*control); });
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+        MouseEvent(control, watched, static_cast<QMouseEvent&>(*event));
         return false;
-    }
-    case QEvent::MouseButtonDblClick: {
-        if (control == form_ || ClicksBySignal(control)) {
-            return false;
-        }
-        Act(control, [control](forms::User& user) { user.DoubleClick(*control); });
-        return false;
-    }
     case QEvent::Move:
     case QEvent::Resize:
         if (control == form_ && event->spontaneous() && window_ && placed_) {

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -68,6 +69,23 @@ private:
     bool KeyPressed(zeph::forms::Control* control, QKeyEvent& event);
     bool ListKey(zeph::forms::Control* control, int key);
     void PullSelection(zeph::forms::Control* control, QObject* part);
+    // A press, move or release of a mouse button on part, a piece of control's widget.
+    void MouseEvent(zeph::forms::Control* control, QObject* part, QMouseEvent& event);
+    void MouseDownAt(zeph::forms::Control* control, zeph::forms::MouseButton button, QPoint at,
+                     zeph::forms::ShiftState shift);
+    QPoint ClientPoint(zeph::forms::Control* control, QObject* part, QPointF position) const;
+
+    // A mouse button held down: Qt sends the moves and the release to the part it went down on.
+    struct Press {
+        QObject* part = nullptr;
+        zeph::forms::Control* control = nullptr;
+        Qt::MouseButton button = Qt::NoButton;
+        QPoint at; // in the control's client area
+        zeph::forms::ShiftState shift = 0;
+        // OnMouseDown has been given: the gesture is a drag, or not of the left button. A left
+        // press released where it went down is a click instead, the toolkit's whole click.
+        bool delivered = false;
+    };
 
     Dispatcher& dispatcher_;
     zeph::forms::Form* form_;
@@ -80,6 +98,7 @@ private:
     bool placed_ = false;
     QPoint appliedPosition_;
     QSize appliedSize_;
+    std::optional<Press> press_;
 };
 
 } // namespace zeph::qtforms

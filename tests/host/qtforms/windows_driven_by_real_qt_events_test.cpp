@@ -3,8 +3,11 @@
 // run as a person meets them.
 #include "SampleWindows.h"
 #include "WidgetChecks.h"
+#include "export/untHint.h"
 
 #include <zeph/forms/Application.h>
+#include <zeph/forms/Edit.h>
+#include <zeph/forms/Label.h>
 #include <zeph/qtforms/QtBackend.h>
 
 #include <gtest/gtest.h>
@@ -143,6 +146,97 @@ TEST_F(QtEvents, AClickRunsTheHandlerAndEverythingTheHandlerChangedShows) {
     EXPECT_EQ(form.cbbKind.ItemIndex(), 2);
     EXPECT_TRUE(Mismatches(*backend_, form).empty())
         << ::testing::PrintToString(Mismatches(*backend_, form));
+}
+
+TEST_F(QtEvents, ALeftDragMovesTheHintByTheDistanceDraggedAndARightDragDoesNot) {
+    morvane::exporting::TfrmHint hint(nullptr);
+    hint.ShowHint("正在导出文件"_host, false);
+    QWidget* window = W(hint);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    struct Drag {
+        forms::Control* on;
+        Qt::MouseButton button;
+        QPoint distance;
+        QPoint moved;
+    };
+    for (auto [on, button, distance, moved] :
+         {Drag{&hint.Shape1, Qt::LeftButton, {30, 20}, {30, 20}},
+          Drag{&hint.laHint, Qt::LeftButton, {-24, 12}, {-24, 12}},
+          Drag{&hint.Shape1, Qt::RightButton, {30, 20}, {0, 0}}}) {
+        SCOPED_TRACE(on->Name() + (button == Qt::LeftButton ? " left" : " right"));
+        QWidget* part = W(*on);
+        const QPoint windowAt = window->pos();
+        const QPoint formAt(hint.Left, hint.Top);
+        const QPoint grip = part->rect().center();
+        QTest::mousePress(part, button, {}, grip);
+        // The pointer stays where the hand puts it while the window moves under it, so each
+        // step is given where it is then in the moved window.
+        auto local = [&](QPoint step) {
+            return grip + step - (QPoint(hint.Left, hint.Top) - formAt);
+        };
+        QTest::mouseMove(part, local(distance / 2));
+        QTest::mouseMove(part, local(distance));
+        QTest::mouseRelease(part, button, {}, local(distance));
+        QApplication::processEvents();
+        EXPECT_EQ(QPoint(hint.Left, hint.Top) - formAt, moved);
+        EXPECT_EQ(window->pos() - windowAt, moved);
+    }
+}
+
+TEST_F(QtEvents, AClickGivesOneMouseDownTheClickAndOneMouseUpOnButtonsAndLabels) {
+    forms::Form form(nullptr, "frmClicks");
+    form.SetClientWidth(240);
+    form.SetClientHeight(100);
+    forms::Button button(form, "btnGo");
+    button.SetBounds(10, 10, 100, 30);
+    button.Caption = "执行"_host;
+    forms::Label label(form, "lblGo");
+    label.SetBounds(10, 60, 100, 20);
+    label.AutoSize = false;
+    label.SetCaption("点这里"_host);
+    std::vector<std::string> events;
+    for (forms::Control* control :
+         {static_cast<forms::Control*>(&button), static_cast<forms::Control*>(&label)}) {
+        control->OnMouseDown = [&](forms::Control& c, forms::MouseButton, forms::ShiftState, int,
+                                   int) { events.push_back(c.Name() + " down"); };
+        control->OnClick = [&](forms::Control& c) { events.push_back(c.Name() + " click"); };
+        control->OnMouseUp = [&](forms::Control& c, forms::MouseButton, forms::ShiftState, int,
+                                 int) { events.push_back(c.Name() + " up"); };
+    }
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(W(form)));
+    for (forms::Control* control :
+         {static_cast<forms::Control*>(&button), static_cast<forms::Control*>(&label)}) {
+        events.clear();
+        QTest::mouseClick(W(*control), Qt::LeftButton);
+        EXPECT_EQ(events,
+                  (std::vector<std::string>{control->Name() + " down", control->Name() + " click",
+                                            control->Name() + " up"}));
+    }
+    // A hand that shakes a little while clicking still clicks, once; a right click is no click.
+    events.clear();
+    QWidget* widget = W(label);
+    QPoint at = widget->rect().center();
+    QTest::mousePress(widget, Qt::LeftButton, {}, at);
+    QTest::mouseMove(widget, at + QPoint(2, 1));
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, at + QPoint(2, 1));
+    QTest::mouseClick(widget, Qt::RightButton, {}, at);
+    EXPECT_EQ(events, (std::vector<std::string>{"lblGo down", "lblGo click", "lblGo up",
+                                                "lblGo down", "lblGo up"}));
+
+    // Text dragged over in an edit stays selected: the drag is the edit's selection.
+    forms::Edit edit(form, "edtGo");
+    edit.SetBounds(120, 10, 110, 24);
+    edit.SetText("abcdefgh");
+    backend_->Refresh();
+    auto* line = EditOf(edit);
+    QPoint from(1, line->height() / 2);
+    QTest::mousePress(line, Qt::LeftButton, {}, from);
+    QTest::mouseMove(line, QPoint(line->width() - 4, from.y()));
+    QTest::mouseRelease(line, Qt::LeftButton, {}, QPoint(line->width() - 4, from.y()));
+    EXPECT_EQ(line->selectedText(), "abcdefgh");
+    EXPECT_EQ(edit.SelStart(), 0);
+    EXPECT_EQ(edit.SelLength(), 8);
 }
 
 TEST_F(QtEvents, ATreeShownWithoutASelectionGetsNoCurrentNodeFromTheKeyboardFocus) {
