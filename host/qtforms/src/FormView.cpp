@@ -1,6 +1,7 @@
 #include "FormView.h"
 
 #include "Appearance.h"
+#include "SplitterDrag.h"
 
 #include <zeph/forms/Button.h>
 #include <zeph/forms/ComboBox.h>
@@ -722,6 +723,18 @@ void FormView::MouseEvent(forms::Control* control, QObject* part, QMouseEvent& e
             forms::Control* pressed = press_->control;
             Act(pressed, [pressed, at, shift](forms::User& user) {
                 user.MouseMove(*pressed, at.x(), at.y(), shift);
+            });
+        }
+        // A splitter follows the left button; the pointer's place in the moved bar says how
+        // far it is yet to go.
+        if (auto* splitter = press_ ? dynamic_cast<forms::Splitter*>(press_->control) : nullptr;
+            splitter != nullptr && press_->button == Qt::LeftButton) {
+            QPoint moved = at - press_->at;
+            int distance = splitter->Height >= splitter->Width ? moved.x() : moved.y();
+            Act(splitter, [splitter, distance](forms::User&) {
+                if (splitter->Reachable()) {
+                    DragSplitter(*splitter, distance);
+                }
             });
         }
         return;

@@ -239,6 +239,55 @@ TEST_F(QtEvents, AClickGivesOneMouseDownTheClickAndOneMouseUpOnButtonsAndLabels)
     EXPECT_EQ(edit.SelLength(), 8);
 }
 
+TEST_F(QtEvents, ASplitterDraggedWithTheLeftButtonResizesTheControlsBesideIt) {
+    for (bool aligned : {false, true}) {
+        SCOPED_TRACE(aligned ? "aligned" : "placed");
+        forms::Form form(nullptr, "frmSplit");
+        form.SetClientWidth(300);
+        form.SetClientHeight(100);
+        forms::Panel left(form, "pnlLeft");
+        left.SetBounds(0, 0, 100, 100);
+        forms::Splitter splitter(form, "splMiddle");
+        splitter.SetBounds(100, 0, 4, 100);
+        forms::Panel right(form, "pnlRight");
+        right.SetBounds(104, 0, 196, 100);
+        if (aligned) {
+            left.Align = forms::Align::Left;
+            splitter.Align = forms::Align::Left;
+            right.Align = forms::Align::Client;
+        }
+        form.Show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(W(form)));
+        QWidget* bar = W(splitter);
+        // Dragged right by 40 in two steps, the bar moving under the pointer; then far left,
+        // where the left panel keeps the splitter's MinSize.
+        QPoint grip(2, 50);
+        QTest::mousePress(bar, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(bar, grip + QPoint(25, 3));
+        QTest::mouseMove(bar, grip + QPoint(40, 3) - QPoint(splitter.Left - 100, 0));
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, grip);
+        EXPECT_EQ(left.Width, 140);
+        EXPECT_EQ(splitter.Left, 140);
+        EXPECT_EQ(right.Left, 144);
+        EXPECT_EQ(right.Width, 156);
+        EXPECT_EQ(bar->geometry(), QRect(140, 0, 4, 100));
+        EXPECT_EQ(W(right)->geometry(), QRect(144, 0, 156, 100));
+        QTest::mousePress(bar, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(bar, grip - QPoint(200, 0));
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, grip - QPoint(200, 0));
+        EXPECT_EQ(left.Width, splitter.MinSize);
+        EXPECT_EQ(W(left)->width(), splitter.MinSize);
+        EXPECT_EQ(right.Left, splitter.MinSize + 4);
+        // The right button does not drag it.
+        QTest::mousePress(bar, Qt::RightButton, {}, grip);
+        QTest::mouseMove(bar, grip + QPoint(50, 0));
+        QTest::mouseRelease(bar, Qt::RightButton, {}, grip + QPoint(50, 0));
+        EXPECT_EQ(left.Width, splitter.MinSize);
+        EXPECT_TRUE(Mismatches(*backend_, form).empty())
+            << ::testing::PrintToString(Mismatches(*backend_, form));
+    }
+}
+
 TEST_F(QtEvents, ATreeShownWithoutASelectionGetsNoCurrentNodeFromTheKeyboardFocus) {
     forms::Form form(nullptr, "frmTree");
     form.SetClientWidth(200);
