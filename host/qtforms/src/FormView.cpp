@@ -405,6 +405,9 @@ void FormView::SyncWindow() {
         window_->setFont(font);
     }
     ApplyColours(form, *window_);
+    if (window_->hasMouseTracking() != static_cast<bool>(form.OnMouseMove)) {
+        window_->setMouseTracking(static_cast<bool>(form.OnMouseMove));
+    }
     if (form.Visible && !placed_) {
         PlaceWindow();
     }

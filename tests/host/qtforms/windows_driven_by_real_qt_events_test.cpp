@@ -224,6 +224,16 @@ TEST_F(QtEvents, AClickGivesOneMouseDownTheClickAndOneMouseUpOnButtonsAndLabels)
     EXPECT_EQ(events, (std::vector<std::string>{"lblGo down", "lblGo click", "lblGo up",
                                                 "lblGo down", "lblGo up"}));
 
+    // With no button down, moves reach a control that wants them.
+    events.clear();
+    label.OnMouseMove = [&](forms::Control& c, forms::ShiftState shift, int x, int y) {
+        events.push_back(c.Name() + " move " + std::to_string(x) + "," + std::to_string(y) + " " +
+                         std::to_string(shift));
+    };
+    backend_->Refresh();
+    QTest::mouseMove(widget, QPoint(7, 5));
+    EXPECT_EQ(events, std::vector<std::string>{"lblGo move 7,5 0"});
+
     // Text dragged over in an edit stays selected: the drag is the edit's selection.
     forms::Edit edit(form, "edtGo");
     edit.SetBounds(120, 10, 110, 24);
