@@ -7,6 +7,7 @@
 #include "support/FakeHostServices.h"
 
 #include <zeph/client/Variant.h>
+#include <zeph/dataset/DataPacket.h>
 #include <zeph/forms/Application.h>
 #include <zeph/forms/Backend.h>
 #include <zeph/forms/Form.h>
@@ -151,6 +152,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Input of a shape the words cannot read: the error reaches the host.
     } catch (const morvane::EConvertError&) {
         // A page size, page number or column count that is not an integer.
+    } catch (const zeph::dataset::EDataSetError&) {
+        // A lookup in a dataset the host answered without the field: the error reaches the host.
     }
     zeph::forms::Application()->ProcessReleases();
     return 0;
