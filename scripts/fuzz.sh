@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Builds the fuzz preset (clang, libFuzzer, address and undefined sanitizers) and runs every fuzz
 # target for SECONDS each (default 60), two at a time. Each target starts from its seed corpus in
-# fuzz/corpus/NAME and keeps what it finds in build/fuzz/corpus-found/NAME; a crash, a leak, a
+# fuzz/corpus/NAME and keeps what it finds in build/libfuzzer/corpus-found/NAME; a crash, a leak, a
 # time-out (10 s for one input) or running out of memory (2 GiB) fails the run, and the input
-# that did it is left in build/fuzz/artifacts/NAME/. Add such an input to fuzz/corpus/NAME so
+# that did it is left in build/libfuzzer/artifacts/NAME/. Add such an input to fuzz/corpus/NAME so
 # that the seed replay in ctest keeps it fixed.
+#
+# The preset builds in build/libfuzzer, apart from build/fuzz, where the plain build keeps its
+# seed-replaying fuzz targets.
 #
 # Usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
@@ -20,13 +23,13 @@ cmake --build --preset fuzz -j"$(nproc)" --target $targets
 export seconds
 run_one() {
   name=$1
-  found=build/fuzz/corpus-found/$name
-  artifacts=build/fuzz/artifacts/$name
+  found=build/libfuzzer/corpus-found/$name
+  artifacts=build/libfuzzer/artifacts/$name
   mkdir -p "$found" "$artifacts"
-  log=build/fuzz/logs/$name.log
-  mkdir -p build/fuzz/logs
+  log=build/libfuzzer/logs/$name.log
+  mkdir -p build/libfuzzer/logs
   set +e
-  ASAN_OPTIONS=detect_leaks=1 build/fuzz/bin/"$name" -max_total_time="$seconds" -timeout=10 \
+  ASAN_OPTIONS=detect_leaks=1 build/libfuzzer/bin/"$name" -max_total_time="$seconds" -timeout=10 \
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts/" \
     "$found" "fuzz/corpus/$name" >"$log" 2>&1
   status=$?
