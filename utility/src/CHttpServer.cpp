@@ -16,6 +16,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -165,6 +166,14 @@ void DrainUntilClosed(int socket, const CHttpEvent* stop) {
     }
 }
 
+// Whether the bytes hold the blank line that ends a request's header block (a client may end
+// lines with a line feed alone).
+bool EndsHeaderBlock(const char* bytes, size_t size) {
+    const std::string_view text(bytes, size);
+    return text.find("\r\n\r\n") != std::string_view::npos ||
+           text.find("\n\n") != std::string_view::npos;
+}
+
 // Failures of accept that say nothing about the listening socket: the next call may work.
 // Those of the first group concern one pending connection and are retried at once; the others
 // (descriptors or memory running out, and any error not known here) are retried after a pause.
@@ -220,103 +229,163 @@ void CloseFile(REQUEST* request) {
     }
 }
 
-} // namespace
-
-namespace {
-
-// One waiting client thread's hand-over point: the listening thread stores a request and posts;
-// the client thread sleeps on a futex until then. Null request: end.
-struct Handoff {
-    std::atomic<uint32_t> posted{0};
-    REQUEST* request = nullptr;
-
-    void Post(REQUEST* next) {
-        request = next;
-        posted.store(1, std::memory_order_release);
-        syscall(SYS_futex, &posted, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
-    }
-
-    // True when posted within the limit.
-    bool Wait(std::chrono::milliseconds limit) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (posted.load(std::memory_order_acquire) == 0) {
-            const auto left = deadline - std::chrono::steady_clock::now();
-            if (left <= std::chrono::steady_clock::duration::zero()) {
-                return false;
-            }
-            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-            timespec timeout{static_cast<time_t>(ns / 1000000000),
-                             static_cast<long>(ns % 1000000000)};
-            syscall(SYS_futex, &posted, FUTEX_WAIT_PRIVATE, 0, &timeout, nullptr, 0);
+// An episode of failed accepts lasts until accepting has worked for a while: connections that
+// end free a descriptor or two at a time, and accept fails again and again meanwhile. It is
+// logged once when it begins and once when it ends, whichever thread met it.
+class AcceptEpisode {
+public:
+    void Failed(int error) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (!m_failing.load(std::memory_order_relaxed)) {
+            m_failing.store(true, std::memory_order_relaxed);
+            m_failures = 0;
+            m_failure = error;
+            CFunction::RLog("CHttpServer: accept failed, retrying until it works: %s",
+                            strerror(error));
         }
-        posted.store(0, std::memory_order_relaxed);
-        return true;
+        ++m_failures;
+        m_lastFailure = Clock::now();
     }
+
+    bool Failing() const { return m_failing.load(std::memory_order_relaxed); }
+
+    // After a connection was accepted; costs nothing outside an episode.
+    void Succeeded() {
+        if (!m_failing.load(std::memory_order_relaxed)) {
+            return;
+        }
+        std::lock_guard<std::mutex> guard(m_lock);
+        // The end is logged too: the entry at the start may have found no descriptor.
+        if (m_failing.load(std::memory_order_relaxed) &&
+            Clock::now() - m_lastFailure >= AcceptEpisodeQuiet) {
+            CFunction::RLog("CHttpServer: accepting connections again after %d failed attempts "
+                            "(%s)",
+                            m_failures, strerror(m_failure));
+            m_failing.store(false, std::memory_order_relaxed);
+        }
+    }
+
+private:
+    std::mutex m_lock;
+    std::atomic<bool> m_failing{false};
+    int m_failures = 0; // failed accepts of the episode
+    int m_failure = 0;  // the error that began it
+    Clock::time_point m_lastFailure;
 };
 
 } // namespace
 
-// Client threads outlive their first connection for a moment: a thread that has finished one
-// waits briefly for the next, so that a busy server does not pay for creating and tearing down
-// a thread per request. A connection is always served by a thread of its own; a new thread
-// starts whenever none is waiting.
+// Client threads outlive their first connection for a while: a thread that has finished one
+// waits in accept on the listening socket for the next and serves it itself, so that a busy
+// server neither creates a thread per request nor hands each connection from thread to thread.
+// A connection is always served by a thread of its own. The listening thread accepts only while
+// no client thread is waiting, and starts a new thread for what it accepts; the kernel wakes one
+// waiting accept per connection.
+//
+// The object owns the listening socket: a thread that outlives the stop's time limit may still
+// be about to accept on it, and must never find its number reused by another file.
 struct CHttpClientThreads {
+    explicit CHttpClientThreads(int socket) : listenSocket(socket) {}
+    ~CHttpClientThreads() { close(listenSocket); }
+    CHttpClientThreads(const CHttpClientThreads&) = delete;
+    CHttpClientThreads& operator=(const CHttpClientThreads&) = delete;
+
+    const int listenSocket;
+    // Client threads waiting in accept. The last to leave wakes the listening thread, which
+    // sleeps on this count while it is not zero.
+    std::atomic<uint32_t> accepting{0};
+    AcceptEpisode episode;
     std::mutex lock;
-    std::vector<Handoff*> waiting; // last in, first out: the most recently busy thread is warm
-    unsigned alive = 0;            // threads of this server that have not ended
-    bool stopping = false;
+    unsigned alive = 0; // threads of this server that have not ended
     std::condition_variable ended;
 };
 
 namespace {
 
+// How long a client thread waits for its next connection before it ends: the receive time
+// limit of the listening socket, which accept obeys.
 constexpr auto ClientThreadIdle = std::chrono::milliseconds(2000);
+constexpr uint32_t MostThreadsAccepting = 16;
+
+void WakeListener(CHttpClientThreads& threads) {
+    syscall(SYS_futex, &threads.accepting, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+}
+
+// Sleeps while `waiting` client threads are in accept, or until woken.
+void SleepWhileAccepting(CHttpClientThreads& threads, uint32_t waiting) {
+    syscall(SYS_futex, &threads.accepting, FUTEX_WAIT_PRIVATE, waiting, nullptr, nullptr, 0);
+}
 
 struct ClientStart {
     std::shared_ptr<CHttpClientThreads> threads;
     REQUEST* request;
 };
 
-// Takes the handoff off the waiting list; false when a request was handed to it meanwhile.
-bool LeaveWaiting(CHttpClientThreads& threads, Handoff* handoff) {
-    for (auto it = threads.waiting.begin(); it != threads.waiting.end(); ++it) {
-        if (*it == handoff) {
-            threads.waiting.erase(it);
-            return true;
+// A record for a connection just accepted, counted as a client; null when there is no memory
+// for it (the connection is then closed).
+REQUEST* NewRequest(int client, CHttpServer* server, const std::shared_ptr<CHttpEvent>& stop) {
+    auto* request = new (std::nothrow) REQUEST;
+    if (request == nullptr) {
+        close(client);
+        return nullptr;
+    }
+    request->stopEvent = stop;
+    request->socket = client;
+    request->server = server;
+    // Counted before it is served, so that stopping waits for every started client.
+    CHttpServer::CountUp();
+    return request;
+}
+
+// A client thread's next connection: null when none came within the idle time, the server
+// stops, or accept failed in a way the listening thread deals with (it retries and logs).
+REQUEST* AcceptNext(CHttpClientThreads& threads, CHttpServer* server,
+                    const std::shared_ptr<CHttpEvent>& stop) {
+    // A thread waiting in accept holds a descriptor number the kernel sets aside for the
+    // connection to come. So few wait at once, and none while descriptors have run out.
+    if (stop->IsSet() || threads.episode.Failing() ||
+        threads.accepting.load(std::memory_order_relaxed) >= MostThreadsAccepting) {
+        return nullptr;
+    }
+    threads.accepting.fetch_add(1);
+    int client = -1;
+    int error = 0;
+    for (;;) {
+        client = accept4(threads.listenSocket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        error = errno;
+        if (client >= 0 || stop->IsSet() || !PendingConnectionFailed(error)) {
+            break;
         }
     }
-    return false;
+    if (threads.accepting.fetch_sub(1) == 1) {
+        WakeListener(threads); // nobody else waits for connections now
+    }
+    if (client < 0) {
+        // Out of descriptors or memory, this thread ends: fewer threads need fewer of them, and
+        // the listening thread retries at its own pace.
+        if (!stop->IsSet() && error != EAGAIN && error != EWOULDBLOCK && !ListenerGone(error)) {
+            threads.episode.Failed(error);
+        }
+        return nullptr;
+    }
+    threads.episode.Succeeded();
+    if (stop->IsSet()) {
+        close(client);
+        return nullptr;
+    }
+    return NewRequest(client, server, stop);
 }
 
 void* ClientEntry(void* param) {
     ScheduleAsBatchWork();
     std::unique_ptr<ClientStart> start(static_cast<ClientStart*>(param));
     CHttpClientThreads& threads = *start->threads;
-    Handoff handoff;
     REQUEST* request = start->request;
+    CHttpServer* server = request->server;
+    const std::shared_ptr<CHttpEvent> stop = request->stopEvent;
     while (request != nullptr) {
         CHttpServer::ClientThread(request);
-        request = nullptr;
-        {
-            std::lock_guard<std::mutex> guard(threads.lock);
-            if (threads.stopping) {
-                break;
-            }
-            threads.waiting.push_back(&handoff);
-        }
-        if (!handoff.Wait(ClientThreadIdle)) {
-            bool left = false;
-            {
-                std::lock_guard<std::mutex> guard(threads.lock);
-                left = LeaveWaiting(threads, &handoff);
-            }
-            if (left) {
-                break; // idle long enough
-            }
-            // A request was handed over just as the wait ran out: its post is under way.
-            handoff.Wait(std::chrono::hours(24));
-        }
-        request = handoff.request;
+        request = AcceptNext(threads, server, stop);
     }
     std::lock_guard<std::mutex> guard(threads.lock);
     --threads.alive;
@@ -324,21 +393,11 @@ void* ClientEntry(void* param) {
     return nullptr;
 }
 
-// Serves a request on a waiting client thread, else on a new one; false when neither works.
+// Serves a request on a new client thread; false when none can be started.
 bool StartClient(const std::shared_ptr<CHttpClientThreads>& threads, REQUEST* request) {
-    Handoff* waiting = nullptr;
     {
         std::lock_guard<std::mutex> guard(threads->lock);
-        if (!threads->waiting.empty()) {
-            waiting = threads->waiting.back();
-            threads->waiting.pop_back();
-        } else {
-            ++threads->alive;
-        }
-    }
-    if (waiting != nullptr) {
-        waiting->Post(request);
-        return true;
+        ++threads->alive;
     }
     auto* start = new (std::nothrow) ClientStart{threads, request};
     pthread_attr_t attributes;
@@ -358,14 +417,9 @@ bool StartClient(const std::shared_ptr<CHttpClientThreads>& threads, REQUEST* re
     return true;
 }
 
-// Ends the waiting client threads and waits until every client thread has ended.
+// Waits until every client thread has ended; the stop has woken those waiting in accept.
 void EndClientThreads(CHttpClientThreads& threads, std::chrono::milliseconds limit) {
     std::unique_lock<std::mutex> guard(threads.lock);
-    threads.stopping = true;
-    for (Handoff* waiting : threads.waiting) {
-        waiting->Post(nullptr);
-    }
-    threads.waiting.clear();
     threads.ended.wait_for(guard, limit, [&] { return threads.alive == 0; });
 }
 
@@ -482,11 +536,18 @@ bool CHttpServer::StartHttpSrv() {
         return false;
     }
 
+    // Client threads waiting for their next connection give up after this long.
+    const auto idleUs =
+        std::chrono::duration_cast<std::chrono::microseconds>(ClientThreadIdle).count();
+    const timeval idle{static_cast<time_t>(idleUs / 1000000),
+                       static_cast<suseconds_t>(idleUs % 1000000)};
+    setsockopt(listenSocket, SOL_SOCKET, SO_RCVTIMEO, &idle, sizeof idle);
+
     m_stopEvent = stop;
     m_listenSocket = listenSocket;
-    m_clientThreads = std::make_shared<CHttpClientThreads>();
+    m_clientThreads = std::make_shared<CHttpClientThreads>(listenSocket);
     if (pthread_create(&m_listenThread, nullptr, ListenEntry, this) != 0) {
-        close(listenSocket);
+        m_clientThreads.reset(); // closes the socket
         m_listenSocket = -1;
         m_stopEvent.reset();
         return false;
@@ -500,9 +561,10 @@ void CHttpServer::StopHttpSrv() {
         return;
     }
     m_stopEvent->Set();
-    // Shut down before closing so that the number cannot be reused while the thread still
-    // polls it.
+    // Shutting the socket down ends every accept that waits on it; the socket is closed when
+    // the last thread that may use it lets go of it.
     shutdown(m_listenSocket, SHUT_RDWR);
+    WakeListener(*m_clientThreads);
     timespec deadline{};
     clock_gettime(CLOCK_REALTIME, &deadline);
     deadline.tv_sec += ListenJoinTimeoutMs / 1000;
@@ -510,7 +572,6 @@ void CHttpServer::StopHttpSrv() {
         CFunction::RLog("CHttpServer::StopHttpSrv: the listening thread did not end in time");
         pthread_detach(m_listenThread);
     }
-    close(m_listenSocket);
     m_listenSocket = -1;
     m_stopEvent.reset();
     m_clientThreads.reset();
@@ -525,18 +586,19 @@ uint32_t CHttpServer::ListenThread(void* param) {
     const std::shared_ptr<CHttpClientThreads> threads = server->m_clientThreads;
 
     // A blocking accept costs one system call per connection where a poll before it costs
-    // three; StopHttpSrv shuts the socket down, which ends the wait at once.
-    //
-    // An episode of failed accepts lasts until accepting has worked for a while: connections
-    // that end free a descriptor or two at a time, and accept fails again and again meanwhile.
-    bool failing = false;
-    int failures = 0; // failed accepts of the episode
-    int failure = 0;  // the error that began it
-    Clock::time_point lastFailure;
+    // three; StopHttpSrv shuts the socket down, which ends the wait at once. While client
+    // threads wait in accept themselves, they take the connections and this thread sleeps.
     while (!stop->IsSet()) {
+        if (const uint32_t waiting = threads->accepting.load(); waiting > 0) {
+            SleepWhileAccepting(*threads, waiting);
+            continue;
+        }
         const int client = accept4(listenSocket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (client < 0) {
             const int error = errno;
+            if (error == EAGAIN || error == EWOULDBLOCK) {
+                continue; // the socket's idle time limit, meant for the client threads
+            }
             if (stop->IsSet() || ListenerGone(error)) {
                 if (!stop->IsSet()) {
                     CFunction::RLog("CHttpServer: the listening socket is gone, no more "
@@ -548,41 +610,20 @@ uint32_t CHttpServer::ListenThread(void* param) {
             if (PendingConnectionFailed(error)) {
                 continue;
             }
-            // Out of descriptors or memory: connections that end give them back. One entry
-            // per episode, however often it is retried.
-            if (!failing) {
-                failing = true;
-                failures = 0;
-                failure = error;
-                CFunction::RLog("CHttpServer: accept failed, retrying until it works: %s",
-                                strerror(error));
-            }
-            ++failures;
-            lastFailure = Clock::now();
+            // Out of descriptors or memory: connections that end give them back.
+            threads->episode.Failed(error);
             stop->Wait(AcceptRetryPauseMs);
             continue;
         }
-        // The end is logged too: the entry at the start may have found no descriptor.
-        if (failing && Clock::now() - lastFailure >= AcceptEpisodeQuiet) {
-            CFunction::RLog("CHttpServer: accepting connections again after %d failed attempts "
-                            "(%s)",
-                            failures, strerror(failure));
-            failing = false;
-        }
+        threads->episode.Succeeded();
         if (stop->IsSet()) {
             close(client);
             break;
         }
-        auto* request = new (std::nothrow) REQUEST;
+        REQUEST* request = NewRequest(client, server, stop);
         if (request == nullptr) {
-            close(client);
             continue;
         }
-        request->stopEvent = stop;
-        request->socket = client;
-        request->server = server;
-        // Counted before the thread runs, so that stopping waits for every started client.
-        CountUp();
         if (!StartClient(threads, request)) {
             close(client);
             delete request;
@@ -635,6 +676,8 @@ bool CHttpServer::RecvRequest(REQUEST* request, char* buffer, uint32_t size) {
         const ssize_t got = recv(request->socket, buffer, size - 1, 0);
         if (got >= 0) {
             request->bytesReceived += static_cast<uint32_t>(got);
+            request->requestWhole = static_cast<size_t>(got) < size - 1 &&
+                                    EndsHeaderBlock(buffer, static_cast<size_t>(got));
             return true;
         }
         if (errno == EINTR) {
@@ -871,9 +914,12 @@ void CHttpServer::Disconnect(REQUEST* request) {
     if (request->socket < 0) {
         return;
     }
-    // A client that sent a request may have sent more than was read. The end of the answer
-    // goes out first, then what still comes in is dropped until the client closes its side.
-    if (request->bytesReceived > 0 && shutdown(request->socket, SHUT_WR) == 0) {
+    // A client whose request was not read whole (longer than the buffer, or split over
+    // segments) may still be sending. The end of the answer goes out first, then what still
+    // comes in is dropped until the client closes its side. A request read whole needs none of
+    // that: nothing is left unread, and the socket closes with an orderly end at once.
+    if (request->bytesReceived > 0 && !request->requestWhole &&
+        shutdown(request->socket, SHUT_WR) == 0) {
         DrainUntilClosed(request->socket, request->stopEvent.get());
     }
     close(request->socket);

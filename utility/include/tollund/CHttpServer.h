@@ -49,10 +49,12 @@ struct REQUEST {
     char filePath[260] = {};
     char extension[10] = {};
     CHttpServer* server = nullptr;
-    const char* status = ""; // why a request was refused; never sent
-    long long fileSize = 0;  // size of the open file
-    time_t fileModified = 0; // last write time of the open file
-    bool moreToSend = false; // the piece being sent is not the body's last
+    const char* status = "";   // why a request was refused; never sent
+    long long fileSize = 0;    // size of the open file
+    time_t fileModified = 0;   // last write time of the open file
+    bool moreToSend = false;   // the piece being sent is not the body's last
+    bool requestWhole = false; // what was received ends the request's header block, and no more
+                               // was waiting: nothing the client sends is left unread
 };
 
 // A small HTTP/1.0 file server: GET and HEAD of the files below one root directory, one
