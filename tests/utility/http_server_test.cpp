@@ -336,6 +336,32 @@ TEST_F(HttpServerTest, LongRequestDoesNotCutBodiesShort) {
     EXPECT_NE(Exchange(port_, head).bytes.find("Content-Length: 10\r\n"), std::string::npos);
 }
 
+// A request whose header lines come in a later segment than its request line is not read whole:
+// the lines still coming must not reset the connection under a body the client has yet to read.
+// Only a request read to its blank line closes at once.
+TEST_F(HttpServerTest, RequestSplitOverSegmentsDoesNotCutTheBodyShort) {
+    const std::string content = RandomBytes(4 * 1024 * 1024, 1200);
+    WriteFile(root_ / "split.bin", content);
+    for (int i = 0; i < 5; ++i) {
+        const int s = Connect(port_);
+        ASSERT_GE(s, 0);
+        const std::string line = "GET /split.bin HTTP/1.0\r\n";
+        ASSERT_EQ(send(s, line.data(), line.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(line.size()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const std::string rest = "User-Agent: split\r\n\r\n";
+        ASSERT_EQ(send(s, rest.data(), rest.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(rest.size()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the server is done sending
+        Reply reply;
+        ReadToClose(s, reply, 5000);
+        close(s);
+        const size_t bodyStart = reply.bytes.find("\r\n\r\n");
+        ASSERT_NE(bodyStart, std::string::npos) << i;
+        EXPECT_EQ(reply.bytes.size() - bodyStart - 4, content.size()) << i;
+    }
+}
+
 TEST_F(HttpServerTest, ClientCountReturnsToZero) {
     for (int i = 0; i < 20; ++i) {
         ASSERT_TRUE(Get("GET /a.txt HTTP/1.0\r\n\r\n").answered);
