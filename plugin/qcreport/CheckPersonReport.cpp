@@ -4,6 +4,7 @@
 #include "qcreport/QcSources.h"
 #include "qcreport/ReportWriter.h"
 
+#include <string>
 #include <vector>
 
 namespace morvane::qcreport {
@@ -72,12 +73,18 @@ void AppendContent(TReportPacket& packet, TClientDataSet& records, const Content
     packet.AppendLine("\t    </CONTENT>");
     packet.AppendLine({"\t\t\t<ITEM SOURCEID=\"", content.sourceId, "\">"});
 
+    // Each field's ` NAME="`, put together once rather than for every record.
+    std::vector<std::string> prefixes;
+    prefixes.reserve(records.FieldCount());
+    for (const zeph::dataset::TFieldDef& def : records.FieldDefs()) {
+        prefixes.push_back(" " + def.name + "=\"");
+    }
     long double s = 0;
     for (records.First(); !records.Eof(); records.Next()) {
         packet.AppendFragment("       <DATA ", 0);
         packet.AppendFragment(" FLAG=\"1", '"');
-        for (std::size_t f = 0; f < records.FieldCount(); ++f) {
-            packet.AppendFragment({" ", records.FieldDefs()[f].name, "=\"", records.Value(f)}, '"');
+        for (std::size_t f = 0; f < prefixes.size(); ++f) {
+            packet.AppendFragment({prefixes[f], records.Value(f)}, '"');
         }
         packet.AppendLine("/>");
         if (sourceZero) {

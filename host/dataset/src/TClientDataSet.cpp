@@ -134,7 +134,10 @@ void TClientDataSet::LoadFromTable(TRecordTable table) {
     Close();
     table_ = std::move(table);
     for (std::size_t i = 0; i < table_.FieldCount(); ++i) {
-        fieldByUpperName_.emplace(zeph::text::UpperCase(table_.Fields()[i].name), i);
+        const std::string& name = table_.Fields()[i].name;
+        if (fieldByUpperName_.emplace(zeph::text::UpperCase(name), i).second) {
+            fieldByExactName_.emplace(name, i);
+        }
     }
     active_ = true;
     First();
@@ -151,6 +154,7 @@ void TClientDataSet::Close() {
     visible_ = {};
     filtered_ = false;
     fieldByUpperName_.clear();
+    fieldByExactName_.clear();
     table_.Clear();
     active_ = false;
     position_ = 0;
@@ -179,6 +183,9 @@ std::size_t TClientDataSet::RecNo() const noexcept {
 }
 
 int TClientDataSet::FindField(std::string_view name) const {
+    if (auto exact = fieldByExactName_.find(name); exact != fieldByExactName_.end()) {
+        return static_cast<int>(exact->second);
+    }
     auto it = fieldByUpperName_.find(zeph::text::UpperCase(name));
     return it == fieldByUpperName_.end() ? -1 : static_cast<int>(it->second);
 }

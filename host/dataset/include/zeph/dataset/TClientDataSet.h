@@ -103,6 +103,15 @@ private:
     TRecordTable table_;
     bool active_ = false;
     std::unordered_map<std::string, std::size_t> fieldByUpperName_;
+    // Each field name exactly as spelt: the usual lookup, which needs no upper-casing and no
+    // allocation. (A table holds no two names that differ only in case.)
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const noexcept {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+    std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> fieldByExactName_;
     // Indexes by field positions (second = npos for single-field indexes).
     std::map<std::pair<std::size_t, std::size_t>, std::unique_ptr<Index>> indexes_;
 
