@@ -201,6 +201,18 @@ bool ListenerGone(int error) {
     return error == EBADF || error == ENOTSOCK || error == EINVAL || error == EFAULT;
 }
 
+// The next connection of the listening socket. Failures that concern one pending connection are
+// retried at once; any other, or a stop, gives -1 with the error.
+int AcceptConnection(int listenSocket, const CHttpEvent& stop, int& error) {
+    for (;;) {
+        const int client = accept4(listenSocket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        error = client >= 0 ? 0 : errno;
+        if (client >= 0 || stop.IsSet() || !PendingConnectionFailed(error)) {
+            return client;
+        }
+    }
+}
+
 constexpr int AcceptRetryPauseMs = 100;
 constexpr auto AcceptEpisodeQuiet = std::chrono::seconds(1);
 
@@ -348,15 +360,8 @@ REQUEST* AcceptNext(CHttpClientThreads& threads, CHttpServer* server,
         return nullptr;
     }
     threads.accepting.fetch_add(1);
-    int client = -1;
     int error = 0;
-    for (;;) {
-        client = accept4(threads.listenSocket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        error = errno;
-        if (client >= 0 || stop->IsSet() || !PendingConnectionFailed(error)) {
-            break;
-        }
-    }
+    const int client = AcceptConnection(threads.listenSocket, *stop, error);
     if (threads.accepting.fetch_sub(1) == 1) {
         WakeListener(threads); // nobody else waits for connections now
     }
@@ -593,9 +598,9 @@ uint32_t CHttpServer::ListenThread(void* param) {
             SleepWhileAccepting(*threads, waiting);
             continue;
         }
-        const int client = accept4(listenSocket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        int error = 0;
+        const int client = AcceptConnection(listenSocket, *stop, error);
         if (client < 0) {
-            const int error = errno;
             if (error == EAGAIN || error == EWOULDBLOCK) {
                 continue; // the socket's idle time limit, meant for the client threads
             }
@@ -606,9 +611,6 @@ uint32_t CHttpServer::ListenThread(void* param) {
                                     strerror(error));
                 }
                 break;
-            }
-            if (PendingConnectionFailed(error)) {
-                continue;
             }
             // Out of descriptors or memory: connections that end give them back.
             threads->episode.Failed(error);

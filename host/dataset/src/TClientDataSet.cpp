@@ -135,9 +135,8 @@ void TClientDataSet::LoadFromTable(TRecordTable table) {
     table_ = std::move(table);
     for (std::size_t i = 0; i < table_.FieldCount(); ++i) {
         const std::string& name = table_.Fields()[i].name;
-        if (fieldByUpperName_.emplace(zeph::text::UpperCase(name), i).second) {
-            fieldByExactName_.emplace(name, i);
-        }
+        fieldByUpperName_.emplace(zeph::text::UpperCase(name), i);
+        fieldByExactName_.emplace(name, i);
     }
     active_ = true;
     First();
