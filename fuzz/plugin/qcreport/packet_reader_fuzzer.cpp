@@ -1,14 +1,26 @@
-// Arbitrary bytes as a data packet: read, walk, filter, distinct values, write back.
+// Arbitrary bytes as a data packet: read, walk, filter, distinct values, write back. Whatever the
+// direct scanner reads, libxml2 must read to the same table.
+#include <zeph/dataset/DataPacket.h>
 #include <zeph/dataset/TClientDataSet.h>
 #include <zeph/dataset/TDistinctList.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
+    if (std::optional<zeph::dataset::TRecordTable> scanned = zeph::dataset::ScanDataPacket(text)) {
+        try {
+            if (!(zeph::dataset::ParseDataPacket(text) == *scanned)) {
+                __builtin_trap(); // the readers differ in what the packet holds
+            }
+        } catch (const zeph::dataset::EDataSetError&) {
+            __builtin_trap(); // the scanner read a text that libxml2 refuses
+        }
+    }
     zeph::dataset::TClientDataSet set(nullptr);
     try {
         set.LoadFromXml(text);

@@ -1,5 +1,7 @@
 // Reads client-dataset packets with libxml2's SAX2 interface: no document tree is built, rows go
 // straight into the table.
+#include "PacketBuilder.h"
+
 #include <zeph/dataset/DataPacket.h>
 #include <zeph/text/HostText.h>
 
@@ -8,10 +10,8 @@
 #include <libxml/xmlerror.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace zeph::dataset {
@@ -50,29 +50,16 @@ xmlCharEncodingHandler& PacketEncoding() {
     return handler;
 }
 
-enum class Where { Root, Metadata, Fields, Field, Params, RowData, Row, Ignored };
-
-struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const noexcept {
-        return std::hash<std::string_view>{}(s);
-    }
-};
-
 struct Reader {
-    xmlParserCtxtPtr ctxt = nullptr;
-    TRecordTable table;
-    std::vector<Where> open;
-    bool sawRoot = false;
-    bool sawMetadata = false;
-    bool sawRowData = false;
+    Reader(xmlParserCtxtPtr context, std::size_t packetSize)
+        : ctxt(context), builder(packetSize, false) {}
+
+    xmlParserCtxtPtr ctxt;
+    detail::PacketBuilder builder;
     std::string refusal; // why the reader stopped the parser
     std::string firstError;
-    // Field index by the field's name as UTF-8, as row attributes spell it.
-    std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> fieldByName;
-    std::vector<std::string> utf8Names; // by field position
-    std::vector<std::string> rowValues;
-    std::vector<std::string_view> rowViews;
+    std::vector<detail::PacketAttribute> attributes;
+    std::vector<std::string> hostValues; // by attribute, for values that are not ASCII
 
     void Refuse(std::string why) {
         if (refusal.empty()) {
@@ -100,147 +87,40 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-// libxml2 hands out UTF-8; values go back to host text. Most values are plain ASCII.
+// libxml2 hands out UTF-8; messages go back to host text.
 std::string ToHost(std::string_view utf8) {
     return IsAscii(utf8) ? std::string(utf8) : zeph::text::Utf8ToGbk(utf8);
 }
 
-// SAX2 attribute tuples: localname, prefix, URI, value, end.
-struct Attribute {
-    std::string_view name;
-    std::string_view value;
-};
-Attribute AttributeAt(const xmlChar** attributes, int i) {
-    const xmlChar** a = attributes + 5 * i;
-    return {View(a[0]), View(a[3], a[4])};
-}
-
-void OpenField(Reader& r, int count, const xmlChar** attributes) {
-    TFieldDef def;
-    std::string utf8Name;
-    bool named = false;
-    for (int i = 0; i < count; ++i) {
-        Attribute a = AttributeAt(attributes, i);
-        if (a.name == "attrname") {
-            utf8Name.assign(a.value);
-            def.name = ToHost(a.value);
-            named = true;
-        } else if (a.name == "fieldtype") {
-            def.fieldType = ToHost(a.value);
-        } else if (a.name == "WIDTH") {
-            int width = 0;
-            auto [p, ec] = std::from_chars(a.value.data(), a.value.data() + a.value.size(), width);
-            def.width = ec == std::errc() && p == a.value.data() + a.value.size() ? width : 0;
-        } else {
-            def.extra.emplace_back(ToHost(a.name), ToHost(a.value));
-        }
-    }
-    if (!named || def.name.empty()) {
-        r.Refuse("Field definition without a name");
-        return;
-    }
-    r.table.AddField(std::move(def)); // raises on a duplicate name
-    r.utf8Names.push_back(utf8Name);
-    r.fieldByName.emplace(std::move(utf8Name), r.table.FieldCount() - 1);
-}
-
-void AppendRow(Reader& r, int count, const xmlChar** attributes) {
-    std::size_t fields = r.table.FieldCount();
-    r.rowValues.resize(fields);
-    r.rowViews.assign(fields, std::string_view());
-    for (int i = 0; i < count; ++i) {
-        Attribute a = AttributeAt(attributes, i);
-        // Rows usually list their attributes in field order: try that before the name table.
-        std::size_t field = 0;
-        if (static_cast<std::size_t>(i) < fields && r.utf8Names[i] == a.name) {
-            field = static_cast<std::size_t>(i);
-        } else {
-            auto it = r.fieldByName.find(a.name);
-            if (it == r.fieldByName.end()) {
-                continue; // RowState and other attributes that name no field
-            }
-            field = it->second;
-        }
-        // ASCII values are host text already and are taken straight from the parser's buffer,
-        // which lives until this callback returns.
-        if (IsAscii(a.value)) {
-            r.rowViews[field] = a.value;
-        } else {
-            std::string& value = r.rowValues[field];
-            value = zeph::text::Utf8ToGbk(a.value);
-            r.rowViews[field] = value;
-        }
-    }
-    r.table.AppendRow(r.rowViews);
-}
-
-Where Classify(Reader& r, std::string_view name) {
-    if (r.open.empty()) {
-        if (name != "DATAPACKET") {
-            r.Refuse("Not a data packet: the root element is not DATAPACKET");
-            return Where::Ignored;
-        }
-        r.sawRoot = true;
-        return Where::Root;
-    }
-    switch (r.open.back()) {
-    case Where::Root:
-        if (name == "METADATA") {
-            if (r.sawMetadata) {
-                r.Refuse("Data packet with more than one METADATA");
-                return Where::Ignored;
-            }
-            r.sawMetadata = true;
-            return Where::Metadata;
-        }
-        if (name == "ROWDATA") {
-            if (!r.sawMetadata) {
-                r.Refuse("Data packet with ROWDATA before METADATA");
-                return Where::Ignored;
-            }
-            if (r.sawRowData) {
-                r.Refuse("Data packet with more than one ROWDATA");
-                return Where::Ignored;
-            }
-            r.sawRowData = true;
-            return Where::RowData;
-        }
-        return Where::Ignored;
-    case Where::Metadata:
-        if (name == "FIELDS") {
-            return Where::Fields;
-        }
-        return name == "PARAMS" ? Where::Params : Where::Ignored;
-    case Where::Fields:
-        return name == "FIELD" ? Where::Field : Where::Ignored;
-    case Where::RowData:
-        return name == "ROW" ? Where::Row : Where::Ignored;
-    default:
-        return Where::Ignored; // nested fields and datasets are not read
-    }
-}
-
+// SAX2 attribute tuples are localname, prefix, URI, value, end. Values go back to host text;
+// ASCII values (most of them) are host text already and are taken straight from the parser's
+// buffer, which lives until this callback returns.
 void StartElement(void* ctx, const xmlChar* localname, const xmlChar*, const xmlChar*, int,
                   const xmlChar**, int count, int, const xmlChar** attributes) {
     auto& r = *static_cast<Reader*>(ctx);
     try {
-        Where where = Classify(r, View(localname));
-        r.open.push_back(where);
-        switch (where) {
-        case Where::Field:
-            OpenField(r, count, attributes);
-            break;
-        case Where::Params:
-            for (int i = 0; i < count; ++i) {
-                Attribute a = AttributeAt(attributes, i);
-                r.table.Params().emplace_back(ToHost(a.name), ToHost(a.value));
+        auto n = static_cast<std::size_t>(count);
+        r.attributes.resize(n);
+        if (r.hostValues.size() < n) {
+            r.hostValues.resize(n);
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const xmlChar** a = attributes + 5 * i;
+            std::string_view utf8 = View(a[3], a[4]);
+            detail::PacketAttribute& attribute = r.attributes[i];
+            attribute.name = View(a[0]);
+            if (IsAscii(utf8)) {
+                attribute.value = utf8;
+                attribute.utf8Value = {};
+            } else {
+                r.hostValues[i] = zeph::text::Utf8ToGbk(utf8);
+                attribute.value = r.hostValues[i];
+                attribute.utf8Value = utf8;
             }
-            break;
-        case Where::Row:
-            AppendRow(r, count, attributes);
-            break;
-        default:
-            break;
+        }
+        r.builder.Start(View(localname), r.attributes);
+        if (!r.builder.Refusal().empty()) {
+            r.Refuse(r.builder.Refusal());
         }
     } catch (const std::exception& e) {
         r.Refuse(e.what());
@@ -248,10 +128,7 @@ void StartElement(void* ctx, const xmlChar* localname, const xmlChar*, const xml
 }
 
 void EndElement(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
-    auto& r = *static_cast<Reader*>(ctx);
-    if (!r.open.empty()) {
-        r.open.pop_back();
-    }
+    static_cast<Reader*>(ctx)->builder.End();
 }
 
 // A packet has no document type; refusing it at its start keeps every entity, external or
@@ -299,16 +176,11 @@ struct ContextFree {
 
 } // namespace
 
-TRecordTable ReadDataPacket(std::string_view packet) {
+TRecordTable ParseDataPacket(std::string_view packet) {
     if (packet.empty()) {
         throw EDataSetError("Invalid data packet: empty text");
     }
     xmlInitParser();
-    Reader r;
-    // Values never take more bytes than the packet spends on them: one reservation spares the
-    // arena its copies while it grows, and pages it never touches cost nothing.
-    r.table.Reserve(0, packet.size());
-    ErrorRoute route(r);
     // The push parser converts and parses the text a chunk at a time, so the parser never holds
     // more than a chunk of converted text, however large the packet.
     std::unique_ptr<xmlParserCtxt, ContextFree> ctxt(
@@ -316,7 +188,8 @@ TRecordTable ReadDataPacket(std::string_view packet) {
     if (ctxt == nullptr) {
         throw EDataSetError("Invalid data packet: the parser could not start");
     }
-    r.ctxt = ctxt.get();
+    Reader r(ctxt.get(), packet.size());
+    ErrorRoute route(r);
     xmlSAXHandler& sax = *ctxt->sax;
     std::memset(&sax, 0, sizeof sax);
     sax.initialized = XML_SAX2_MAGIC;
@@ -357,13 +230,20 @@ TRecordTable ReadDataPacket(std::string_view packet) {
         throw EDataSetError("Invalid data packet: " +
                             (r.firstError.empty() ? std::string("not well-formed") : r.firstError));
     }
-    if (!r.sawRoot) {
+    if (!r.builder.SawRoot()) {
         throw EDataSetError("Invalid data packet: no DATAPACKET element");
     }
-    if (!r.sawMetadata) {
+    if (!r.builder.SawMetadata()) {
         throw EDataSetError("Invalid data packet: missing METADATA");
     }
-    return std::move(r.table);
+    return r.builder.Take();
+}
+
+TRecordTable ReadDataPacket(std::string_view packet) {
+    if (std::optional<TRecordTable> table = ScanDataPacket(packet)) {
+        return std::move(*table);
+    }
+    return ParseDataPacket(packet);
 }
 
 } // namespace zeph::dataset

@@ -60,6 +60,20 @@ void TRecordTable::Reserve(std::size_t rows, std::size_t bytes) {
     zeph::platform::ReserveLarge(arena_, bytes);
 }
 
+bool operator==(const TRecordTable& a, const TRecordTable& b) noexcept {
+    if (a.fields_ != b.fields_ || a.params_ != b.params_ || a.rowCount_ != b.rowCount_) {
+        return false;
+    }
+    for (std::size_t row = 0; row < a.rowCount_; ++row) {
+        for (std::size_t field = 0; field < a.fields_.size(); ++field) {
+            if (a.Value(row, field) != b.Value(row, field)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 void TRecordTable::Clear() {
     *this = TRecordTable();
 }

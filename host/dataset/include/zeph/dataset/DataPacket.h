@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -29,6 +30,8 @@ struct ZEPH_HOST_API TFieldDef {
     std::string fieldType = "string"; // fieldtype
     int width = 0;                    // WIDTH; 0 when absent
     TAttributes extra;                // any further attributes, in packet order
+
+    friend bool operator==(const TFieldDef&, const TFieldDef&) = default;
 };
 
 // Rows of text values in field order. All values live in one byte arena with one end offset
@@ -54,6 +57,9 @@ public:
     void Reserve(std::size_t rows, std::size_t bytes);
     void Clear();
 
+    // The same fields, params and values.
+    ZEPH_HOST_API friend bool operator==(const TRecordTable& a, const TRecordTable& b) noexcept;
+
 private:
     std::vector<TFieldDef> fields_;
     TAttributes params_;
@@ -70,6 +76,14 @@ private:
 // them after XML unescaping; an attribute a row lacks gives an empty value, attributes that
 // name no field are ignored, and a packet without ROWDATA has no rows.
 ZEPH_HOST_API TRecordTable ReadDataPacket(std::string_view packet);
+
+// The two readers ReadDataPacket chooses from, open for comparing them. ScanDataPacket reads the
+// packets written as the host and this library write them (names in ASCII, no character data
+// but white space between tags, no comments, processing instructions or sections) straight from
+// the text, and returns nothing for any other text, leaving it to ParseDataPacket, which parses
+// with libxml2 whatever it is given. On a packet the scanner reads, both give the same table.
+ZEPH_HOST_API std::optional<TRecordTable> ScanDataPacket(std::string_view packet);
+ZEPH_HOST_API TRecordTable ParseDataPacket(std::string_view packet);
 
 // Writes the table as a packet of host text, values escaped as XML requires.
 ZEPH_HOST_API std::string WriteDataPacket(const TRecordTable& table);
