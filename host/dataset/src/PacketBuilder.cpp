@@ -20,6 +20,10 @@ std::string NameToHost(std::string_view utf8) {
     return IsAscii(utf8) ? std::string(utf8) : zeph::text::Utf8ToGbk(utf8);
 }
 
+std::string NameToUtf8(std::string_view host) {
+    return IsAscii(host) ? std::string(host) : zeph::text::GbkToUtf8(host);
+}
+
 [[noreturn]] void AttributeRedefined(std::string_view name) {
     throw EDataSetError("Attribute " + std::string(name) + " redefined");
 }
@@ -131,7 +135,7 @@ void PacketBuilder::OpenField(std::span<const PacketAttribute> attributes) {
     for (const PacketAttribute& a : attributes) {
         if (a.name == "attrname") {
             def.name.assign(a.value);
-            utf8Name.assign(a.utf8Value.empty() ? a.value : a.utf8Value);
+            utf8Name = a.utf8Value.empty() ? NameToUtf8(a.value) : std::string(a.utf8Value);
             named = true;
         } else if (a.name == "fieldtype") {
             def.fieldType.assign(a.value);

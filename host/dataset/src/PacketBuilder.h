@@ -15,9 +15,8 @@
 namespace zeph::dataset::detail {
 
 // One attribute of an element: the name as UTF-8 (as the packet spells it), the value as host
-// text, unescaped, and the same value as UTF-8 where it is not ASCII (empty otherwise). A field
-// is matched to row attributes by its name as UTF-8, which a round trip through host text could
-// change.
+// text, unescaped, and the same value as UTF-8 where the host text does not convert back to it
+// exactly (empty otherwise). A field is matched to row attributes by its name as UTF-8.
 struct PacketAttribute {
     std::string_view name;
     std::string_view value;

@@ -327,7 +327,10 @@ private:
         }
         attribute.value = raw;
         attribute.utf8Value = {};
-        if (!high && !special) {
+        // Host text that a trip through UTF-8 gives back unchanged (nearly all of it) is kept
+        // as it stands; only other text takes the trip the parser's decoding would give it.
+        bool decode = high && !zeph::text::IsRoundTripGbk(raw);
+        if (!decode && !special) {
             return;
         }
         // Markup bytes are never the second byte of a double-byte character, so the references
@@ -337,7 +340,7 @@ private:
         }
         ValueStore& store = stores_[index];
         std::string_view text = raw;
-        if (high) {
+        if (decode) {
             DecodeStrictly(raw, store.utf8);
             text = store.utf8;
         }
@@ -345,7 +348,7 @@ private:
             Unescape(text, store.unescaped);
             text = store.unescaped;
         }
-        if (high) {
+        if (decode) {
             store.host = zeph::text::Utf8ToGbk(text);
             attribute.value = store.host;
             attribute.utf8Value = text;

@@ -146,6 +146,10 @@ struct CodePageTables {
     // code page cannot hold it.
     std::vector<std::uint16_t> encode;
     std::uint16_t byte80 = 0; // what the single byte 0x80 decodes to, 0 for nothing
+    // Pairs, indexed as decode, that the encoder writes back as themselves from their code
+    // point; and the same for the single byte 0x80.
+    std::vector<bool> roundTrips;
+    bool byte80RoundTrips = false;
 
     // The code point of the non-ASCII character at pos, 0 when it maps to nothing; length is
     // set to its bytes (a lead byte without a trail byte after it is one invalid byte).
@@ -205,6 +209,14 @@ struct CodePageTables {
                 encode[cp] = static_cast<unsigned char>(bytes[0]);
             }
         }
+        auto isCharacter = [](std::uint16_t cp) { return cp != 0 && cp < 0xFFFE; };
+        roundTrips.assign(decode.size(), false);
+        for (std::size_t i = 0; i < decode.size(); ++i) {
+            std::uint16_t pair =
+                static_cast<std::uint16_t>(((i / 192 + 0x81) << 8) | (i % 192 + 0x40));
+            roundTrips[i] = isCharacter(decode[i]) && encode[decode[i]] == pair;
+        }
+        byte80RoundTrips = isCharacter(byte80) && encode[byte80] == 0x80;
     }
 };
 
@@ -368,6 +380,32 @@ bool IsValidGbk(std::string_view text) noexcept {
             ++i; // the euro sign of code page 936
         } else {
             return false;
+        }
+    }
+    return true;
+}
+
+bool IsRoundTripGbk(std::string_view text) noexcept {
+    const CodePageTables& tables = Tables();
+    for (std::size_t i = 0; i < text.size();) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            ++i;
+        } else if (c == 0x80) {
+            if (!tables.byte80RoundTrips) {
+                return false;
+            }
+            ++i;
+        } else {
+            if (i + 1 == text.size()) {
+                return false;
+            }
+            auto trail = static_cast<unsigned char>(text[i + 1]);
+            if (c == 0xFF || trail < 0x40 || trail == 0xFF ||
+                !tables.roundTrips[(c - 0x81) * 192 + (trail - 0x40)]) {
+                return false;
+            }
+            i += 2;
         }
     }
     return true;

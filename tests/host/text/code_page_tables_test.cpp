@@ -116,3 +116,38 @@ TEST(CodePageTablesTest, RandomBytesConvertAsIconvDoes) {
 }
 
 } // namespace
+
+namespace {
+
+// Every character the round-trip check lets through comes back as itself from iconv's decoding
+// and encoding, and every other one does not (or is not a character at all).
+TEST(CodePageTablesTest, RoundTripCheckAgreesWithIconvForEveryCharacter) {
+    auto gbkLength = [](const std::string& s, std::size_t pos) {
+        return zeph::text::CharLength(s, pos);
+    };
+    auto utf8Length = [](const std::string& s, std::size_t pos) -> std::size_t {
+        auto c = static_cast<unsigned char>(s[pos]);
+        return c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    };
+    std::vector<std::string> characters = {"\x80"};
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            characters.push_back({static_cast<char>(lead), static_cast<char>(trail)});
+        }
+    }
+    int roundTrips = 0;
+    for (const std::string& c : characters) {
+        std::string utf8 = IconvReference("UTF-8", "CP936", c, gbkLength);
+        bool back = utf8 != "?" && utf8 != "\xEF\xBF\xBE" && utf8 != "\xEF\xBF\xBF" &&
+                    IconvReference("CP936", "UTF-8", utf8, utf8Length) == c;
+        ASSERT_EQ(zeph::text::IsRoundTripGbk(c), back)
+            << std::hex << static_cast<int>(static_cast<unsigned char>(c[0]));
+        roundTrips += back ? 1 : 0;
+        EXPECT_EQ(zeph::text::IsRoundTripGbk("a" + c + "b"), back);
+    }
+    EXPECT_GT(roundTrips, 21000); // GBK holds 21,886 characters
+    EXPECT_FALSE(zeph::text::IsRoundTripGbk("ab\x81"));
+    EXPECT_FALSE(zeph::text::IsRoundTripGbk("\xFF"));
+}
+
+} // namespace

@@ -47,6 +47,9 @@ ZEPH_HOST_API GbkDecodeStep DecodeGbkPiece(std::string_view gbk, char* out, std:
 
 // True when every byte sequence of the text is a valid GBK character.
 ZEPH_HOST_API bool IsValidGbk(std::string_view text) noexcept;
+// True when every character decodes (to a character, not U+FFFE or U+FFFF) and encodes back to
+// the very same bytes, so that GbkToUtf8 and then Utf8ToGbk give the text unchanged.
+ZEPH_HOST_API bool IsRoundTripGbk(std::string_view text) noexcept;
 
 // A UTF-8 literal of the source converted to host text once; the result lives for the process.
 ZEPH_HOST_API const std::string& HostLiteral(std::string_view utf8);
