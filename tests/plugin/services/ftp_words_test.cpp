@@ -1,8 +1,8 @@
 // OPENFILE, SAVEASFILE and FTP_DOWNLOADFILE against a real FTP server on loopback: download or
 // not, a folder chosen by the agent, a missing remote file, the server down.
 #include "support/FtpTestServer.h"
-#include "support/TempDir.h"
 #include "support/ServicesFixture.h"
+#include "support/TempDir.h"
 
 #include <sys/stat.h>
 
@@ -16,6 +16,14 @@ namespace {
 
 using zeph::Variant;
 namespace fs = std::filesystem;
+
+zeph::emulator::FtpSite Site(int port) {
+    zeph::emulator::FtpSite site;
+    site.host = "127.0.0.1";
+    site.port = port;
+    site.timeoutSeconds = 10;
+    return site;
+}
 
 class FtpWordsTest : public ServicesFixture {
 protected:
@@ -36,7 +44,7 @@ protected:
 
     void SetUp() override {
         ServicesFixture::SetUp();
-        services->ftpBaseUrl = server_->BaseUrl();
+        services->ftpSite = Site(server_->Port());
         tmp = dir + "/tmp";
         fs::create_directories(tmp);
         Remember("TMPDIR");
@@ -95,14 +103,10 @@ std::string FtpWordsTest::root_;
 FtpTestServer* FtpWordsTest::server_ = nullptr;
 
 // A server that was started and stopped: its port now refuses connections.
-std::string DownServerUrl() {
+int DownServerPort() {
     zeph::testing::TempDir root;
-    std::string url;
-    {
-        FtpTestServer server(root.Path());
-        url = server.BaseUrl();
-    }
-    return url;
+    FtpTestServer server(root.Path());
+    return server.Port();
 }
 
 TEST_F(FtpWordsTest, OpenFileDownloadsIntoTheTemporaryDirectoryAndOpensIt) {
@@ -158,7 +162,7 @@ TEST_F(FtpWordsTest, OpenFileReportsAMissingRemoteFileAndADownServer) {
     EXPECT_FALSE(Exists(tmp + "/nothing.txt"));
 
     NewBackend();
-    services->ftpBaseUrl = DownServerUrl();
+    services->ftpSite = Site(DownServerPort());
     Call({"OPENFILE", "readme.txt", "", "/", ""});
     EXPECT_EQ(OnlyMessage().text, "从服务器读取文件失败"_host);
     EXPECT_FALSE(Exists(dir + "/opened"));
@@ -237,7 +241,7 @@ TEST_F(FtpWordsTest, SaveAsFileReportsFailures) {
 
     // Server down: the same.
     NewBackend();
-    services->ftpBaseUrl = DownServerUrl();
+    services->ftpSite = Site(DownServerPort());
     backend->AnswerFiles({dir + "/b.txt"});
     Call({"SAVEASFILE", "readme.txt", dir + "/dl/", "/", ""});
     EXPECT_EQ(OnlyMessage().text, "从服务器读取文件失败"_host);
@@ -285,7 +289,7 @@ TEST_F(FtpWordsTest, DownloadFileReportsAMissingFileAndADownServer) {
     EXPECT_FALSE(Exists(dir + "/nothing.txt"));
 
     NewBackend();
-    services->ftpBaseUrl = DownServerUrl();
+    services->ftpSite = Site(DownServerPort());
     backend->AnswerFolder(dir);
     Call({"FTP_DOWNLOADFILE", "/", "readme.txt"});
     EXPECT_EQ(OnlyMessage().text, "保存文件失败"_host);

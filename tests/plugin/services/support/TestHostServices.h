@@ -1,9 +1,12 @@
-// Host services for the small-service tests: the shared fake, with FTPDownLoad as a real
-// libcurl download from the test's FTP server, each download recorded.
+// Host services for the small-service tests: the shared fake, with FTPDownLoad as zeph-host's
+// own download from the test's FTP server, each download recorded.
 #pragma once
 
 #include "support/FakeHostServices.h"
 
+#include <zeph/emulator/FtpDownload.h>
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +21,7 @@ public:
 
     TestHostServices();
 
-    std::string ftpBaseUrl; // "ftp://127.0.0.1:port"; empty: every download fails
+    std::optional<zeph::emulator::FtpSite> ftpSite; // none: every download fails
     std::vector<Download> downloads;
 };
 
