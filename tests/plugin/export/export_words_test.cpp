@@ -7,6 +7,9 @@
 
 #include <zeph/forms/User.h>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -166,17 +169,51 @@ TEST_F(ExportWordsTest, FileWordEndsQuietlyOrWithItsMessages) {
     EXPECT_EQ(MessagesUtf8(), std::vector<std::string>{FailedText(missing)});
 }
 
-TEST_F(ExportWordsTest, FileThatCannotBeRemovedIsNotOverwritten) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "a folder without write permission does not stop the superuser";
+// Sets or clears the file's immutable flag, which stops even the superuser from removing it;
+// false where the file system has no such flag.
+bool SetImmutable(const std::string& path, bool immutable) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
     }
-    // The old file lies in a folder that refuses removals: the overwrite failure, for both
-    // words, and the workbook's configuration is not saved.
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+TEST_F(ExportWordsTest, FileThatCannotBeRemovedIsNotOverwritten) {
+    // The old file cannot be removed: the overwrite failure, for both words, and the workbook's
+    // configuration is not saved. A folder that refuses removals stops other users; the
+    // superuser is stopped by the file's immutable flag.
     std::filesystem::create_directory(temp.Path() + "/locked");
     const std::string kept = dir + "/locked/old.xls";
     WriteBytes(kept, "old");
-    std::filesystem::permissions(temp.Path() + "/locked", std::filesystem::perms::owner_read |
-                                                              std::filesystem::perms::owner_exec);
+    const bool superuser = ::geteuid() == 0;
+    // Cleared however the test ends, so that the folder can go.
+    struct Thaw {
+        const std::string& path;
+        bool frozen = false;
+        ~Thaw() {
+            if (frozen) {
+                SetImmutable(path, false);
+            }
+        }
+    } thaw{kept};
+    if (superuser) {
+        thaw.frozen = SetImmutable(kept, true);
+        if (!thaw.frozen) {
+            GTEST_SKIP() << "the superuser, on a file system without an immutable flag";
+        }
+    } else {
+        std::filesystem::permissions(temp.Path() + "/locked",
+                                     std::filesystem::perms::owner_read |
+                                         std::filesystem::perms::owner_exec);
+    }
     int dllCalls = 0;
     services->onCallDll = [&dllCalls](auto&, auto&, zeph::Variant& out, bool) {
         ++dllCalls;
