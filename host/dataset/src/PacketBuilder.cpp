@@ -5,9 +5,8 @@
 #include <charconv>
 
 namespace zeph::dataset::detail {
-namespace {
 
-bool IsAscii(std::string_view text) {
+bool IsAscii(std::string_view text) noexcept {
     for (char c : text) {
         if (static_cast<unsigned char>(c) >= 0x80) {
             return false;
@@ -16,9 +15,11 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-std::string NameToHost(std::string_view utf8) {
+std::string Utf8ToHost(std::string_view utf8) {
     return IsAscii(utf8) ? std::string(utf8) : zeph::text::Utf8ToGbk(utf8);
 }
+
+namespace {
 
 std::string NameToUtf8(std::string_view host) {
     return IsAscii(host) ? std::string(host) : zeph::text::GbkToUtf8(host);
@@ -111,7 +112,7 @@ void PacketBuilder::Start(std::string_view name, std::span<const PacketAttribute
         break;
     case Where::Params:
         for (const PacketAttribute& a : attributes) {
-            table_.Params().emplace_back(NameToHost(a.name), std::string(a.value));
+            table_.Params().emplace_back(Utf8ToHost(a.name), std::string(a.value));
         }
         break;
     case Where::Row:
@@ -144,7 +145,7 @@ void PacketBuilder::OpenField(std::span<const PacketAttribute> attributes) {
             auto [p, ec] = std::from_chars(a.value.data(), a.value.data() + a.value.size(), width);
             def.width = ec == std::errc() && p == a.value.data() + a.value.size() ? width : 0;
         } else {
-            def.extra.emplace_back(NameToHost(a.name), std::string(a.value));
+            def.extra.emplace_back(Utf8ToHost(a.name), std::string(a.value));
         }
     }
     if (!named || def.name.empty()) {

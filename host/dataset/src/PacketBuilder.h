@@ -14,6 +14,10 @@
 
 namespace zeph::dataset::detail {
 
+bool IsAscii(std::string_view text) noexcept;
+// UTF-8 as host text; ASCII (most of what packets hold) is host text already.
+std::string Utf8ToHost(std::string_view utf8);
+
 // One attribute of an element: the name as UTF-8 (as the packet spells it), the value as host
 // text, unescaped, and the same value as UTF-8 where the host text does not convert back to it
 // exactly (empty otherwise). A field is matched to row attributes by its name as UTF-8.

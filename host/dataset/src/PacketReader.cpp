@@ -78,20 +78,6 @@ std::string_view View(const xmlChar* text) {
                            : std::string_view(reinterpret_cast<const char*>(text));
 }
 
-bool IsAscii(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// libxml2 hands out UTF-8; messages go back to host text.
-std::string ToHost(std::string_view utf8) {
-    return IsAscii(utf8) ? std::string(utf8) : zeph::text::Utf8ToGbk(utf8);
-}
-
 // SAX2 attribute tuples are localname, prefix, URI, value, end. Values go back to host text;
 // ASCII values (most of them) are host text already and are taken straight from the parser's
 // buffer, which lives until this callback returns.
@@ -109,7 +95,7 @@ void StartElement(void* ctx, const xmlChar* localname, const xmlChar*, const xml
             std::string_view utf8 = View(a[3], a[4]);
             detail::PacketAttribute& attribute = r.attributes[i];
             attribute.name = View(a[0]);
-            if (IsAscii(utf8)) {
+            if (detail::IsAscii(utf8)) {
                 attribute.value = utf8;
                 attribute.utf8Value = {};
             } else {
@@ -149,7 +135,7 @@ void RecordError(void* ctx, xmlErrorPtr error) {
         while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
             message.pop_back();
         }
-        r->firstError = ToHost(message) + " (line " + std::to_string(error->line) + ")";
+        r->firstError = detail::Utf8ToHost(message) + " (line " + std::to_string(error->line) + ")";
     }
 }
 
