@@ -2,6 +2,7 @@
 
 #include <zeph/text/HostText.h>
 
+#include <algorithm>
 #include <charconv>
 
 namespace zeph::dataset::detail {
@@ -90,12 +91,39 @@ PacketBuilder::Where PacketBuilder::Classify(std::string_view name) {
     }
 }
 
-void PacketBuilder::CheckDistinctNames(std::span<const PacketAttribute> attributes) const {
-    for (std::size_t i = 1; i < attributes.size(); ++i) {
-        for (std::size_t j = 0; j < i; ++j) {
-            if (attributes[i].name == attributes[j].name) {
-                AttributeRedefined(attributes[i].name);
-            }
+void DistinctNames::Clear() noexcept {
+    listed_.clear();
+    if (!hashed_.empty()) {
+        // Clearing costs the set's buckets: one huge element must not make every later one
+        // pay for them.
+        if (hashed_.bucket_count() > 8 * kListed) {
+            hashed_ = {};
+        } else {
+            hashed_.clear();
+        }
+    }
+}
+
+bool DistinctNames::Insert(std::string_view name) {
+    if (!hashed_.empty()) {
+        return hashed_.insert(name).second;
+    }
+    if (std::find(listed_.begin(), listed_.end(), name) != listed_.end()) {
+        return false;
+    }
+    listed_.push_back(name);
+    if (listed_.size() > kListed) {
+        hashed_.insert(listed_.begin(), listed_.end());
+        listed_.clear();
+    }
+    return true;
+}
+
+void PacketBuilder::CheckDistinctNames(std::span<const PacketAttribute> attributes) {
+    names_.Clear();
+    for (const PacketAttribute& a : attributes) {
+        if (!names_.Insert(a.name)) {
+            AttributeRedefined(a.name);
         }
     }
 }
@@ -162,7 +190,7 @@ void PacketBuilder::AppendRow(std::span<const PacketAttribute> attributes) {
     rowViews_.assign(fields, std::string_view());
     if (checkDuplicates_) {
         rowOfField_.resize(fields, 0);
-        unknownNames_.clear();
+        names_.Clear();
         ++rowNumber_;
     }
     for (std::size_t i = 0; i < attributes.size(); ++i) {
@@ -175,13 +203,8 @@ void PacketBuilder::AppendRow(std::span<const PacketAttribute> attributes) {
             auto it = fieldByName_.find(a.name);
             if (it == fieldByName_.end()) {
                 // RowState and other attributes that name no field
-                if (checkDuplicates_) {
-                    for (std::string_view seen : unknownNames_) {
-                        if (seen == a.name) {
-                            AttributeRedefined(a.name);
-                        }
-                    }
-                    unknownNames_.push_back(a.name);
+                if (checkDuplicates_ && !names_.Insert(a.name)) {
+                    AttributeRedefined(a.name);
                 }
                 continue;
             }

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace zeph::dataset::detail {
@@ -25,6 +26,20 @@ struct PacketAttribute {
     std::string_view name;
     std::string_view value;
     std::string_view utf8Value;
+};
+
+// Names seen on one element: a short list searched in turn, a hash set once it grows, so that
+// an element with a great many attributes costs no more than one with a few.
+class DistinctNames {
+public:
+    void Clear() noexcept;
+    // False when the name was seen already.
+    bool Insert(std::string_view name);
+
+private:
+    static constexpr std::size_t kListed = 16;
+    std::vector<std::string_view> listed_;
+    std::unordered_set<std::string_view> hashed_;
 };
 
 class PacketBuilder {
@@ -57,7 +72,7 @@ private:
     void Refuse(std::string why);
     void OpenField(std::span<const PacketAttribute> attributes);
     void AppendRow(std::span<const PacketAttribute> attributes);
-    void CheckDistinctNames(std::span<const PacketAttribute> attributes) const;
+    void CheckDistinctNames(std::span<const PacketAttribute> attributes);
 
     TRecordTable table_;
     bool checkDuplicates_;
@@ -74,7 +89,7 @@ private:
     // current row's attributes that name no field.
     std::vector<std::uint64_t> rowOfField_;
     std::uint64_t rowNumber_ = 0;
-    std::vector<std::string_view> unknownNames_;
+    DistinctNames names_;
 };
 
 } // namespace zeph::dataset::detail

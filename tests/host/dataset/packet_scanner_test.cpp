@@ -85,6 +85,24 @@ TEST(PacketScanner, NormalisesValuesAsXmlReadsThem) {
     EXPECT_EQ(references->Value(0, 0), "\t\n\r \r\n") << "referenced white space stays as it is";
 }
 
+TEST(PacketScanner, ElementsWithManyAttributesAreCheckedForDuplicatesWhole) {
+    std::string many;
+    for (int i = 0; i < 2000; ++i) {
+        many += " X" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+    }
+    for (const std::string& element :
+         {"<ROW A=\"1\"" + many + "/>", "<ROW A=\"1\"><X" + many + "/></ROW>"}) {
+        std::string packet = Packet(element);
+        auto scanned = ScanDataPacket(packet);
+        ASSERT_TRUE(scanned.has_value());
+        EXPECT_TRUE(*scanned == ParseDataPacket(packet));
+        std::string twice = element;
+        twice.insert(twice.find('/'), " X1000=\"again\"");
+        EXPECT_FALSE(ScanDataPacket(Packet(twice)).has_value());
+        EXPECT_THROW(ParseDataPacket(Packet(twice)), EDataSetError);
+    }
+}
+
 struct Other {
     const char* what;
     std::string text;
