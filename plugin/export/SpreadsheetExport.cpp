@@ -127,7 +127,8 @@ bool ParseTime(std::string_view text, lxw_datetime& out) {
     if (!tail.empty() && (tail[0] == '.' || tail[0] == ',')) {
         tail.remove_prefix(1);
     }
-    if (!tail.empty() && !Digits(tail, 0, tail.size(), millis)) {
+    // The packet's milliseconds: three digits at most, so a longer run is no time of day.
+    if (!tail.empty() && (tail.size() > 3 || !Digits(tail, 0, tail.size(), millis))) {
         return false;
     }
     out.hour = hour;

@@ -38,8 +38,11 @@ void AppendEscaped(std::string& out, std::string_view value) {
     }
 }
 
-// Field names become attribute names of the rows.
+// Field names become attribute names of the rows; "xmlns" there would declare a namespace.
 void RequireAttributeName(std::string_view name) {
+    if (name == "xmlns") {
+        throw EDataSetError("'xmlns' cannot name a packet attribute");
+    }
     for (char c : name) {
         if (static_cast<unsigned char>(c) <= 0x20 ||
             std::string_view("\"'<>&=/").find(c) != std::string_view::npos) {

@@ -108,8 +108,9 @@ std::string FieldName(const std::string& column, std::size_t index) {
                   (c == '.' && !name.empty());
         name += ok ? ch : '_';
     }
+    // "xmlns" as an attribute would declare a namespace, not carry a value.
     if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])) || name[0] == '-' ||
-        name[0] == '.') {
+        name[0] == '.' || name == "xmlns") {
         name = "F" + std::to_string(index + 1) + name;
     }
     return name;

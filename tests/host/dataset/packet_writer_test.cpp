@@ -49,9 +49,11 @@ TEST(PacketWriter, RefusesWhatAPacketCannotCarry) {
     control.AppendRow({std::string_view("a\x01", 2)});
     EXPECT_THROW(WriteDataPacket(control), EDataSetError);
 
-    TRecordTable badName;
-    badName.AddField({"two words", "string", 0, {}});
-    EXPECT_THROW(WriteDataPacket(badName), EDataSetError);
+    for (const char* name : {"two words", "xmlns"}) {
+        TRecordTable badName;
+        badName.AddField({name, "string", 0, {}});
+        EXPECT_THROW(WriteDataPacket(badName), EDataSetError) << name;
+    }
 }
 
 TEST(RecordTable, FieldsAreUniqueIgnoringCaseAndFixedOnceRowsExist) {

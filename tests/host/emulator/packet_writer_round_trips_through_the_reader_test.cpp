@@ -52,12 +52,14 @@ TEST_F(PacketWriterTest, TextBecomesHostTextAndSurvivesEscaping) {
 }
 
 TEST_F(PacketWriterTest, ColumnNamesBecomeUniqueAttributeNames) {
-    auto t = Answer("SELECT 1 AS id, 2 AS ID, 3 AS \"two words\", 4 AS \"9lives\"");
-    ASSERT_EQ(t.FieldCount(), 4u);
+    auto t = Answer("SELECT 1 AS id, 2 AS ID, 3 AS \"two words\", 4 AS \"9lives\", 5 AS xmlns");
+    ASSERT_EQ(t.FieldCount(), 5u);
     EXPECT_EQ(t.Fields()[0].name, "id");
     EXPECT_EQ(t.Fields()[1].name, "ID_2");
     EXPECT_EQ(t.Fields()[2].name, "two_words");
     EXPECT_EQ(t.Fields()[3].name, "F49lives");
+    EXPECT_EQ(t.Fields()[4].name, "F5xmlns") << "not a namespace declaration on every row";
+    EXPECT_EQ(t.Value(0, 4), "5");
 }
 
 TEST_F(PacketWriterTest, BlobsAreHostTextUnchanged) {
