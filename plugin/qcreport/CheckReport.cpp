@@ -3,10 +3,12 @@
 #include "qcreport/QcNumbers.h"
 #include "qcreport/QcSources.h"
 #include "qcreport/ReportWriter.h"
+#include "qcreport/StaffCells.h"
 
-#include <zeph/dataset/TDistinctList.h>
-
+#include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace morvane::qcreport {
@@ -14,35 +16,33 @@ namespace {
 
 using zeph::dataset::TClientDataSet;
 
+constexpr std::string_view kClosingTag = "</DATAPACKET>";
+
 struct Content {
     std::string name;
     std::string id;
     std::string sourceId;
 };
 
-void AppendRowBlock(TReportPacket& packet, TClientDataSet& records, const std::string& staffNo,
-                    const std::vector<Content>& contents,
-                    const std::vector<std::size_t>& cellFields) {
+void AppendRowBlock(TReportPacket& packet, const zeph::dataset::TRecordTable& table,
+                    const std::string& staffNo, std::size_t member,
+                    const std::vector<Content>& contents, const TStaffCells& cells,
+                    const std::vector<std::size_t>& cellFields, long double total) {
     packet.AppendLine("  <ROWDATA>");
     packet.AppendLine({"    <STAFF STAFFNO=\"", staffNo, "\"/>"});
     packet.AppendLine("    <SCORE>");
-    for (const Content& content : contents) {
-        records.SetFilter({{"StaffNo", staffNo}, {"ContentID", content.id}});
+    for (std::size_t c = 0; c < contents.size(); ++c) {
+        const Content& content = contents[c];
+        std::optional<std::size_t> row = cells.Row(member, c);
         packet.AppendLine({"    <DATA STAFFNO=\"", staffNo, "\" CONTENTID=\"", content.id,
                            "\" SOURCEID=\"", content.sourceId, "\""});
         for (std::size_t field : cellFields) {
-            packet.AppendFragment(
-                {" ", records.FieldDefs()[field].name, "=\"", records.Value(field)}, '"');
+            std::string_view value = row ? table.Value(*row, field) : "";
+            packet.AppendFragment({" ", table.Fields()[field].name, "=\"", value}, '"');
         }
         packet.AppendLine("/>");
     }
     packet.AppendLine("    </SCORE>");
-    records.SetFilter({{"StaffNo", staffNo}});
-    std::size_t totalField = records.FieldByName("TotalScore").Index();
-    long double total = 0;
-    for (records.First(); !records.Eof(); records.Next()) {
-        total += NumberOrZero(records.Value(totalField));
-    }
     packet.AppendLine({"<TOTLE TOTLESCORE=\"", FormatGeneral(total), "\"/>"});
     packet.AppendLine("</ROWDATA>");
 }
@@ -77,12 +77,9 @@ void Convert(zeph::TZephClient& client, const std::string& xml, const std::strin
     packet.AppendLine({"    <ROW TITLE=\"", "综合得分"_host, "\"/>"});
     packet.AppendLine("  </TITLEDATA>");
 
-    zeph::dataset::TDistinctList staff;
-    std::size_t staffField = records.FieldByName("StaffNo").Index();
-    for (records.First(); !records.Eof(); records.Next()) {
-        staff.Add(records.Value(staffField));
-    }
-    auto n = static_cast<std::int64_t>(staff.Count());
+    const zeph::dataset::TRecordTable& table = records.Table();
+    TStaffRows staff(table, records.FieldByName("StaffNo").Index());
+    auto n = static_cast<std::int64_t>(staff.Staff().Count());
     if (pageSize == 0) {
         result.count = static_cast<int>(n);
         return;
@@ -97,16 +94,43 @@ void Convert(zeph::TZephClient& client, const std::string& xml, const std::strin
     }
     std::int64_t first = (static_cast<std::int64_t>(pageNumber) - 1) * pageSize;
     std::int64_t last = first + pageSize - 1;
-    int blocks = 0;
-    for (std::int64_t i = first; i <= last; ++i) {
-        if (i == n) {
-            break;
+    if (first <= last && first != n) {
+        // A page that starts anywhere but inside the list or just past its end names a member
+        // the list does not have: EListError.
+        (void)staff.Staff().At(first);
+        std::int64_t end = std::min(last + 1, n);
+        std::size_t contentField = records.FieldByName("ContentID").Index();
+        std::size_t totalField = records.FieldByName("TotalScore").Index();
+        std::vector<std::string_view> contentIds;
+        for (const Content& content : contents) {
+            contentIds.push_back(content.id);
         }
-        AppendRowBlock(packet, records, staff.At(i), contents, cellFields);
-        ++blocks;
+        auto firstMember = static_cast<std::size_t>(first);
+        auto endMember = static_cast<std::size_t>(end);
+        TStaffCells cells(table, staff, contentField, contentIds, firstMember, endMember);
+        // Each member's total over its records in packet order, as its filter would visit them.
+        std::vector<long double> totals(endMember - firstMember, 0);
+        for (std::size_t row = 0; row < table.RowCount(); ++row) {
+            std::uint32_t member = staff.StaffOfRow(row);
+            if (member >= firstMember && member < endMember) {
+                totals[member - firstMember] += NumberOrZero(table.Value(row, totalField));
+            }
+        }
+        auto appendBlocks = [&](TReportPacket& out) {
+            for (std::size_t member = firstMember; member < endMember; ++member) {
+                AppendRowBlock(out, table, staff.Staff().Items()[member], member, contents, cells,
+                               cellFields, totals[member - firstMember]);
+            }
+        };
+        // Staff times contents cells can make a page much larger than its packet: measured
+        // first, it is written into memory reserved once.
+        TReportPacket measure = TReportPacket::Measuring();
+        appendBlocks(measure);
+        packet.Reserve(packet.Size() + measure.Size() + kClosingTag.size() + 1);
+        appendBlocks(packet);
+        result.count = static_cast<int>(endMember - firstMember);
     }
-    packet.AppendLine("</DATAPACKET>");
-    result.count = blocks;
+    packet.AppendLine(kClosingTag);
 }
 
 } // namespace

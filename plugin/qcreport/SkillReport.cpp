@@ -4,9 +4,10 @@
 #include "qcreport/QcConversions.h"
 #include "qcreport/QcSources.h"
 #include "qcreport/ReportWriter.h"
+#include "qcreport/StaffCells.h"
 
-#include <zeph/dataset/TDistinctList.h>
-
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace morvane::qcreport {
@@ -41,26 +42,45 @@ void Convert(zeph::TZephClient& client, const std::string& xml, const std::strin
     }
     packet.AppendLine("  </TITLEDATA>");
 
-    zeph::dataset::TDistinctList staff;
     std::size_t staffField = records.FieldByName("StaffNo").Index();
-    for (records.First(); !records.Eof(); records.Next()) {
-        staff.Add(records.Value(staffField));
+    TStaffRows staff(records.Table(), staffField);
+    std::size_t staffCount = staff.Staff().Count();
+    std::vector<std::string_view> itemIds;
+    for (const Item& item : itemList) {
+        itemIds.push_back(item.id);
     }
-    for (const std::string& staffNo : staff.Items()) {
-        packet.AppendLine("  <ROWDATA>");
-        packet.AppendLine({"    <STAFF STAFFNO=\"", staffNo, "\"/>"});
-        packet.AppendLine("    <SCORE>");
-        for (const Item& item : itemList) {
-            records.SetFilter({{"StaffNo", staffNo}, {"ItemID", item.id}});
-            std::string_view score = records.FieldByName("Score").Text();
-            packet.AppendLine({"    <DATA STAFFNO=\"", staffNo, "\" ITEMNAME=\"", item.name,
-                               "\" SCORE=\"", score, "\"/>"});
+    std::size_t scoreField = 0;
+    std::optional<TStaffCells> cells;
+    if (staffCount > 0 && !itemList.empty()) {
+        // Resolved where the first cell needs them, so a set without cells needs neither.
+        std::size_t itemField = records.FieldByName("ItemID").Index();
+        scoreField = records.FieldByName("Score").Index();
+        cells.emplace(records.Table(), staff, itemField, itemIds, 0, staffCount);
+    }
+    auto appendRows = [&](TReportPacket& out) {
+        for (std::size_t member = 0; member < staffCount; ++member) {
+            const std::string& staffNo = staff.Staff().Items()[member];
+            out.AppendLine("  <ROWDATA>");
+            out.AppendLine({"    <STAFF STAFFNO=\"", staffNo, "\"/>"});
+            out.AppendLine("    <SCORE>");
+            for (std::size_t i = 0; i < itemList.size(); ++i) {
+                std::optional<std::size_t> row = cells->Row(member, i);
+                std::string_view score = row ? records.Table().Value(*row, scoreField) : "";
+                out.AppendLine({"    <DATA STAFFNO=\"", staffNo, "\" ITEMNAME=\"", itemList[i].name,
+                                "\" SCORE=\"", score, "\"/>"});
+            }
+            out.AppendLine("    </SCORE>");
+            out.AppendLine("</ROWDATA>");
         }
-        packet.AppendLine("    </SCORE>");
-        packet.AppendLine("</ROWDATA>");
-    }
-    packet.AppendLine("</DATAPACKET>");
-    result.count = static_cast<int>(staff.Count());
+        out.AppendLine("</DATAPACKET>");
+    };
+    // Staff times items cells can make the report much larger than its packet: measured first,
+    // it is written into memory reserved once.
+    TReportPacket measure = TReportPacket::Measuring();
+    appendRows(measure);
+    packet.Reserve(packet.Size() + measure.Size());
+    appendRows(packet);
+    result.count = static_cast<int>(staffCount);
 }
 
 } // namespace

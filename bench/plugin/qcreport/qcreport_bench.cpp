@@ -143,8 +143,8 @@ void BM_Conversion(benchmark::State& state) {
     state.counters["peak_x"] = static_cast<double>(peak) / static_cast<double>(packet.size());
     // The same without the report itself: a report larger than its packet (staff times items
     // cells from a small packet) needs that memory whatever the conversion does.
-    state.counters["work_x"] =
-        static_cast<double>(peak - static_cast<long long>(out)) / static_cast<double>(packet.size());
+    state.counters["work_x"] = static_cast<double>(peak - static_cast<long long>(out)) /
+                               static_cast<double>(packet.size());
 }
 
 // The packet reader alone (parse, values back to host text, the record table), beside the
@@ -172,11 +172,13 @@ void BM_ReadPacket(benchmark::State& state) {
 BENCHMARK(BM_ReadPacket)
     ->ArgNames({"kind", "records"})
     ->Apply([](benchmark::internal::Benchmark* b) {
-        for (int kind = 0; kind <= static_cast<int>(Kind::IpTable); ++kind) {
-            b->Args({kind, 200000});
+        for (int records : {20000, 200000}) {
+            for (int kind = 0; kind <= static_cast<int>(Kind::IpTable); ++kind) {
+                b->Args({kind, records});
+            }
         }
     })
-    ->Iterations(3)
+    ->Iterations(5)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

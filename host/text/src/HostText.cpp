@@ -103,6 +103,12 @@ unsigned char AsciiUpper(unsigned char c) noexcept {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
+// CharLength for the loops of this file: the exported function cannot be inlined into them.
+inline std::size_t LengthAt(std::string_view text, std::size_t pos) noexcept {
+    auto c = static_cast<unsigned char>(text[pos]);
+    return c >= 0x81 && c <= 0xFE && pos + 1 < text.size() ? 2 : 1;
+}
+
 } // namespace
 
 bool IsLeadByte(unsigned char c) noexcept {
@@ -450,7 +456,7 @@ int CompareText(std::string_view a, std::string_view b) noexcept {
     std::size_t i = 0;
     while (i < a.size() && i < b.size()) {
         // Both texts are at the same boundary while their bytes so far are equal.
-        std::size_t n = CharLength(a, i);
+        std::size_t n = LengthAt(a, i);
         for (std::size_t k = 0; k < n && i + k < a.size() && i + k < b.size(); ++k) {
             auto ca = static_cast<unsigned char>(a[i + k]);
             auto cb = static_cast<unsigned char>(b[i + k]);
@@ -472,6 +478,20 @@ int CompareText(std::string_view a, std::string_view b) noexcept {
 
 bool SameText(std::string_view a, std::string_view b) noexcept {
     return a.size() == b.size() && CompareText(a, b) == 0;
+}
+
+// FNV-1a over the upper-cased bytes, taken a character at a time as UpperCase takes them.
+std::size_t HashIgnoringCase(std::string_view text) noexcept {
+    std::uint64_t h = 0xcbf29ce484222325ULL;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t n = LengthAt(text, i);
+        for (std::size_t k = 0; k < n; ++k) {
+            auto c = static_cast<unsigned char>(text[i + k]);
+            h = (h ^ (n == 1 ? AsciiUpper(c) : c)) * 0x100000001b3ULL;
+        }
+        i += n;
+    }
+    return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
 std::size_t Find(std::string_view text, std::string_view needle, std::size_t from) noexcept {

@@ -22,6 +22,28 @@ TEST(DistinctList, FirstFormInOrderOfFirstOccurrenceIgnoringCase) {
     EXPECT_FALSE(list.Contains("C3"));
 }
 
+// Enough values to grow the table many times; each later form in other case finds the first.
+TEST(DistinctList, ManyValuesKeepTheirPositions) {
+    TDistinctList list;
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_EQ(list.AddOrFind("id" + std::to_string(i) + "x"), static_cast<std::size_t>(i));
+    }
+    for (int i = 4999; i >= 0; --i) {
+        ASSERT_EQ(list.AddOrFind("ID" + std::to_string(i) + "X"), static_cast<std::size_t>(i));
+    }
+    EXPECT_EQ(list.Count(), 5000u);
+    EXPECT_EQ(list.At(4321), "id4321x");
+    // A trail byte that looks like a letter is part of its character, not a letter.
+    EXPECT_EQ(list.AddOrFind("\x81"
+                             "a"),
+              5000u);
+    EXPECT_EQ(list.AddOrFind("\x81"
+                             "A"),
+              5001u);
+    EXPECT_FALSE(list.Contains("\x82"
+                               "a"));
+}
+
 TEST(DistinctList, IndexOutsideTheListRaises) {
     TDistinctList list;
     list.Add("x");

@@ -10,15 +10,22 @@ using morvane::qcreport::TReportPacket;
 
 TEST(ReportPacket, LinesEndInOneCarriageReturnAndFragmentsInTheirTerminator) {
     TReportPacket packet;
-    packet.AppendLine(TReportPacket::kDeclaration);
-    packet.AppendLine({"  <A V=\"", "x\"<&", "\"/>"});
-    packet.AppendFragment(" B=\"1", '"');
-    packet.AppendFragment("<C", 0);
-    packet.AppendFragment({" D", "=\"", "2"}, '"');
-    packet.AppendLine("/>");
+    TReportPacket measure = TReportPacket::Measuring();
+    for (TReportPacket* p : {&packet, &measure}) {
+        p->AppendLine(TReportPacket::kDeclaration);
+        p->AppendLine({"  <A V=\"", "x\"<&", "\"/>"});
+        p->AppendFragment(" B=\"1", '"');
+        p->AppendFragment("<C", 0);
+        p->AppendFragment({" D", "=\"", "2"}, '"');
+        p->AppendFragment({"", "3"}, 0);
+        p->AppendLine("/>");
+    }
     EXPECT_EQ(packet.Text(), "<?xml version=\"1.0\" encoding=\"GB2312\" ?>\r"
                              "  <A V=\"x\"<&\"/>\r"
-                             " B=\"1\"<C D=\"2\"/>\r");
+                             " B=\"1\"<C D=\"2\"3/>\r");
+    // Measuring counts exactly what the same appends write, and holds none of it.
+    EXPECT_EQ(measure.Size(), packet.Text().size());
+    EXPECT_EQ(measure.Text(), "");
     std::string taken = packet.Take();
     EXPECT_EQ(taken.find('\n'), std::string::npos);
 }

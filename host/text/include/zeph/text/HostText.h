@@ -61,6 +61,8 @@ ZEPH_HOST_API std::string LowerCase(std::string_view text);
 // Comparison ignoring ASCII letter case; double-byte characters compare bytewise.
 ZEPH_HOST_API int CompareText(std::string_view a, std::string_view b) noexcept;
 ZEPH_HOST_API bool SameText(std::string_view a, std::string_view b) noexcept;
+// A hash that agrees with SameText: texts that are the same ignoring case hash alike.
+ZEPH_HOST_API std::size_t HashIgnoringCase(std::string_view text) noexcept;
 
 // Position of needle at a character boundary at or after from, or npos.
 ZEPH_HOST_API std::size_t Find(std::string_view text, std::string_view needle,
