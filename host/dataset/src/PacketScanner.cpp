@@ -1,9 +1,9 @@
 // Reads packets straight from their host text when they keep to the shape in which packets are
 // written: an optional XML declaration, elements with ASCII names and attributes, white space
-// between tags. Values that are ASCII need no decoding at all, which is most of them; the rest go
-// through the same code-page tables libxml2 is given. Whatever falls outside that shape is not
-// judged here but declined, and libxml2 reads it: so the two readers cannot disagree on a text,
-// and every error a packet gets is libxml2's.
+// between tags. Values are taken as they stand: ASCII, which is most of them, and host text that
+// the code-page tables libxml2 is given would decode and encode back unchanged. Whatever falls
+// outside that shape is not judged here but declined, and libxml2 reads it: so the two readers
+// cannot disagree on a text, and every error a packet gets is libxml2's.
 #include "PacketBuilder.h"
 
 #include <zeph/dataset/DataPacket.h>
@@ -132,25 +132,6 @@ void Unescape(std::string_view text, std::string& out) {
     }
 }
 
-// The text as UTF-8, declined where libxml2's decoder or its check of characters would stop.
-void DecodeStrictly(std::string_view gbk, std::string& out) {
-    out.resize(gbk.size() * 3);
-    zeph::text::GbkDecodeStep step = zeph::text::DecodeGbkPiece(gbk, out.data(), out.size());
-    if (step.invalid || step.consumed != gbk.size()) {
-        DeclineText();
-    }
-    out.resize(step.written);
-    // Decoded characters are in the basic plane: refuse surrogates, U+FFFE and U+FFFF.
-    for (std::size_t i = 0; i + 2 < out.size(); ++i) {
-        auto a = static_cast<unsigned char>(out[i]);
-        auto b = static_cast<unsigned char>(out[i + 1]);
-        auto c = static_cast<unsigned char>(out[i + 2]);
-        if ((a == 0xED && b >= 0xA0) || (a == 0xEF && b == 0xBF && c >= 0xBE)) {
-            DeclineText();
-        }
-    }
-}
-
 class Scanner {
 public:
     explicit Scanner(std::string_view text)
@@ -174,20 +155,13 @@ public:
             }
         }
         SkipSpace();
-        if (p_ != end_ || !builder_.Refusal().empty() || !builder_.SawMetadata()) {
+        if (p_ != end_ || !builder_.SawMetadata()) {
             DeclineText();
         }
         return builder_.Take();
     }
 
 private:
-    // What one attribute's value needs beyond the packet's own bytes.
-    struct ValueStore {
-        std::string utf8;
-        std::string unescaped;
-        std::string host;
-    };
-
     bool At(std::string_view s) const {
         return static_cast<std::size_t>(end_ - p_) >= s.size() &&
                std::memcmp(p_, s.data(), s.size()) == 0;
@@ -325,36 +299,23 @@ private:
         if (raw.size() > kMostValueBytes) {
             DeclineText();
         }
-        attribute.value = raw;
+        // Host text that a trip through UTF-8 gives back unchanged is kept as it stands. Every
+        // valid GBK character does; any other text is the parser's to judge.
+        if (high && !zeph::text::IsRoundTripGbk(raw)) {
+            DeclineText();
+        }
         attribute.utf8Value = {};
-        // Host text that a trip through UTF-8 gives back unchanged (nearly all of it) is kept
-        // as it stands; only other text takes the trip the parser's decoding would give it.
-        bool decode = high && !zeph::text::IsRoundTripGbk(raw);
-        if (!decode && !special) {
+        if (!special) {
+            attribute.value = raw;
             return;
         }
         // Markup bytes are never the second byte of a double-byte character, so the references
         // and white space found in the raw bytes are the ones the decoded text holds.
-        if (stores_.size() <= index) {
-            stores_.resize(index + 1);
+        if (unescaped_.size() <= index) {
+            unescaped_.resize(index + 1);
         }
-        ValueStore& store = stores_[index];
-        std::string_view text = raw;
-        if (decode) {
-            DecodeStrictly(raw, store.utf8);
-            text = store.utf8;
-        }
-        if (special) {
-            Unescape(text, store.unescaped);
-            text = store.unescaped;
-        }
-        if (decode) {
-            store.host = zeph::text::Utf8ToGbk(text);
-            attribute.value = store.host;
-            attribute.utf8Value = text;
-        } else {
-            attribute.value = text;
-        }
+        Unescape(raw, unescaped_[index]);
+        attribute.value = unescaped_[index];
     }
 
     void StartTag() {
@@ -422,7 +383,8 @@ private:
     detail::PacketBuilder builder_;
     std::vector<std::string_view> open_;
     std::vector<detail::PacketAttribute> attributes_;
-    std::deque<ValueStore> stores_; // by attribute; a deque, so growing moves no stored text
+    // Unescaped values, by attribute; a deque, so growing moves no stored text.
+    std::deque<std::string> unescaped_;
 };
 
 } // namespace

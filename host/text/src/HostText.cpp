@@ -374,16 +374,25 @@ GbkDecodeStep DecodeGbkPiece(std::string_view gbk, char* out, std::size_t capaci
     return step;
 }
 
-bool IsValidGbk(std::string_view text) noexcept {
+namespace {
+
+// Walks the text a character at a time: ASCII passes, the byte 0x80 passes when byte80 does, and
+// a byte pair when pair(lead, trail) accepts it. Any other byte (0xFF, a lead byte at the end)
+// starts no character.
+template <typename Pair>
+bool EveryCharacter(std::string_view text, bool byte80, Pair pair) noexcept {
     for (std::size_t i = 0; i < text.size();) {
         auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
             ++i;
-        } else if (IsLeadByte(c) && i + 1 < text.size() &&
-                   IsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
-            i += 2;
         } else if (c == 0x80) {
-            ++i; // the euro sign of code page 936
+            if (!byte80) {
+                return false;
+            }
+            ++i;
+        } else if (c != 0xFF && i + 1 < text.size() &&
+                   pair(c, static_cast<unsigned char>(text[i + 1]))) {
+            i += 2;
         } else {
             return false;
         }
@@ -391,30 +400,21 @@ bool IsValidGbk(std::string_view text) noexcept {
     return true;
 }
 
+} // namespace
+
+bool IsValidGbk(std::string_view text) noexcept {
+    // 0x80 is the euro sign of code page 936.
+    return EveryCharacter(text, true,
+                          [](unsigned char, unsigned char trail) { return IsTrailByte(trail); });
+}
+
 bool IsRoundTripGbk(std::string_view text) noexcept {
     const CodePageTables& tables = Tables();
-    for (std::size_t i = 0; i < text.size();) {
-        auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            ++i;
-        } else if (c == 0x80) {
-            if (!tables.byte80RoundTrips) {
-                return false;
-            }
-            ++i;
-        } else {
-            if (i + 1 == text.size()) {
-                return false;
-            }
-            auto trail = static_cast<unsigned char>(text[i + 1]);
-            if (c == 0xFF || trail < 0x40 || trail == 0xFF ||
-                !tables.roundTrips[(c - 0x81) * 192 + (trail - 0x40)]) {
-                return false;
-            }
-            i += 2;
-        }
-    }
-    return true;
+    return EveryCharacter(text, tables.byte80RoundTrips,
+                          [&tables](unsigned char lead, unsigned char trail) {
+                              return trail >= 0x40 && trail != 0xFF &&
+                                     tables.roundTrips[(lead - 0x81) * 192 + (trail - 0x40)];
+                          });
 }
 
 const std::string& HostLiteral(std::string_view utf8) {

@@ -146,6 +146,7 @@ TEST(PacketScanner, LeavesEveryOtherTextToLibxml2) {
         {"a control character in a value", Packet("<ROW A=\"a\x01\"/>"), false},
         {"a lead byte before the closing quote", Packet("<ROW A=\"a\x81\"/>"), false},
         {"a lead byte before a reference", Packet("<ROW A=\"\x81&amp;\"/>"), false},
+        {"a byte that starts no GBK character", Packet("<ROW A=\"a\xFF b\"/>"), false},
         {"an unquoted value", Packet("<ROW A=1/>"), false},
         {"the declaration not at the start",
          " " + Packet(R"(<ROW A="1"/>)", kFields, "<?xml version=\"1.0\"?>"), false},
