@@ -42,6 +42,7 @@ public:
                 std::size_t keyField, std::span<const std::string_view> keys,
                 std::size_t firstStaff, std::size_t lastStaff);
 
+    // staff within firstStaff..lastStaff-1, key a position in keys.
     std::optional<std::size_t> Row(std::size_t staff, std::size_t key) const noexcept;
 
 private:

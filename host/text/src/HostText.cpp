@@ -103,7 +103,8 @@ unsigned char AsciiUpper(unsigned char c) noexcept {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
-// CharLength for the loops of this file: the exported function cannot be inlined into them.
+// CharLength within the text, for the loops of this file: the exported function cannot be
+// inlined into them.
 inline std::size_t LengthAt(std::string_view text, std::size_t pos) noexcept {
     auto c = static_cast<unsigned char>(text[pos]);
     return c >= 0x81 && c <= 0xFE && pos + 1 < text.size() ? 2 : 1;
@@ -116,13 +117,7 @@ bool IsLeadByte(unsigned char c) noexcept {
 }
 
 std::size_t CharLength(std::string_view text, std::size_t pos) noexcept {
-    if (pos >= text.size()) {
-        return 0;
-    }
-    if (IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size()) {
-        return 2;
-    }
-    return 1;
+    return pos < text.size() ? LengthAt(text, pos) : 0;
 }
 
 std::size_t BoundaryAtOrBefore(std::string_view text, std::size_t maxBytes) noexcept {
