@@ -89,6 +89,32 @@ TEST_F(CheckReportTest, TwoStaffByThreeContentsByteForByte) {
     EXPECT_EQ(server->calls[0].b, -1);
 }
 
+// "A1" is the same member as "a1", which came first; its record belongs to no cell and no total,
+// as a filter on the number "a1" would not find it.
+TEST_F(CheckReportTest, ANumberInOtherCaseIsTheFirstSpellingsMemberWithoutItsRecords) {
+    std::string input = BuildPacket({"staffno", "ContentID", "TotalScore"},
+                                    {{"a1", "C1", "10"}, {"A1", "C1", "20"}, {"a1", "C2", "5"}});
+    auto result = ConvertCheckReport(client, input, "O", 1, 10, Edition::Full);
+    EXPECT_EQ(result.error, "");
+    EXPECT_EQ(result.count, 1);
+    EXPECT_EQ(result.packet,
+              Lines(With(kTitle, {
+                                     "  <ROWDATA>",
+                                     "    <STAFF STAFFNO=\"a1\"/>",
+                                     "    <SCORE>",
+                                     "    <DATA STAFFNO=\"a1\" CONTENTID=\"C3\" SOURCEID=\"3\"",
+                                     " TotalScore=\"\"/>",
+                                     "    <DATA STAFFNO=\"a1\" CONTENTID=\"C2\" SOURCEID=\"2\"",
+                                     " TotalScore=\"5\"/>",
+                                     "    <DATA STAFFNO=\"a1\" CONTENTID=\"C1\" SOURCEID=\"0\"",
+                                     " TotalScore=\"10\"/>",
+                                     "    </SCORE>",
+                                     "<TOTLE TOTLESCORE=\"15\"/>",
+                                     "</ROWDATA>",
+                                     "</DATAPACKET>",
+                                 })));
+}
+
 TEST_F(CheckReportTest, BasicEditionAsksWithTheFlagInLowerCase) {
     std::string input = BuildPacket({"StaffNo", "ContentID", "TotalScore"}, {{"1", "C1", "5"}});
     auto full = ConvertCheckReport(client, input, "O", 1, 1, Edition::Full);
