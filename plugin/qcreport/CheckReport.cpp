@@ -47,6 +47,48 @@ void AppendRowBlock(TReportPacket& packet, const zeph::dataset::TRecordTable& ta
     packet.AppendLine("</ROWDATA>");
 }
 
+// The row blocks of members firstMember..endMember-1, the page.
+void AppendPage(TReportPacket& packet, const TClientDataSet& records, const TStaffRows& staff,
+                const std::vector<Content>& contents, std::size_t firstMember,
+                std::size_t endMember) {
+    const zeph::dataset::TRecordTable& table = records.Table();
+    // Every field but the three the cell line names itself, in packet order.
+    std::vector<std::size_t> cellFields;
+    for (std::size_t f = 0; f < records.FieldCount(); ++f) {
+        std::string upper = zeph::text::UpperCase(records.FieldDefs()[f].name);
+        if (upper != "CONTENTID" && upper != "SOURCEID" && upper != "STAFFNO") {
+            cellFields.push_back(f);
+        }
+    }
+    std::size_t contentField = records.FieldByName("ContentID").Index();
+    std::size_t totalField = records.FieldByName("TotalScore").Index();
+    std::vector<std::string_view> contentIds;
+    for (const Content& content : contents) {
+        contentIds.push_back(content.id);
+    }
+    TStaffCells cells(table, staff, contentField, contentIds, firstMember, endMember);
+    // Each member's total over its records in packet order, as its filter would visit them.
+    std::vector<long double> totals(endMember - firstMember, 0);
+    for (std::size_t row = 0; row < table.RowCount(); ++row) {
+        std::uint32_t member = staff.StaffOfRow(row);
+        if (member >= firstMember && member < endMember) {
+            totals[member - firstMember] += NumberOrZero(table.Value(row, totalField));
+        }
+    }
+    auto appendBlocks = [&](TReportPacket& out) {
+        for (std::size_t member = firstMember; member < endMember; ++member) {
+            AppendRowBlock(out, table, staff.Staff().Items()[member], member, contents, cells,
+                           cellFields, totals[member - firstMember]);
+        }
+    };
+    // Staff times contents cells can make a page much larger than its packet: measured
+    // first, it is written into memory reserved once.
+    TReportPacket measure = TReportPacket::Measuring();
+    appendBlocks(measure);
+    packet.Reserve(packet.Size() + measure.Size() + kClosingTag.size() + 1);
+    appendBlocks(packet);
+}
+
 void Convert(zeph::TZephClient& client, const std::string& xml, const std::string& objectId,
              int pageNumber, int pageSize, Edition edition, TReportPacket& packet,
              TConversionResult& result) {
@@ -84,50 +126,15 @@ void Convert(zeph::TZephClient& client, const std::string& xml, const std::strin
         result.count = static_cast<int>(n);
         return;
     }
-    // Every field but the three the cell line names itself, in packet order.
-    std::vector<std::size_t> cellFields;
-    for (std::size_t f = 0; f < records.FieldCount(); ++f) {
-        std::string upper = zeph::text::UpperCase(records.FieldDefs()[f].name);
-        if (upper != "CONTENTID" && upper != "SOURCEID" && upper != "STAFFNO") {
-            cellFields.push_back(f);
-        }
-    }
     std::int64_t first = (static_cast<std::int64_t>(pageNumber) - 1) * pageSize;
     std::int64_t last = first + pageSize - 1;
     if (first <= last && first != n) {
         // A page that starts anywhere but inside the list or just past its end names a member
         // the list does not have: EListError.
         (void)staff.Staff().At(first);
-        std::int64_t end = std::min(last + 1, n);
-        std::size_t contentField = records.FieldByName("ContentID").Index();
-        std::size_t totalField = records.FieldByName("TotalScore").Index();
-        std::vector<std::string_view> contentIds;
-        for (const Content& content : contents) {
-            contentIds.push_back(content.id);
-        }
         auto firstMember = static_cast<std::size_t>(first);
-        auto endMember = static_cast<std::size_t>(end);
-        TStaffCells cells(table, staff, contentField, contentIds, firstMember, endMember);
-        // Each member's total over its records in packet order, as its filter would visit them.
-        std::vector<long double> totals(endMember - firstMember, 0);
-        for (std::size_t row = 0; row < table.RowCount(); ++row) {
-            std::uint32_t member = staff.StaffOfRow(row);
-            if (member >= firstMember && member < endMember) {
-                totals[member - firstMember] += NumberOrZero(table.Value(row, totalField));
-            }
-        }
-        auto appendBlocks = [&](TReportPacket& out) {
-            for (std::size_t member = firstMember; member < endMember; ++member) {
-                AppendRowBlock(out, table, staff.Staff().Items()[member], member, contents, cells,
-                               cellFields, totals[member - firstMember]);
-            }
-        };
-        // Staff times contents cells can make a page much larger than its packet: measured
-        // first, it is written into memory reserved once.
-        TReportPacket measure = TReportPacket::Measuring();
-        appendBlocks(measure);
-        packet.Reserve(packet.Size() + measure.Size() + kClosingTag.size() + 1);
-        appendBlocks(packet);
+        auto endMember = static_cast<std::size_t>(std::min(last + 1, n));
+        AppendPage(packet, records, staff, contents, firstMember, endMember);
         result.count = static_cast<int>(endMember - firstMember);
     }
     packet.AppendLine(kClosingTag);
