@@ -472,7 +472,8 @@ int CompareText(std::string_view a, std::string_view b) noexcept {
 }
 
 bool SameText(std::string_view a, std::string_view b) noexcept {
-    return a.size() == b.size() && CompareText(a, b) == 0;
+    // Texts compared for sameness are mostly the very same bytes.
+    return a.size() == b.size() && (a == b || CompareText(a, b) == 0);
 }
 
 // FNV-1a over the upper-cased bytes, taken a character at a time as UpperCase takes them.
