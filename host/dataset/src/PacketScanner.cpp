@@ -304,13 +304,12 @@ private:
         if (high && !zeph::text::IsRoundTripGbk(raw)) {
             DeclineText();
         }
-        attribute.utf8Value = {};
         if (!special) {
             attribute.value = raw;
             return;
         }
         // Markup bytes are never the second byte of a double-byte character, so the references
-        // and white space found in the raw bytes are the ones the decoded text holds.
+        // and white space found in the raw bytes are the text's own.
         if (unescaped_.size() <= index) {
             unescaped_.resize(index + 1);
         }
