@@ -81,12 +81,9 @@ void AppendPage(TReportPacket& packet, const TClientDataSet& records, const TSta
                            cellFields, totals[member - firstMember]);
         }
     };
-    // Staff times contents cells can make a page much larger than its packet: measured
-    // first, it is written into memory reserved once.
-    TReportPacket measure = TReportPacket::Measuring();
-    appendBlocks(measure);
-    packet.Reserve(packet.Size() + measure.Size() + kClosingTag.size() + 1);
-    appendBlocks(packet);
+    // Staff times contents cells can make a page much larger than its packet. The closing tag
+    // and its line end follow the page.
+    packet.AppendMeasured(appendBlocks, kClosingTag.size() + 1);
 }
 
 void Convert(zeph::TZephClient& client, const std::string& xml, const std::string& objectId,

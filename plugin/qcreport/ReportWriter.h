@@ -16,9 +16,9 @@ public:
     static constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"GB2312\" ?>";
 
     // A packet that holds nothing and only counts the bytes the same appends would write. A
-    // report whose size cannot be known before its cells are looked up runs its appends on one
-    // first, so that the real packet is reserved once at its exact size: grown geometrically,
-    // a report can hold up to twice what it needs, and three times while it moves.
+    // report runs its appends on one first (AppendMeasured), so that the real packet is reserved
+    // once at its exact size: grown geometrically, a report can hold up to twice what it needs,
+    // and three times while it moves.
     static TReportPacket Measuring() noexcept {
         TReportPacket packet;
         packet.measuring_ = true;
@@ -33,6 +33,20 @@ public:
     void AppendFragment(std::string_view text, char terminator) { Append({text}, terminator); }
     void AppendFragment(std::initializer_list<std::string_view> pieces, char terminator) {
         Append(pieces, terminator);
+    }
+
+    // Runs write(packet) on a measuring packet, reserves this one once for what it holds, what
+    // write appends and bytesToFollow (appends still to come after it), then runs write on it.
+    // A part whose size cannot be known before its cells are looked up is written so. On a
+    // measuring packet, write runs once.
+    template <typename Write>
+    void AppendMeasured(Write&& write, std::size_t bytesToFollow = 0) {
+        if (!measuring_) {
+            TReportPacket measure = Measuring();
+            write(measure);
+            Reserve(text_.size() + measure.counted_ + bytesToFollow);
+        }
+        write(*this);
     }
 
     void Reserve(std::size_t bytes) { zeph::platform::ReserveLarge(text_, bytes); }

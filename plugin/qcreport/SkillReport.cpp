@@ -74,12 +74,8 @@ void Convert(zeph::TZephClient& client, const std::string& xml, const std::strin
         }
         out.AppendLine("</DATAPACKET>");
     };
-    // Staff times items cells can make the report much larger than its packet: measured first,
-    // it is written into memory reserved once.
-    TReportPacket measure = TReportPacket::Measuring();
-    appendRows(measure);
-    packet.Reserve(packet.Size() + measure.Size());
-    appendRows(packet);
+    // Staff times items cells can make the report much larger than its packet.
+    packet.AppendMeasured(appendRows);
     result.count = static_cast<int>(staffCount);
 }
 

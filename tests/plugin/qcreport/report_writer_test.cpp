@@ -30,4 +30,26 @@ TEST(ReportPacket, LinesEndInOneCarriageReturnAndFragmentsInTheirTerminator) {
     EXPECT_EQ(taken.find('\n'), std::string::npos);
 }
 
+TEST(ReportPacket, AppendMeasuredWritesOnceIntoMemoryThatHoldsWhatFollows) {
+    // Long enough that the reservation is not rounded up past what follows.
+    const std::string value(40, 'v');
+    auto write = [&](TReportPacket& out) {
+        out.AppendLine({"<R V=\"", value, "\"/>"});
+        out.AppendFragment("x", '"');
+    };
+    TReportPacket packet;
+    packet.AppendLine("<A>");
+    packet.AppendMeasured(write, 4);
+    EXPECT_EQ(packet.Text(), "<A>\r<R V=\"" + value + "\"/>\rx\"");
+    // The four bytes announced to follow fit without moving the text.
+    const char* before = packet.Text().data();
+    packet.AppendLine("</A");
+    EXPECT_EQ(packet.Text().data(), before);
+    // On a measuring packet the write runs once.
+    TReportPacket measure = TReportPacket::Measuring();
+    measure.AppendMeasured(write, 4);
+    EXPECT_EQ(measure.Size(), 13u + 39u);
+    EXPECT_EQ(measure.Text(), "");
+}
+
 } // namespace
