@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 namespace morvane::qcreport {
 namespace {
@@ -35,6 +37,53 @@ Decimal ToDecimal(long double value) {
     }
     d.pointPos = std::atoi(buffer + e + 1) + 1;
     return d;
+}
+
+// A value that is a whole number of sixteenths, as sums of scores usually are, has an exact
+// decimal form with at most four decimals. Where that form has at most 15 significant digits and
+// no exponent, it is the general form itself, written from integers without printing and
+// rounding; otherwise nothing.
+std::optional<std::string> ExactSixteenths(long double value) {
+    const long double sixteenths = value * 16; // exact: a power of two
+    if (!(std::fabs(value) < 1e15L) || sixteenths != std::truncl(sixteenths)) {
+        return std::nullopt;
+    }
+    // value = n / 10^4 with n = |sixteenths| x 625, below 1.6e16 x 625 < 2^64.
+    const std::uint64_t n = static_cast<std::uint64_t>(std::fabs(sixteenths)) * std::uint64_t{625};
+    const std::uint64_t whole = n / 10000;
+    std::uint64_t fraction = n % 10000;
+    int decimals = 4;
+    while (decimals > 0 && fraction % 10 == 0) {
+        fraction /= 10;
+        --decimals;
+    }
+    char digits[24];
+    std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, whole);
+    int significant = whole != 0 ? static_cast<int>(end.ptr - digits) : 0;
+    if (whole == 0) { // 0.0625: the zeros after the point are not significant
+        std::uint64_t f = fraction;
+        int length = 0;
+        for (; f != 0; f /= 10) {
+            ++length;
+        }
+        significant += length;
+    } else {
+        significant += decimals;
+    }
+    if (significant > 15) {
+        return std::nullopt;
+    }
+    std::string out = std::signbit(value) ? "-" : "";
+    out.append(digits, end.ptr);
+    if (decimals > 0) {
+        char fractionDigits[4] = {'0', '0', '0', '0'};
+        for (int i = decimals - 1; i >= 0; --i, fraction /= 10) {
+            fractionDigits[i] = static_cast<char>('0' + fraction % 10);
+        }
+        out += '.';
+        out.append(fractionDigits, static_cast<std::size_t>(decimals));
+    }
+    return out;
 }
 
 // Keeps the first keep digits (keep may be zero or negative), rounding half away from zero.
@@ -180,6 +229,9 @@ std::string FormatGeneral(long double value) {
     }
     if (value == 0) {
         return "0";
+    }
+    if (std::optional<std::string> exact = ExactSixteenths(value)) {
+        return *std::move(exact);
     }
     Decimal d = ToDecimal(value);
     RoundDigits(d, 15);

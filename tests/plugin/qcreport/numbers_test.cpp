@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <string>
 
 namespace {
 
@@ -62,6 +66,11 @@ TEST(FormatGeneral, FifteenSignificantDigitsAndScientificCases) {
         {9.9999999999999999L, "10"},
         {-0.0L, "0"},
         {250.0L + 172.5L, "422.5"},
+        // Whole sixteenths with more than 15 significant digits are rounded like any value.
+        {123456789012.0625L, "123456789012.063"},
+        {99999999999999.9375L, "99999999999999.9"},
+        {-0.0625L, "-0.0625"},
+        {999999999999999.5L, "1E15"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FormatGeneral(c.value), c.text) << c.text;
@@ -69,6 +78,34 @@ TEST(FormatGeneral, FifteenSignificantDigitsAndScientificCases) {
     EXPECT_EQ(FormatGeneral(INFINITY), "INF");
     EXPECT_EQ(FormatGeneral(-INFINITY), "-INF");
     EXPECT_EQ(FormatGeneral(NAN), "NAN");
+}
+
+TEST(FormatGeneral, WholeSixteenthsAreTheirExactDecimals) {
+    // Against the C library's exact printing of the same values, trimmed: a score total is
+    // usually a sum of halves or quarters, of any size up to fifteen digits.
+    std::mt19937_64 random(1321);
+    for (int i = 0; i < 20000; ++i) {
+        const int digits = 1 + i % 11; // whole part of up to 11 digits, 4 decimals at most
+        std::uint64_t limit = 16;
+        for (int d = 0; d < digits; ++d) {
+            limit *= 10;
+        }
+        const auto sixteenths = static_cast<long long>(random() % limit);
+        const long double value = (i % 2 == 0 ? 1 : -1) * static_cast<long double>(sixteenths) / 16;
+        char printed[64];
+        std::snprintf(printed, sizeof printed, "%.4Lf", value);
+        std::string expected = printed;
+        while (expected.back() == '0') {
+            expected.pop_back();
+        }
+        if (expected.back() == '.') {
+            expected.pop_back();
+        }
+        if (expected == "-0" || expected == "0") {
+            expected = "0";
+        }
+        ASSERT_EQ(FormatGeneral(value), expected) << printed;
+    }
 }
 
 TEST(FormatFixed2, TwoDecimalsHalfAwayFromZero) {
