@@ -4,6 +4,7 @@
 
 #include <zeph/platform/Memory.h>
 
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -38,20 +39,36 @@ public:
     // Runs write(packet) on a measuring packet, reserves this one once for what it holds, what
     // write appends and bytesToFollow (appends still to come after it), then runs write on it.
     // A part whose size cannot be known before its cells are looked up is written so. On a
-    // measuring packet, write runs once.
+    // measuring packet, or within another such part, write runs once.
     template <typename Write>
     void AppendMeasured(Write&& write, std::size_t bytesToFollow = 0) {
-        if (!measuring_) {
-            TReportPacket measure = Measuring();
-            write(measure);
-            Reserve(text_.size() + measure.counted_ + bytesToFollow);
+        if (measuring_ || cursor_ != nullptr) {
+            write(*this);
+            return;
         }
+        TReportPacket measure = Measuring();
+        write(measure);
+        Reserve(text_.size() + measure.counted_ + bytesToFollow);
+        // The part's length is set once and its appends copy into it.
+        const std::size_t at = text_.size();
+        text_.resize(at + measure.counted_);
+        cursor_ = text_.data() + at;
+        end_ = cursor_ + measure.counted_;
+        struct EndOfPart {
+            TReportPacket& packet;
+            ~EndOfPart() { packet.EndPart(); }
+        } endOfPart{*this};
         write(*this);
     }
 
     void Reserve(std::size_t bytes) { zeph::platform::ReserveLarge(text_, bytes); }
     // Bytes appended so far, held or counted.
-    std::size_t Size() const noexcept { return measuring_ ? counted_ : text_.size(); }
+    std::size_t Size() const noexcept {
+        if (measuring_) {
+            return counted_;
+        }
+        return cursor_ != nullptr ? static_cast<std::size_t>(cursor_ - text_.data()) : text_.size();
+    }
     const std::string& Text() const noexcept { return text_; }
     std::string Take() noexcept { return std::move(text_); }
     void Clear() noexcept { text_.clear(); }
@@ -66,20 +83,65 @@ private:
             counted_ += bytes;
             return;
         }
-        // Reports grow to tens of megabytes: growing through the huge-page advice keeps page
-        // faults from costing more than the writing.
-        zeph::platform::ReserveForGrowth(text_, text_.size() + bytes);
+        if (cursor_ != nullptr && bytes > static_cast<std::size_t>(end_ - cursor_)) {
+            EndPart(); // more than was measured: the text grows from here
+        }
+        char* out = cursor_;
+        if (out == nullptr) {
+            // Reports grow to tens of megabytes: growing through the huge-page advice keeps
+            // page faults from costing more than the writing.
+            zeph::platform::ReserveForGrowth(text_, text_.size() + bytes);
+            const std::size_t at = text_.size();
+            text_.resize(at + bytes);
+            out = text_.data() + at;
+        }
         for (std::string_view piece : pieces) {
-            text_.append(piece);
+            CopyPiece(out, piece);
+            out += piece.size();
         }
         if (terminator != 0) {
-            text_.push_back(terminator);
+            *out++ = terminator;
+        }
+        if (cursor_ != nullptr) {
+            cursor_ = out;
+        }
+    }
+
+    // The text ends where the part's appends did.
+    void EndPart() noexcept {
+        if (cursor_ != nullptr) {
+            text_.resize(static_cast<std::size_t>(cursor_ - text_.data()));
+            cursor_ = nullptr;
+            end_ = nullptr;
+        }
+    }
+
+    // Most pieces are a few bytes: copies of fixed sizes are inlined, where a copy of a
+    // variable size is a call.
+    static void CopyPiece(char* out, std::string_view piece) {
+        const char* in = piece.data();
+        const std::size_t n = piece.size();
+        if (n >= 8 && n <= 16) { // two copies that may overlap
+            std::memcpy(out, in, 8);
+            std::memcpy(out + n - 8, in + n - 8, 8);
+        } else if (n >= 4 && n < 8) {
+            std::memcpy(out, in, 4);
+            std::memcpy(out + n - 4, in + n - 4, 4);
+        } else if (n > 0 && n < 4) {
+            out[0] = in[0];
+            out[n / 2] = in[n / 2];
+            out[n - 1] = in[n - 1];
+        } else if (n > 16) {
+            std::memcpy(out, in, n);
         }
     }
 
     std::string text_;
     bool measuring_ = false;
     std::size_t counted_ = 0;
+    // Within a measured part: where its next append goes, and where the part ends.
+    char* cursor_ = nullptr;
+    char* end_ = nullptr;
 };
 
 } // namespace morvane::qcreport

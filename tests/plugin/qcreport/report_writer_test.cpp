@@ -45,6 +45,26 @@ TEST(ReportPacket, AppendMeasuredWritesOnceIntoMemoryThatHoldsWhatFollows) {
     const char* before = packet.Text().data();
     packet.AppendLine("</A");
     EXPECT_EQ(packet.Text().data(), before);
+    // A part that writes more or less than it measured still holds exactly what it wrote.
+    for (const int second : {5, 1, 0}) {
+        int run = 0;
+        auto uneven = [&](TReportPacket& out) {
+            const int lines = run++ == 0 ? 2 : second;
+            for (int i = 0; i < lines; ++i) {
+                out.AppendLine({"<L", value, "/>"});
+            }
+        };
+        TReportPacket written;
+        written.AppendLine("<P>");
+        written.AppendMeasured(uneven);
+        written.AppendLine("</P>");
+        std::string expected = "<P>\r";
+        for (int i = 0; i < second; ++i) {
+            expected += "<L" + value + "/>\r";
+        }
+        EXPECT_EQ(written.Text(), expected + "</P>\r") << second;
+        EXPECT_EQ(written.Size(), expected.size() + 5) << second;
+    }
     // On a measuring packet the write runs once.
     TReportPacket measure = TReportPacket::Measuring();
     measure.AppendMeasured(write, 4);
