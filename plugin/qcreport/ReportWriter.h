@@ -86,24 +86,27 @@ private:
         if (cursor_ != nullptr && bytes > static_cast<std::size_t>(end_ - cursor_)) {
             EndPart(); // more than was measured: the text grows from here
         }
-        char* out = cursor_;
-        if (out == nullptr) {
-            // Reports grow to tens of megabytes: growing through the huge-page advice keeps
-            // page faults from costing more than the writing.
+        if (cursor_ != nullptr) {
+            // Within a measured part: plain copies into text already sized.
+            for (std::string_view piece : pieces) {
+                CopyPiece(cursor_, piece);
+                cursor_ += piece.size();
+            }
+            if (terminator != 0) {
+                *cursor_++ = terminator;
+            }
+            return;
+        }
+        // Reports grow to tens of megabytes: growing through the huge-page advice keeps page
+        // faults from costing more than the writing.
+        if (bytes > text_.capacity() - text_.size()) {
             zeph::platform::ReserveForGrowth(text_, text_.size() + bytes);
-            const std::size_t at = text_.size();
-            text_.resize(at + bytes);
-            out = text_.data() + at;
         }
         for (std::string_view piece : pieces) {
-            CopyPiece(out, piece);
-            out += piece.size();
+            text_.append(piece);
         }
         if (terminator != 0) {
-            *out++ = terminator;
-        }
-        if (cursor_ != nullptr) {
-            cursor_ = out;
+            text_.push_back(terminator);
         }
     }
 
