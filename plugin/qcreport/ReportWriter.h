@@ -70,8 +70,14 @@ public:
         return cursor_ != nullptr ? static_cast<std::size_t>(cursor_ - text_.data()) : text_.size();
     }
     const std::string& Text() const noexcept { return text_; }
-    std::string Take() noexcept { return std::move(text_); }
-    void Clear() noexcept { text_.clear(); }
+    std::string Take() noexcept {
+        EndPart();
+        return std::move(text_);
+    }
+    void Clear() noexcept {
+        EndPart();
+        text_.clear();
+    }
 
 private:
     void Append(std::initializer_list<std::string_view> pieces, char terminator) {
@@ -142,7 +148,8 @@ private:
     std::string text_;
     bool measuring_ = false;
     std::size_t counted_ = 0;
-    // Within a measured part: where its next append goes, and where the part ends.
+    // Within a measured part: where its next append goes, and where the part ends. They point
+    // into text_, so a packet is not copied or moved while a part is written.
     char* cursor_ = nullptr;
     char* end_ = nullptr;
 };
