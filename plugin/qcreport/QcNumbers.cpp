@@ -45,43 +45,35 @@ Decimal ToDecimal(long double value) {
 // rounding; otherwise nothing.
 std::optional<std::string> ExactSixteenths(long double value) {
     const long double sixteenths = value * 16; // exact: a power of two
+    // The bound also keeps the ten-thousandths below within 64 bits.
     if (!(std::fabs(value) < 1e15L) || sixteenths != std::truncl(sixteenths)) {
         return std::nullopt;
     }
-    // value = n / 10^4 with n = |sixteenths| x 625, below 1.6e16 x 625 < 2^64.
-    const std::uint64_t n = static_cast<std::uint64_t>(std::fabs(sixteenths)) * std::uint64_t{625};
-    const std::uint64_t whole = n / 10000;
-    std::uint64_t fraction = n % 10000;
+    // value = n / 10^decimals; without trailing zeros, n's digits are the significant ones.
+    std::uint64_t n = static_cast<std::uint64_t>(std::fabs(sixteenths)) * std::uint64_t{625};
     int decimals = 4;
-    while (decimals > 0 && fraction % 10 == 0) {
-        fraction /= 10;
+    while (decimals > 0 && n % 10 == 0) {
+        n /= 10;
         --decimals;
     }
     char digits[24];
-    std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, whole);
-    int significant = whole != 0 ? static_cast<int>(end.ptr - digits) : 0;
-    if (whole == 0) { // 0.0625: the zeros after the point are not significant
-        std::uint64_t f = fraction;
-        int length = 0;
-        for (; f != 0; f /= 10) {
-            ++length;
-        }
-        significant += length;
-    } else {
-        significant += decimals;
-    }
+    const char* end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    const int significant = static_cast<int>(end - digits);
     if (significant > 15) {
         return std::nullopt;
     }
     std::string out = std::signbit(value) ? "-" : "";
-    out.append(digits, end.ptr);
+    if (significant <= decimals) { // 0.0625
+        out += "0.";
+        out.append(static_cast<std::size_t>(decimals - significant), '0');
+        out.append(static_cast<const char*>(digits), end);
+        return out;
+    }
+    const char* point = end - decimals;
+    out.append(static_cast<const char*>(digits), point);
     if (decimals > 0) {
-        char fractionDigits[4] = {'0', '0', '0', '0'};
-        for (int i = decimals - 1; i >= 0; --i, fraction /= 10) {
-            fractionDigits[i] = static_cast<char>('0' + fraction % 10);
-        }
         out += '.';
-        out.append(fractionDigits, static_cast<std::size_t>(decimals));
+        out.append(point, end);
     }
     return out;
 }
