@@ -105,9 +105,7 @@ private:
         }
         // Reports grow to tens of megabytes: growing through the huge-page advice keeps page
         // faults from costing more than the writing.
-        if (bytes > text_.capacity() - text_.size()) {
-            zeph::platform::ReserveForGrowth(text_, text_.size() + bytes);
-        }
+        zeph::platform::ReserveForGrowth(text_, text_.size() + bytes);
         for (std::string_view piece : pieces) {
             text_.append(piece);
         }

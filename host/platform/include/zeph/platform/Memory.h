@@ -14,15 +14,23 @@ namespace zeph::platform {
 // buffers too small to hold a huge page, and systems without them, are left as they are.
 ZEPH_HOST_API void PreferHugePages(const void* data, std::size_t bytes) noexcept;
 
-// Makes room for at least `needed` elements, growing geometrically, and advises huge pages for
-// the new buffer.
+namespace detail {
+
 template <typename Container>
-void ReserveForGrowth(Container& container, std::size_t needed) {
-    if (needed <= container.capacity()) {
-        return;
-    }
+[[gnu::noinline]] void GrowGeometrically(Container& container, std::size_t needed) {
     container.reserve(std::max(needed, container.capacity() * 2));
     PreferHugePages(container.data(), container.capacity() * sizeof(*container.data()));
+}
+
+} // namespace detail
+
+// Makes room for at least `needed` elements, growing geometrically, and advises huge pages for
+// the new buffer. Called for every append, so only the check is inline: the growth is rare.
+template <typename Container>
+void ReserveForGrowth(Container& container, std::size_t needed) {
+    if (needed > container.capacity()) {
+        detail::GrowGeometrically(container, needed);
+    }
 }
 
 // Reserves exactly `needed` elements and advises huge pages for them.
