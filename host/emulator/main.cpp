@@ -10,10 +10,10 @@
 #include <zeph/emulator/DeskServices.h>
 #include <zeph/emulator/InputFile.h>
 #include <zeph/emulator/PluginLibrary.h>
+#include <zeph/formdrive/ConsoleBackend.h>
+#include <zeph/formdrive/Script.h>
 #include <zeph/forms/Application.h>
-#include <zeph/forms/ConsoleBackend.h>
 #include <zeph/forms/Form.h>
-#include <zeph/forms/Script.h>
 #include <zeph/platform/Paths.h>
 #include <zeph/text/HostText.h>
 

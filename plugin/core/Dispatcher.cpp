@@ -28,7 +28,7 @@ void TInterFacefrmMain::ZephClientCalled(zeph::forms::Component*, int, const zep
         return;
     }
     word = zeph::text::UpperCase(word);
-    for (const WordEntry& entry : EditionWordTable()) {
+    for (const WordEntry& entry : edition_.words) {
         if (word == entry.word) {
             entry.run(*this, Input, Output);
             return;

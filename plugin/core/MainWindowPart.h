@@ -15,8 +15,4 @@ public:
     TMainWindowPart& operator=(const TMainWindowPart&) = delete;
 };
 
-// Adds the parts of the edition this library was built as, in the order of the window's
-// resource. Called once by the main window's constructor.
-void CreateEditionParts(TInterFacefrmMain& main);
-
 } // namespace morvane

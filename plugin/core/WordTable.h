@@ -19,7 +19,13 @@ struct WordEntry {
     WordHandler run;
 };
 
-// The table of the edition this library was built as.
-std::span<const WordEntry> EditionWordTable();
+// What an edition gives the main window: its words and the parts the window carries for them.
+// The entry point hands it over (plugin/editions/ShowMorvane.cpp); core never names an edition.
+struct EditionTables {
+    std::span<const WordEntry> words;
+    // Adds the edition's parts in the order of the window's resource; called once by the main
+    // window's constructor.
+    void (*createParts)(TInterFacefrmMain& main);
+};
 
 } // namespace morvane

@@ -4,15 +4,15 @@
 
 namespace morvane {
 
-TInterFacefrmMain::TInterFacefrmMain(zeph::forms::Component* owner)
-    : zeph::forms::Form(owner, "InterFacefrmMain") {
+TInterFacefrmMain::TInterFacefrmMain(zeph::forms::Component* owner, const EditionTables& edition)
+    : zeph::forms::Form(owner, "InterFacefrmMain"), edition_(edition) {
     Caption = "InterFacefrmMain";
     Left = 373;
     Top = 220;
     Width = 204;
     Height = 103;
     FontName = "MS Sans Serif";
-    CreateEditionParts(*this);
+    edition_.createParts(*this);
     OnClose = [this](zeph::forms::Form& sender, zeph::forms::CloseAction& action) {
         FormClose(sender, action);
     };

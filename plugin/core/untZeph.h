@@ -20,7 +20,8 @@ namespace morvane {
 
 class TInterFacefrmMain : public zeph::forms::Form {
 public:
-    explicit TInterFacefrmMain(zeph::forms::Component* owner);
+    // The edition's tables live as long as the library.
+    TInterFacefrmMain(zeph::forms::Component* owner, const EditionTables& edition);
     ~TInterFacefrmMain() override;
 
     zeph::TZephClient ZephClient{this, "ZephClient"};
@@ -50,6 +51,8 @@ public:
 
 private:
     void HandleNumericCode(int code, const zeph::Variant& Input, zeph::Variant& Output);
+
+    const EditionTables& edition_;
 
     std::vector<std::unique_ptr<TMainWindowPart>> parts_; // last member: freed first
 };

@@ -1,9 +1,8 @@
 // The full edition: its word table in the order of testing, and the parts of its main window.
 #include "bulletin/BulletinPart.h"
 #include "bulletin/BulletinWords.h"
-#include "core/MainWindowPart.h"
-#include "core/WordTable.h"
 #include "core/untZeph.h"
+#include "editions/Editions.h"
 #include "export/ExportPart.h"
 #include "export/ExportWords.h"
 #include "qcreport/QcReportWords.h"
@@ -47,16 +46,17 @@ constexpr WordEntry kWords[] = {
     {"BASE64DECODE", &services::Base64Decode},
     {"BASE64ENCODE", &services::Base64Encode},
 };
-} // namespace
 
-std::span<const WordEntry> EditionWordTable() {
-    return kWords;
-}
-
-void CreateEditionParts(TInterFacefrmMain& main) {
+void CreateParts(TInterFacefrmMain& main) {
     main.AddPart(std::make_unique<exporting::TExportPart>(main));
     main.AddPart(std::make_unique<bulletin::TBulletinPart>(main));
     main.AddPart(std::make_unique<recording::TRecordingPart>());
+}
+} // namespace
+
+const EditionTables& BuiltEdition() {
+    static constexpr EditionTables kTables{kWords, &CreateParts};
+    return kTables;
 }
 
 } // namespace morvane

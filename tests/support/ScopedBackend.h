@@ -1,8 +1,8 @@
 // Installs a fresh scripted backend in the current application for a test's scope.
 #pragma once
 
+#include <zeph/formdrive/ScriptedBackend.h>
 #include <zeph/forms/Application.h>
-#include <zeph/forms/ScriptedBackend.h>
 #include <zeph/text/HostText.h>
 
 #include <memory>

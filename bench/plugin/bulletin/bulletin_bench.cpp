@@ -7,6 +7,7 @@
 #include "bulletin/ServiceInterfaces.h"
 #include "bulletin/SoapEnvelope.h"
 #include "core/untZeph.h"
+#include "editions/Editions.h"
 #include "support/FakeHostServices.h"
 
 #include <zeph/dataset/DataPacket.h>
@@ -97,11 +98,11 @@ void BM_SendNoteBesideRawPost(benchmark::State& state) {
     double firstMs = 0;
     {
         const auto start = Clock::now();
-        morvane::TInterFacefrmMain first(nullptr);
+        morvane::TInterFacefrmMain first(nullptr, morvane::BuiltEdition());
         rig.SendNote(first);
         firstMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     }
-    morvane::TInterFacefrmMain main(nullptr);
+    morvane::TInterFacefrmMain main(nullptr, morvane::BuiltEdition());
     rig.SendNote(main);
     curl_easy_perform(curl);
 

@@ -13,9 +13,9 @@
 #include <zeph/client/Delivery.h>
 #include <zeph/dataset/DataPacket.h>
 #include <zeph/dataset/TClientDataSet.h>
+#include <zeph/formdrive/ScriptedBackend.h>
+#include <zeph/formdrive/User.h>
 #include <zeph/forms/Application.h>
-#include <zeph/forms/ScriptedBackend.h>
-#include <zeph/forms/User.h>
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>

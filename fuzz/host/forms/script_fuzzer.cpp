@@ -1,7 +1,7 @@
 // The script format is outside input (zeph-host --script): parsing must refuse bad text with
 // EScriptError only, and running a parsed script on a window must fail with EUserAction only.
+#include <zeph/formdrive/ScriptedBackend.h>
 #include <zeph/forms/Forms.h>
-#include <zeph/forms/ScriptedBackend.h>
 
 #include <cstddef>
 #include <cstdint>

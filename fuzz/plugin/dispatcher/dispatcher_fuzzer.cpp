@@ -4,6 +4,7 @@
 // hangs and other exceptions are not.
 #include "core/IntegerArgument.h"
 #include "core/untZeph.h"
+#include "editions/Editions.h"
 #include "support/FakeHostServices.h"
 
 #include <zeph/client/Variant.h>
@@ -121,7 +122,7 @@ morvane::TInterFacefrmMain& Window() {
         setenv("ZEPH_OPENER", "/bin/true", 1);
         zeph::InstallHostServices(services);
         zeph::forms::Application()->SetBackend(std::make_shared<CancellingBackend>());
-        return new morvane::TInterFacefrmMain(nullptr);
+        return new morvane::TInterFacefrmMain(nullptr, morvane::BuiltEdition());
     }();
     return *window;
 }

@@ -29,8 +29,8 @@ std::shared_ptr<HostServices> InstalledHostServices() {
     return ServicesSlot();
 }
 
-TZephClient::TZephClient(forms::Component* owner, std::string name)
-    : forms::Component(owner, std::move(name)) {}
+TZephClient::TZephClient(component::Component* owner, std::string name)
+    : component::Component(owner, std::move(name)) {}
 
 void TZephClient::Call(const Variant& input, Variant& output, int further) {
     if (OnCalled) {

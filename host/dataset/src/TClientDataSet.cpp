@@ -106,8 +106,8 @@ std::string_view TField::Text() const {
     return set_->Value(index_);
 }
 
-TClientDataSet::TClientDataSet(zeph::forms::Component* owner, std::string name)
-    : zeph::forms::Component(owner, std::move(name)) {}
+TClientDataSet::TClientDataSet(zeph::component::Component* owner, std::string name)
+    : zeph::component::Component(owner, std::move(name)) {}
 
 TClientDataSet::~TClientDataSet() = default;
 

@@ -175,7 +175,7 @@ struct TFtpClient::Session {
     }
 };
 
-TFtpClient::TFtpClient(forms::Component* owner, std::string name)
+TFtpClient::TFtpClient(component::Component* owner, std::string name)
     : Component(owner, std::move(name)) {}
 
 TFtpClient::~TFtpClient() = default;

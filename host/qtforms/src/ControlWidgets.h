@@ -1,8 +1,8 @@
 // One widget per kind of control: making it, and bringing it up to date with its control.
 #pragma once
 
+#include <zeph/formdrive/User.h>
 #include <zeph/forms/Control.h>
-#include <zeph/forms/User.h>
 
 #include <QString>
 #include <functional>

@@ -1,8 +1,8 @@
 // A window with one control of each kind, and a fixture that installs a scripted backend.
 #pragma once
 
+#include <zeph/formdrive/ScriptedBackend.h>
 #include <zeph/forms/Forms.h>
-#include <zeph/forms/ScriptedBackend.h>
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "FormsTestSupport.h"
 
 #include <zeph/client/PackageRoutines.h>
-#include <zeph/forms/ConsoleBackend.h>
+#include <zeph/formdrive/ConsoleBackend.h>
 
 #include <filesystem>
 #include <sstream>

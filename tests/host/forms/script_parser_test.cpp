@@ -2,7 +2,7 @@
 // with its line number and a plain reason.
 #include "FormsTestSupport.h"
 
-#include <zeph/forms/Script.h>
+#include <zeph/formdrive/Script.h>
 
 namespace formstest {
 namespace {

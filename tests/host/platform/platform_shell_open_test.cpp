@@ -1,9 +1,9 @@
 // Opening a document with the desktop's opener, and the program chooser when that fails.
 #include "support/TempDir.h"
 
+#include <zeph/formdrive/ScriptedBackend.h>
 #include <zeph/forms/Application.h>
 #include <zeph/forms/OpenWith.h>
-#include <zeph/forms/ScriptedBackend.h>
 #include <zeph/platform/ShellOpen.h>
 
 #include <fcntl.h>

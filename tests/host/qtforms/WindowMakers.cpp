@@ -4,6 +4,7 @@
 #include "PluginWindows.h"
 #include "bulletin/untSendBNEx.h"
 #include "core/untZeph.h"
+#include "editions/Editions.h"
 #include "export/untSelectCol.h"
 #include "recording/untSaveRecordFile.h"
 #include "shortmsg/untSMEdit.h"
@@ -82,7 +83,7 @@ MadeWindow SendBulletin() {
           {{"StaffNo", "StaffName", "ClassID"},
            {{"10002", "张三", "G01"}, {"10003", "李四", "G02"}}}},
          {"GETSTAFFBYSTAFFNO", {{"StaffNo", "StaffName"}, {{"20001", "王五"}}}}});
-    built->main = std::make_unique<morvane::TInterFacefrmMain>(nullptr);
+    built->main = std::make_unique<morvane::TInterFacefrmMain>(nullptr, morvane::BuiltEdition());
     auto form = std::make_unique<morvane::bulletin::TfrmSendBNEx>(nullptr, *built->main);
     form->edBulletinTitle.SetText("系统维护通知"_host);
     form->mmBulletinContent.SetText("今晚22:00至23:00系统维护，请提前保存工作。"_host);
@@ -109,7 +110,7 @@ MadeWindow SelectColumns() {
 
 MadeWindow SaveRecordFile() {
     auto built = std::make_shared<Built>();
-    built->main = std::make_unique<morvane::TInterFacefrmMain>(nullptr);
+    built->main = std::make_unique<morvane::TInterFacefrmMain>(nullptr, morvane::BuiltEdition());
     auto form = std::make_unique<morvane::recording::TfrmSaveRecordFile>(*built->main);
     // What the window shows once the recording is located.
     form->memFileName.SetText("ftp://127.0.0.1/rec/0571/20261208/1015000002a.v3");
@@ -164,7 +165,7 @@ MadeWindow SelectShortMessage() {
 
 MadeWindow TestCalls() {
     auto built = std::make_shared<Built>();
-    built->main = std::make_unique<morvane::TInterFacefrmMain>(nullptr);
+    built->main = std::make_unique<morvane::TInterFacefrmMain>(nullptr, morvane::BuiltEdition());
     auto form = std::make_unique<morvane::testwin::TFrmTestMain>(*built->main);
     // The generated input and output fields.
     form->btnGoClick(form->btnGo);

@@ -1,5 +1,7 @@
 #include "BulletinFixture.h"
 
+#include "editions/Editions.h"
+
 #include <zeph/dataset/DataPacket.h>
 #include <zeph/text/HostText.h>
 
@@ -61,7 +63,7 @@ BulletinFixture::BulletinFixture() {
         }
         return true;
     };
-    main = std::make_unique<morvane::TInterFacefrmMain>(nullptr);
+    main = std::make_unique<morvane::TInterFacefrmMain>(nullptr, morvane::BuiltEdition());
 }
 
 BulletinFixture::~BulletinFixture() {

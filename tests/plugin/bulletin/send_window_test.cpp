@@ -3,8 +3,9 @@
 #include "BulletinFixture.h"
 #include "bulletin/BulletinWords.h"
 #include "bulletin/untSendBNEx.h"
+#include "editions/Editions.h"
 
-#include <zeph/forms/User.h>
+#include <zeph/formdrive/User.h>
 #include <zeph/text/HostText.h>
 
 namespace bulletin_test {
@@ -238,7 +239,7 @@ TEST_F(SendWindowTest, NoteChecksAndOnlyTheChosenReceiversOfEachEdition) {
                   "接收群组为空，请重新输入！", "发送成功"}));
     // The basic edition (its own main window, as in its own library): its staff list, no
     // module, the older operation.
-    main = std::make_unique<morvane::TInterFacefrmMain>(nullptr);
+    main = std::make_unique<morvane::TInterFacefrmMain>(nullptr, morvane::BuiltEdition());
     ui->When<TfrmSendBNEx>([](TfrmSendBNEx& f, forms::User& user) { user.Click(f.btnNoteSend); });
     OpenNote({"T", "3", "20001", "G01", "c"}, Edition::Basic);
     EXPECT_EQ(result, forms::ModalResult::Ok);

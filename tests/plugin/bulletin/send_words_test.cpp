@@ -3,6 +3,7 @@
 // The basic edition's note service runs beside the full one.
 #include "BulletinFixture.h"
 #include "bulletin/BulletinWords.h"
+#include "editions/Editions.h"
 
 #include <zeph/dataset/DataPacket.h>
 #include <zeph/text/HostText.h>
@@ -111,7 +112,7 @@ TEST_F(SendWordsTest, AddressTableIsKeptForTheWindowsLifeOnceOpen) {
     EXPECT_EQ(ProcedureCalls(), (std::vector<std::string>{"GETIPPORT~10001"}));
     EXPECT_EQ(Calls().size(), 2u);
     // A new main window fetches it again.
-    main = std::make_unique<morvane::TInterFacefrmMain>(nullptr);
+    main = std::make_unique<morvane::TInterFacefrmMain>(nullptr, morvane::BuiltEdition());
     EXPECT_EQ(Texts(Note({"c", "1", "10002", "", "c", ""})),
               (std::vector<std::string>{"False", ""}));
     EXPECT_EQ(ProcedureCalls().size(), 2u);
@@ -131,7 +132,7 @@ TEST_F(SendWordsTest, NoServerOfClassBnTellsTheAgentAndSendsNothing) {
     int queries = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        main = std::make_unique<morvane::TInterFacefrmMain>(nullptr);
+        main = std::make_unique<morvane::TInterFacefrmMain>(nullptr, morvane::BuiltEdition());
         lists["GETIPPORT"].rows = c.rows;
         lists["GETIPPORT"].returnCode = c.returnCode;
         EXPECT_EQ(Texts(Note({"a", "1", "10002", "", "c", "AG"})),
@@ -177,7 +178,7 @@ TEST_F(SendWordsTest, AFailedAddressQueryLeavesTheWordWithAnError) {
 TEST_F(SendWordsTest, TransportFailuresGiveFalseAndAnEmptyTextAfterTheLogLine) {
     for (const char* mode : {"fault", "http500", "notsoap", "noport", "entity"}) {
         SCOPED_TRACE(mode);
-        main = std::make_unique<morvane::TInterFacefrmMain>(nullptr);
+        main = std::make_unique<morvane::TInterFacefrmMain>(nullptr, morvane::BuiltEdition());
         server.SetMode(mode);
         EXPECT_EQ(Texts(Note({"a", "1", "10002", "", "c", "AG"})),
                   (std::vector<std::string>{"False", ""}));

@@ -3,7 +3,7 @@
 #include "ExportTestKit.h"
 #include "export/untSelectCol.h"
 
-#include <zeph/forms/User.h>
+#include <zeph/formdrive/User.h>
 
 namespace export_test {
 namespace {

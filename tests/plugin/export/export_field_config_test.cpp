@@ -6,7 +6,7 @@
 #include "export/untSelectCol.h"
 
 #include <zeph/dataset/DataPacket.h>
-#include <zeph/forms/User.h>
+#include <zeph/formdrive/User.h>
 
 #include <filesystem>
 #include <stdexcept>

@@ -5,7 +5,7 @@
 #include "export/untHint.h"
 #include "export/untSelectCol.h"
 
-#include <zeph/forms/User.h>
+#include <zeph/formdrive/User.h>
 
 namespace export_test {
 namespace {

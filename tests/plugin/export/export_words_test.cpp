@@ -5,7 +5,7 @@
 #include "export/untExportStatus.h"
 #include "export/untSelectCol.h"
 
-#include <zeph/forms/User.h>
+#include <zeph/formdrive/User.h>
 
 #include <fcntl.h>
 #include <linux/fs.h>

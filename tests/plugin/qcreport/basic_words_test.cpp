@@ -2,6 +2,7 @@
 // three conversion words are unknown to it.
 #include "QcTestSupport.h"
 #include "core/untZeph.h"
+#include "editions/Editions.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,7 @@ protected:
         return output;
     }
     ServicesScope server;
-    morvane::TInterFacefrmMain window{nullptr};
+    morvane::TInterFacefrmMain window{nullptr, morvane::BuiltEdition()};
 };
 
 std::string Records() {

@@ -2,6 +2,7 @@
 // result array, the usage texts, and integer arguments that raise before the array exists.
 #include "QcTestSupport.h"
 #include "core/untZeph.h"
+#include "editions/Editions.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,7 @@ protected:
         return texts;
     }
     ServicesScope server;
-    morvane::TInterFacefrmMain window{nullptr};
+    morvane::TInterFacefrmMain window{nullptr, morvane::BuiltEdition()};
 };
 
 std::string Records() {

@@ -5,7 +5,7 @@
 #include "recording/RecordingPart.h"
 #include "recording/untSelRecodFile.h"
 
-#include <zeph/forms/User.h>
+#include <zeph/formdrive/User.h>
 
 namespace recording_test {
 namespace {

@@ -7,7 +7,7 @@
 #include "support/FtpChecks.h"
 #include "support/FtpTestServer.h"
 
-#include <zeph/forms/User.h>
+#include <zeph/formdrive/User.h>
 
 #include <algorithm>
 #include <filesystem>

@@ -6,8 +6,8 @@
 
 #include <zeph/client/Delivery.h>
 #include <zeph/client/Variant.h>
+#include <zeph/formdrive/ScriptedBackend.h>
 #include <zeph/forms/Application.h>
-#include <zeph/forms/ScriptedBackend.h>
 #include <zeph/text/HostText.h>
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "shortmsg/untSMEdit.h"
 
 #include <zeph/client/PackageRoutines.h>
+#include <zeph/formdrive/User.h>
 #include <zeph/forms/DateTime.h>
-#include <zeph/forms/User.h>
 
 #include <algorithm>
 #include <cctype>

@@ -6,11 +6,11 @@
 #include "support/ScopedBackend.h"
 
 #include <zeph/client/Delivery.h>
+#include <zeph/formdrive/User.h>
 #include <zeph/forms/Button.h>
 #include <zeph/forms/ComboBox.h>
 #include <zeph/forms/Edit.h>
 #include <zeph/forms/Form.h>
-#include <zeph/forms/User.h>
 #include <zeph/text/HostText.h>
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 
 #include <zeph/client/HostServices.h>
 #include <zeph/client/Variant.h>
-#include <zeph/forms/Component.h>
+#include <zeph/component/Component.h>
 
 #include <functional>
 #include <memory>
@@ -19,13 +19,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-class ZEPH_HOST_API TZephClient : public forms::Component {
+class ZEPH_HOST_API TZephClient : public component::Component {
 public:
     // sender, a further argument, Input, Output.
-    using TCalledEvent = std::function<void(forms::Component* sender, int further,
+    using TCalledEvent = std::function<void(component::Component* sender, int further,
                                             const Variant& input, Variant& output)>;
 
-    explicit TZephClient(forms::Component* owner, std::string name = "ZephClient");
+    explicit TZephClient(component::Component* owner, std::string name = "ZephClient");
 
     TCalledEvent OnCalled;
 

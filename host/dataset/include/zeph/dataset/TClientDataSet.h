@@ -4,8 +4,8 @@
 #pragma once
 
 #include <zeph/client/Variant.h>
+#include <zeph/component/Component.h>
 #include <zeph/dataset/DataPacket.h>
-#include <zeph/forms/Component.h>
 
 #include <cstdint>
 #include <functional>
@@ -43,9 +43,9 @@ struct TFilterCondition {
     std::string value;
 };
 
-class ZEPH_HOST_API TClientDataSet : public zeph::forms::Component {
+class ZEPH_HOST_API TClientDataSet : public zeph::component::Component {
 public:
-    explicit TClientDataSet(zeph::forms::Component* owner, std::string name = {});
+    explicit TClientDataSet(zeph::component::Component* owner, std::string name = {});
     ~TClientDataSet() override;
 
     // XMLData: loads a packet of host text. On failure the set is closed and EDataSetError

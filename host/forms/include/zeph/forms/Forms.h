@@ -16,4 +16,3 @@
 #include <zeph/forms/PageControl.h>
 #include <zeph/forms/ProgressBar.h>
 #include <zeph/forms/TreeView.h>
-#include <zeph/forms/User.h>

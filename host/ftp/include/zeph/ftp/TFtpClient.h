@@ -8,7 +8,7 @@
 // the reason in LastError().
 #pragma once
 
-#include <zeph/forms/Component.h>
+#include <zeph/component/Component.h>
 #include <zeph/text/HostText.h>
 
 #include <memory>
@@ -18,9 +18,9 @@ namespace zeph::ftp {
 
 inline constexpr int kFtpServicePort = 21;
 
-class ZEPH_HOST_API TFtpClient : public forms::Component {
+class ZEPH_HOST_API TFtpClient : public component::Component {
 public:
-    explicit TFtpClient(forms::Component* owner, std::string name = {});
+    explicit TFtpClient(component::Component* owner, std::string name = {});
     ~TFtpClient() override;
 
     std::string Host;

@@ -1,4 +1,4 @@
-#include <zeph/forms/ConsoleBackend.h>
+#include <zeph/formdrive/ConsoleBackend.h>
 #include <zeph/forms/Label.h>
 #include <zeph/forms/ProgressBar.h>
 

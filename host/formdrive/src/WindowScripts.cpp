@@ -1,4 +1,4 @@
-#include <zeph/forms/WindowScripts.h>
+#include <zeph/formdrive/WindowScripts.h>
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
+#include <zeph/formdrive/User.h>
 #include <zeph/forms/Application.h>
-#include <zeph/forms/User.h>
 
 #include <cctype>
 #include <exception>

@@ -2,7 +2,7 @@
 // docs/zeph-host-script.md).
 #include "ScriptKeys.h"
 
-#include <zeph/forms/Script.h>
+#include <zeph/formdrive/Script.h>
 #include <zeph/text/HostText.h>
 
 #include <cctype>

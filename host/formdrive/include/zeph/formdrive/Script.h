@@ -6,9 +6,9 @@
 //   click btnOk
 #pragma once
 
+#include <zeph/formdrive/User.h>
 #include <zeph/forms/Form.h>
 #include <zeph/forms/Types.h>
-#include <zeph/forms/User.h>
 
 #include <string>
 #include <string_view>

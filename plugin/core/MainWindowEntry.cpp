@@ -1,4 +1,6 @@
-// The library's entry point and its load and unload hooks.
+// What the library's entry point does for the edition it is given, and the unload hook.
+#include "core/MainWindowEntry.h"
+
 #include "core/LibraryState.h"
 
 #include <zeph/forms/Application.h>
@@ -29,11 +31,8 @@ __attribute__((destructor)) void OnUnload() {
 }
 
 } // namespace
-} // namespace morvane
 
-extern "C" __attribute__((visibility("default"))) std::uint32_t
-ShowMorvane(std::uint32_t applicationHandle) {
-    using namespace morvane;
+std::uint32_t ShowMainWindow(std::uint32_t applicationHandle, const EditionTables& edition) {
     auto& state = State();
     try {
         if (state.recordedApplication == nullptr) {
@@ -41,7 +40,7 @@ ShowMorvane(std::uint32_t applicationHandle) {
             state.recordedApplication->SetHandle(applicationHandle);
         }
         if (state.mainWindow == nullptr) {
-            state.mainWindow = std::make_unique<TInterFacefrmMain>(nullptr);
+            state.mainWindow = std::make_unique<TInterFacefrmMain>(nullptr, edition);
         }
         return state.mainWindow->Handle();
     } catch (...) {
@@ -49,3 +48,5 @@ ShowMorvane(std::uint32_t applicationHandle) {
         return 0;
     }
 }
+
+} // namespace morvane

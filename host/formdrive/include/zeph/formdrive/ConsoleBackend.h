@@ -6,11 +6,11 @@
 // loaded script, or are presented on the terminal, or close with their cancel result.
 #pragma once
 
+#include <zeph/formdrive/Script.h>
+#include <zeph/formdrive/User.h>
+#include <zeph/formdrive/WindowScripts.h>
 #include <zeph/forms/Backend.h>
 #include <zeph/forms/Form.h>
-#include <zeph/forms/Script.h>
-#include <zeph/forms/User.h>
-#include <zeph/forms/WindowScripts.h>
 
 #include <deque>
 #include <iosfwd>

@@ -2,11 +2,11 @@
 // message box and dialog is answered; everything shown is recorded.
 #pragma once
 
+#include <zeph/formdrive/Script.h>
+#include <zeph/formdrive/User.h>
+#include <zeph/formdrive/WindowScripts.h>
 #include <zeph/forms/Backend.h>
 #include <zeph/forms/Form.h>
-#include <zeph/forms/Script.h>
-#include <zeph/forms/User.h>
-#include <zeph/forms/WindowScripts.h>
 
 #include <deque>
 #include <functional>

@@ -1,4 +1,4 @@
-#include <zeph/forms/ScriptedBackend.h>
+#include <zeph/formdrive/ScriptedBackend.h>
 
 namespace zeph::forms {
 namespace {

@@ -1,8 +1,8 @@
-#include <zeph/forms/Component.h>
+#include <zeph/component/Component.h>
 
 #include <algorithm>
 
-namespace zeph::forms {
+namespace zeph::component {
 
 Component::Component(Component* owner, std::string name) : owner_(owner), name_(std::move(name)) {
     if (owner_ != nullptr) {
@@ -65,4 +65,4 @@ void Component::Unregister(Component* child) noexcept {
     }
 }
 
-} // namespace zeph::forms
+} // namespace zeph::component

@@ -1,9 +1,9 @@
 // Carrying out script actions on a window through the user-action calls, as a person would.
 #include "ScriptKeys.h"
 
+#include <zeph/formdrive/Script.h>
 #include <zeph/forms/Application.h>
 #include <zeph/forms/Label.h>
-#include <zeph/forms/Script.h>
 #include <zeph/text/HostText.h>
 
 namespace zeph::forms {

@@ -2,9 +2,9 @@
 // the console backend run when a window is shown.
 #pragma once
 
+#include <zeph/formdrive/Script.h>
+#include <zeph/formdrive/User.h>
 #include <zeph/forms/Form.h>
-#include <zeph/forms/Script.h>
-#include <zeph/forms/User.h>
 
 #include <functional>
 #include <memory>
