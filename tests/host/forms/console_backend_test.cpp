@@ -21,6 +21,21 @@ std::vector<std::string> LinesOf(const std::string& text) {
     return lines;
 }
 
+// The index of the first line from `from` on that is this line whole, or lines.size().
+std::size_t LineIndex(const std::vector<std::string>& lines, const std::string& line,
+                      std::size_t from = 0) {
+    for (std::size_t i = from; i < lines.size(); ++i) {
+        if (lines[i] == line) {
+            return i;
+        }
+    }
+    return lines.size();
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return LineIndex(lines, line) < lines.size();
+}
+
 class ConsoleTest : public ::testing::Test {
 protected:
     void Install(bool interactive, const std::string& typed = {}) {
@@ -134,7 +149,12 @@ TEST_F(ConsoleTest, EmptyQueueAsksOnTheTerminal) {
     EXPECT_EQ(save.FileName, "/tmp/x.xls");
     // The terminal has ended: no.
     EXPECT_FALSE(zeph::QuesDlg("again", zf::kNoOwner));
-    EXPECT_NE(log.str().find("QuesDlg: 覆盖？\n  yes/no? "), std::string::npos);
+    EXPECT_EQ(LinesOf(log.str()), (std::vector<std::string>{
+                                      "QuesDlg: 覆盖？",
+                                      "  yes/no? SaveDialog: sd",
+                                      "  file or cancel? QuesDlg: again",
+                                      "  yes/no? ",
+                                  }));
 }
 
 TEST_F(ConsoleTest, ModalWindowWithoutScriptOrTerminalClosesWithCancel) {
@@ -157,13 +177,12 @@ TEST_F(ConsoleTest, ScriptShowWritesTheWindowAsItStandsThen) {
     console->Load(zf::ParseScript("[TfrmSample]\nshow\ntype edtName 张三\nshow\nclick btnOk\n"));
     TfrmSample f;
     EXPECT_EQ(f.ShowModal(), zf::ModalResult::Ok);
-    std::string out = log.str();
-    auto first = out.find("TfrmSample \"样本\"\n");
-    auto second = out.find("TfrmSample \"样本\"\n", first + 1);
-    ASSERT_NE(second, std::string::npos) << out;
-    EXPECT_NE(out.find("  edtName (TEdit)\n", first), std::string::npos);
-    EXPECT_LT(out.find("  edtName (TEdit)\n", first), second) << "before typing, no text";
-    EXPECT_NE(out.find("  edtName (TEdit): 张三\n", second), std::string::npos);
+    const std::vector<std::string> lines = LinesOf(log.str());
+    const std::size_t first = LineIndex(lines, "TfrmSample \"样本\"");
+    const std::size_t second = LineIndex(lines, "TfrmSample \"样本\"", first + 1);
+    ASSERT_LT(second, lines.size()) << log.str();
+    EXPECT_LT(LineIndex(lines, "  edtName (TEdit)", first), second) << "before typing, no text";
+    EXPECT_LT(LineIndex(lines, "  edtName (TEdit): 张三", second), lines.size());
 }
 
 TEST_F(ConsoleTest, ScriptErrorIsReportedAndWindowCancelled) {
@@ -171,9 +190,9 @@ TEST_F(ConsoleTest, ScriptErrorIsReportedAndWindowCancelled) {
     console->Load(zf::ParseScript("[TfrmSample]\nclick btnNope\n"));
     TfrmSample f;
     EXPECT_EQ(f.ShowModal(), zf::ModalResult::Cancel);
-    EXPECT_NE(log.str().find("ScriptError: TfrmSample: line 2: the window TfrmSample has no "
-                             "control named 'btnNope'"),
-              std::string::npos);
+    EXPECT_TRUE(HasLine(LinesOf(log.str()), "ScriptError: TfrmSample: line 2: the window "
+                                            "TfrmSample has no control named 'btnNope'"))
+        << log.str();
 }
 
 TEST_F(ConsoleTest, TerminalPresentsWindowAndTakesCommandsUntilItCloses) {
@@ -181,11 +200,11 @@ TEST_F(ConsoleTest, TerminalPresentsWindowAndTakesCommandsUntilItCloses) {
     TfrmSample f;
     EXPECT_EQ(f.ShowModal(), zf::ModalResult::Ok);
     EXPECT_EQ(f.edtName.Text(), "李四"_host);
-    std::string out = log.str();
-    EXPECT_NE(out.find("  edtName (TEdit)\n"), std::string::npos);
-    EXPECT_NE(out.find("  cmbList (TComboBox): [0: 1 - 一般 | 1: 2 - 紧急]"), std::string::npos);
-    EXPECT_NE(out.find("unknown action 'clik'"), std::string::npos);
-    EXPECT_NE(out.find("  edtName (TEdit): 李四"), std::string::npos);
+    const std::vector<std::string> lines = LinesOf(log.str());
+    EXPECT_TRUE(HasLine(lines, "  edtName (TEdit)")) << log.str();
+    EXPECT_TRUE(HasLine(lines, "  cmbList (TComboBox): [0: 1 - 一般 | 1: 2 - 紧急]"));
+    EXPECT_TRUE(HasLine(lines, "TfrmSample> TfrmSample>   unknown action 'clik'")) << log.str();
+    EXPECT_TRUE(HasLine(lines, "  edtName (TEdit): 李四"));
     // The last command was never read: the window had closed.
     std::string rest;
     std::getline(terminal, rest);
@@ -197,10 +216,10 @@ TEST_F(ConsoleTest, PresentMarksHiddenAndDisabledControls) {
     f.edtName.Enabled = false;
     f.chkFlag.Visible = false;
     f.chkFlag.Caption = "标志"_host;
-    std::string text = zf::ConsoleBackend::Present(f);
-    EXPECT_NE(text.find("edtName (TEdit) disabled"), std::string::npos);
-    EXPECT_NE(text.find("chkFlag (TCheckBox) hidden: [ ] 标志"), std::string::npos);
-    EXPECT_NE(text.find("    edtOnPage (TEdit)"), std::string::npos); // inside its page
+    const std::vector<std::string> lines = LinesOf(zf::ConsoleBackend::Present(f));
+    EXPECT_TRUE(HasLine(lines, "  edtName (TEdit) disabled")) << zf::ConsoleBackend::Present(f);
+    EXPECT_TRUE(HasLine(lines, "  chkFlag (TCheckBox) hidden: [ ] 标志"));
+    EXPECT_TRUE(HasLine(lines, "      edtOnPage (TEdit)")); // on its page in the page control
 }
 
 } // namespace
