@@ -58,6 +58,9 @@ void DumpDeadline::Start(uint32_t limitMs) {
     itimerspec when{};
     when.it_value.tv_sec = limitMs / 1000;
     when.it_value.tv_nsec = static_cast<long>(limitMs % 1000) * 1000000;
+    // Then again and again: a signal that lands between two calls must not leave the next
+    // blocking call without one.
+    when.it_interval.tv_nsec = 50 * 1000000;
     syscall(SYS_timer_settime, m_timer, 0, &when, nullptr);
 }
 

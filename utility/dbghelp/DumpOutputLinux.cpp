@@ -23,15 +23,17 @@ DumpOutput::DumpOutput(int file, const DumpDeadline* deadline)
 void DumpOutput::Flush() {
     size_t done = 0;
     while (done < m_buffered && m_error == 0) {
+        // Checked before every call: an interrupted write may also return a short count.
+        if (m_deadline != nullptr && m_deadline->Expired()) {
+            m_error = ETIMEDOUT;
+            break;
+        }
         const ssize_t written = write(m_file, buffer + done, m_buffered - done);
         if (written > 0) {
             done += static_cast<size_t>(written);
             continue;
         }
         if (written < 0 && errno == EINTR) {
-            if (m_deadline != nullptr && m_deadline->Expired()) {
-                m_error = ETIMEDOUT;
-            }
             continue;
         }
         m_error = written == 0 ? EIO : errno;

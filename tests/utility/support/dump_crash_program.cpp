@@ -1,0 +1,85 @@
+// Installs the crash filter and fails on purpose inside a function with a known name, so that a
+// test can open the dump with a debugger and look for that name in the failing thread's
+// backtrace. Modes: null-write, abort, stack-overflow, worker-thread (a second thread fails
+// while the main thread waits), threads THREADS (that many idle threads, then a null write).
+
+#include <tollund/CMiniDumper.h>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+volatile int* volatile nullTarget = nullptr;
+volatile int recursionLimit = 1 << 30;
+std::atomic<int> started{0};
+
+} // namespace
+
+// Outside any namespace, so a backtrace shows the bare names.
+
+extern "C" __attribute__((noinline)) void ZephCrashByNullWrite() {
+    *nullTarget = 42;
+    std::abort(); // not reached
+}
+
+extern "C" __attribute__((noinline)) void ZephCrashByAbort() {
+    std::abort();
+}
+
+extern "C" __attribute__((noinline)) int ZephCrashByStackOverflow(int depth) {
+    volatile char block[1024];
+    block[0] = static_cast<char>(depth);
+    if (depth >= recursionLimit) {
+        return 0;
+    }
+    return ZephCrashByStackOverflow(depth + 1) + block[0]; // each level keeps its frame
+}
+
+extern "C" __attribute__((noinline)) void ZephCrashInWorkerThread() {
+    CMiniDumper::SetUnhandledExceptionFilter(); // this thread's own alternate stack
+    ZephCrashByNullWrite();
+}
+
+extern "C" __attribute__((noinline)) void ZephIdleThread() {
+    started.fetch_add(1);
+    while (true) {
+        pause();
+    }
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s MODE [THREADS]\n", argv[0]);
+        return 2;
+    }
+    const std::string mode = argv[1];
+    CMiniDumper::SetUnhandledExceptionFilter();
+    if (mode == "null-write") {
+        ZephCrashByNullWrite();
+    } else if (mode == "abort") {
+        ZephCrashByAbort();
+    } else if (mode == "stack-overflow") {
+        return ZephCrashByStackOverflow(0);
+    } else if (mode == "worker-thread") {
+        std::thread(ZephCrashInWorkerThread).join();
+    } else if (mode == "threads" && argc > 2) {
+        const int count = std::atoi(argv[2]);
+        for (int i = 0; i < count; ++i) {
+            std::thread(ZephIdleThread).detach();
+        }
+        while (started.load() < count) {
+            usleep(1000);
+        }
+        ZephCrashByNullWrite();
+    }
+    std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
+    return 2;
+}
