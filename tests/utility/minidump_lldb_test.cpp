@@ -1,9 +1,9 @@
 // The debug-help library writes a minidump that Debian's lldb opens: a program fails on purpose
-// inside a function with a known name (a null write, an abort, a stack overflow on the
-// alternate stack, a second thread, a program with twenty threads), and lldb, given the dump and
-// the program, shows that function in the failing thread's backtrace and the other threads in
-// theirs. The writer's time limit ends a dump that cannot be written in the log line of a failed
-// save, and the library is also found on the library search path.
+// inside a function with a known name (a null write, an abort, a stack overflow on the alternate
+// stack, a second thread, twenty threads, a thread that blocks every signal), and lldb, given
+// the dump and the program, shows that function in the failing thread's backtrace and the other
+// threads in theirs. The writer's time limit ends a dump that cannot be written in the log line
+// of a failed save, and the library is also found on the library search path.
 
 #include "support/SystemTestSupport.h"
 
@@ -141,6 +141,19 @@ TEST(DumpOpensInLldb, EveryOneOfTwentyThreadsIsStoppedWithItsRegistersAndStack) 
     EXPECT_EQ(CountProgramFrames(output, "ZephIdleThread"), 20u) << output;
     EXPECT_NE(output.find("thread #21"), std::string::npos) << output;
     EXPECT_NE(SelectedBacktrace(output).find("ZephCrashByNullWrite"), std::string::npos) << output;
+}
+
+TEST(DumpOpensInLldb, AThreadThatBlocksTheStopSignalIsDescribedFromItsBlockedCall) {
+    DumpHost host;
+    host.ShipDebugHelp();
+    ASSERT_TRUE(EndedQuietlyBy(host.Run({"signal-blocking-thread"}), SIGSEGV));
+    ASSERT_TRUE(LogHasEntry(host.Log(), "Save to dump file successful.")) << host.Log();
+    const std::string output = host.Lldb(host / "agent01.dmp", {"bt all"});
+    EXPECT_TRUE(HasProgramFrame(SelectedBacktrace(output), "ZephCrashByNullWrite")) << output;
+    // Only its stack and instruction pointers are known: it shows where it waits.
+    EXPECT_TRUE(std::regex_search(output, std::regex("thread #2\\s+frame #0: 0x[0-9a-f]+ "
+                                                     "libc\\.so\\.6`__libc_pause")))
+        << output;
 }
 
 TEST(DumpOpensInLldb, ModulesCarryTheirBuildIdsSoTheProgramMatches) {

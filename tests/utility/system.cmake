@@ -81,11 +81,10 @@ target_compile_definitions(upload_tool_test PRIVATE
   TOLLUND_UPLOAD_TOOL="$<TARGET_FILE:tollund-upload>")
 
 # Dumps of the debug-help library, opened with lldb. The program fails on purpose in functions
-# with known names; it keeps its frame pointers so every frame can be walked.
+# with known names.
 if(TARGET dbghelp)
   add_executable(tollund_dump_crash_program ${tollund_system_support}/dump_crash_program.cpp)
   target_link_libraries(tollund_dump_crash_program PRIVATE tollund)
-  target_compile_options(tollund_dump_crash_program PRIVATE -fno-omit-frame-pointer)
   set_target_properties(tollund_dump_crash_program PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tollund-test-support)
   tollund_system_test(minidump_lldb_test

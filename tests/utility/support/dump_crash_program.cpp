@@ -1,10 +1,13 @@
 // Installs the crash filter and fails on purpose inside a function with a known name, so that a
 // test can open the dump with a debugger and look for that name in the failing thread's
 // backtrace. Modes: null-write, abort, stack-overflow, worker-thread (a second thread fails
-// while the main thread waits), threads THREADS (that many idle threads, then a null write).
+// while the main thread waits), signal-blocking-thread (a thread that blocks every signal, then
+// a null write), threads THREADS (that many idle threads, then a null write).
 
 #include <tollund/CMiniDumper.h>
 
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -48,6 +51,17 @@ extern "C" __attribute__((noinline)) void ZephCrashInWorkerThread() {
     ZephCrashByNullWrite();
 }
 
+// Blocks every signal, so it cannot be stopped by one and is described from /proc instead.
+extern "C" __attribute__((noinline)) void ZephSignalBlockingThread() {
+    sigset_t all;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, nullptr);
+    started.fetch_add(1);
+    while (true) {
+        pause();
+    }
+}
+
 extern "C" __attribute__((noinline)) void ZephIdleThread() {
     started.fetch_add(1);
     while (true) {
@@ -70,6 +84,12 @@ int main(int argc, char** argv) {
         return ZephCrashByStackOverflow(0);
     } else if (mode == "worker-thread") {
         std::thread(ZephCrashInWorkerThread).join();
+    } else if (mode == "signal-blocking-thread") {
+        std::thread(ZephSignalBlockingThread).detach();
+        while (started.load() < 1) {
+            usleep(1000);
+        }
+        ZephCrashByNullWrite();
     } else if (mode == "threads" && argc > 2) {
         const int count = std::atoi(argv[2]);
         for (int i = 0; i < count; ++i) {
