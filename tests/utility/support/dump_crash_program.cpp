@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,7 +21,8 @@
 
 namespace {
 
-volatile int* volatile nullTarget = nullptr;
+// A small address in the null page: a real fault, which no sanitizer reports before it happens.
+volatile uintptr_t nullPageAddress = 16;
 volatile int recursionLimit = 1 << 30;
 std::atomic<int> started{0};
 
@@ -29,7 +31,7 @@ std::atomic<int> started{0};
 // Outside any namespace, so a backtrace shows the bare names.
 
 extern "C" __attribute__((noinline)) void ZephCrashByNullWrite() {
-    *nullTarget = 42;
+    *reinterpret_cast<volatile int*>(nullPageAddress) = 42;
     std::abort(); // not reached
 }
 
