@@ -4,6 +4,7 @@
 #include "ProcFileLinux.h"
 
 #include <cpuid.h>
+#include <elf.h>
 #include <sched.h>
 #include <sys/syscall.h>
 #include <sys/utsname.h>
@@ -44,12 +45,9 @@ size_t FindModules(const MapRegion* all, size_t count) {
         if (first.offset != 0 || first.pathLength == 0 || first.path[0] != '/' || !first.readable) {
             continue;
         }
-        char magic[4];
+        char magic[SELFMAG];
         if (ReadOwnMemory(first.start, magic, sizeof magic) != sizeof magic ||
-            std::memcmp(magic,
-                        "\x7f"
-                        "ELF",
-                        4) != 0) {
+            std::memcmp(magic, ELFMAG, SELFMAG) != 0) {
             continue;
         }
         uint64_t end = first.end;
