@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -161,12 +163,21 @@ TEST(DumpOpensInLldb, ModulesCarryTheirBuildIdsSoTheProgramMatches) {
     host.ShipDebugHelp();
     ASSERT_TRUE(EndedQuietlyBy(host.Run({"null-write"}), SIGSEGV));
     const std::string output = host.Lldb(host / "agent01.dmp", {"image list"});
-    // The program's line: its build id as the UUID, and the program file itself, not a
-    // placeholder made up from the dump.
-    const std::regex programLine("\\[ *0\\] ([0-9A-F]{8}-[0-9A-F-]+) 0x[0-9a-f]+ " +
-                                 host / "agent" + "\\s");
+    // The program's line: its UUID, from the dump's module record, and the program file itself.
+    const std::regex programLine("\\[ *0\\] ([0-9A-F-]+) 0x[0-9a-f]+ " + host / "agent" + "\\s");
     std::smatch match;
     ASSERT_TRUE(std::regex_search(output, match, programLine)) << output;
+    std::string uuid = match[1].str();
+    uuid.erase(std::remove(uuid.begin(), uuid.end(), '-'), uuid.end());
+    // The build id that the linker wrote into the program.
+    systest::Child readelf({"/bin/sh", "-c", "readelf -n '" + host / "agent" + "'"});
+    const std::string notes = readelf.ReadAll();
+    std::smatch id;
+    ASSERT_TRUE(std::regex_search(notes, id, std::regex("Build ID: ([0-9a-f]+)"))) << notes;
+    std::string expected = id[1].str();
+    std::transform(expected.begin(), expected.end(), expected.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    EXPECT_EQ(uuid, expected) << output;
     EXPECT_NE(output.find("libc.so.6"), std::string::npos) << output;
 }
 

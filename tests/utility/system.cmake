@@ -94,3 +94,11 @@ if(TARGET dbghelp)
     TOLLUND_DUMP_CRASH_PROGRAM="$<TARGET_FILE:tollund_dump_crash_program>"
     TOLLUND_DBGHELP_LIBRARY="$<TARGET_FILE:dbghelp>")
 endif()
+if(TARGET dbghelp)
+  set(dbghelp_src ${PROJECT_SOURCE_DIR}/utility/dbghelp)
+  tollund_system_test(dbghelp_readers_test
+    SOURCES dbghelp_readers_test.cpp ${dbghelp_src}/ProcessMapsLinux.cpp
+    ${dbghelp_src}/TaskSyscallLinux.cpp ${dbghelp_src}/ElfBuildIdLinux.cpp
+    ${dbghelp_src}/OwnMemoryLinux.cpp LABELS tollund)
+  target_include_directories(dbghelp_readers_test PRIVATE ${dbghelp_src})
+endif()
