@@ -10,7 +10,7 @@ packages=(
   python3 python3-pyftpdlib python3-multipart python3-spyne python3-xlrd python3-openpyxl
   nginx-light wrk xvfb x11-utils
   qt6-base-dev fonts-wqy-microhei imagemagick xdotool
-  openssl coreutils procps iproute2
+  openssl coreutils procps iproute2 lldb
   curl bc time
 )
 export DEBIAN_FRONTEND=noninteractive
