@@ -20,9 +20,12 @@ debs=("$build"/packages/*.deb)
 names=()
 for deb in "${debs[@]}"; do names+=("$(dpkg-deb -f "$deb" Package)"); done
 
+# Every package that is installed or has its configuration left, with its version.
 installed_list() {
-  dpkg-query -W -f='${db:Status-Abbrev} ${Package}:${Architecture}\n' | sed -n 's/^[a-z][a-z] *//p' | sort
+  dpkg-query -W -f='${db:Status-Abbrev} ${Package}:${Architecture} ${Version}\n' |
+    awk '$1 !~ /^.n/ { print $2, $3 }' | sort
 }
+installed_names() { installed_list | cut -d' ' -f1 | sort; }
 for name in "${names[@]}"; do
   if dpkg-query -W -f='${Status}\n' "$name" 2>/dev/null | grep -qv 'not-installed'; then
     echo "test-packages: $name is installed on this machine; remove it first (dpkg --purge $name)" >&2
@@ -40,14 +43,14 @@ cleanup() {
   echo "== removing the packages =="
   dpkg --purge "${names[@]}" >/dev/null 2>&1
   # What apt installed for them and the machine did not have before.
-  extra=$(comm -13 <(echo "$before") <(installed_list))
+  extra=$(comm -13 <(echo "$before" | cut -d' ' -f1 | sort) <(installed_names))
   if [ -n "$extra" ]; then
     # shellcheck disable=SC2086 # one word a package
     apt-get purge "${apt_options[@]}" $extra >/dev/null
   fi
   rm -rf "$work"
   if [ "$(installed_list)" != "$before" ]; then
-    echo "test-packages: the installed packages differ from before:" >&2
+    echo "test-packages: the installed packages or their versions differ from before:" >&2
     diff <(echo "$before") <(installed_list) >&2
     status=1
   else
