@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev fonts-wqy-microhei imagemagick xdotool
   openssl coreutils procps iproute2 lldb
   curl bc time
+  dpkg-dev file lintian librsvg2-bin
 )
 export DEBIAN_FRONTEND=noninteractive
 if [ "$(id -u)" -eq 0 ]; then
