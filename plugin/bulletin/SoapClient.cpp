@@ -141,7 +141,8 @@ std::string TSoapClient::Endpoint() {
     }
     std::optional<std::string> endpoint = FindEndpoint(reply.body, Service, Port);
     if (!endpoint) {
-        throw ESoapError("the service description names no port " + Port + " of " + Service);
+        throw ESoapError("the service description cannot be read or names no port " + Port +
+                         " of " + Service);
     }
     return endpoints_[location] = *endpoint;
 }
