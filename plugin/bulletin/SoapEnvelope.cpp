@@ -1,5 +1,7 @@
 #include "bulletin/SoapEnvelope.h"
 
+#include "bulletin/XmlLimits.h"
+
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
@@ -41,9 +43,12 @@ struct DocFree {
 using Doc = std::unique_ptr<xmlDoc, DocFree>;
 
 // Parsing options for outside input: entities stay references, no DTD is loaded, nothing is
-// fetched, and errors stay out of the process's standard error.
+// fetched, and errors stay out of the process's standard error. The parser's own limits stay
+// (no XML_PARSE_HUGE). A document beyond the bounds of XmlLimits, or one that declares a
+// document type, is not parsed at all.
 Doc Parse(std::string_view text) {
-    if (text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+        XmlLimitBreach(text) != nullptr) {
         return nullptr;
     }
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
@@ -169,7 +174,9 @@ std::optional<std::string> ReadReturnValue(std::string_view answer) {
 std::optional<std::string> FindEndpoint(std::string_view description, std::string_view service,
                                         std::string_view port) {
     Doc doc = Parse(description);
-    xmlNode* definitions = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
+    // As in an answer: an entity of a document type would otherwise reach the address.
+    xmlNode* definitions =
+        doc && doc->intSubset == nullptr ? xmlDocGetRootElement(doc.get()) : nullptr;
     if (!Is(definitions, "definitions", kWsdlNamespace)) {
         return std::nullopt;
     }
