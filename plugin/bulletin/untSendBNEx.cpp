@@ -2,6 +2,7 @@
 
 #include "bulletin/BulletinPart.h"
 #include "bulletin/BulletinSend.h"
+#include "bulletin/ComposeLists.h"
 #include "bulletin/KeyLists.h"
 #include "core/untZeph.h"
 
@@ -179,33 +180,24 @@ void TfrmSendBNEx::PlaceControls() {
 void TfrmSendBNEx::FormCreate() {
     FillGrades(cbBulletinGrade, 4);
     FillGrades(cbNoteGrade, 3);
-    zeph::TZephClient& client = main_.ZephClient;
-    const std::string staffNo = client.GetWorkerNO();
-
     // Each list stops the creation when the server refuses it; one that cannot be fetched
     // leaves its drop-down empty.
-    ListFetch fetch = FetchList(client, part_.cdsBulletinType, "GETBULLETINTYPE", 4);
-    if (fetch == ListFetch::Refused) {
+    const TComposeLists lists = FetchComposeLists(main_, part_, edition_);
+    if (lists.bulletinTypes == ListFetch::Refused) {
         return;
     }
-    if (fetch == ListFetch::Open) {
+    if (lists.bulletinTypes == ListFetch::Open) {
         FillFrom(cbBulletinType, part_.cdsBulletinType, "TypeID", "TypeName");
     }
-    fetch = FetchList(client, part_.cdsBulletinCallCause,
-                      "GETCALLCAUSECFG~" + client.GetStaffCityID(), 5);
-    if (fetch == ListFetch::Refused) {
+    if (lists.callCauses == ListFetch::Refused) {
         return;
     }
-    if (fetch == ListFetch::Open) {
+    if (lists.callCauses == ListFetch::Open) {
         FillFrom(cbBulletinCallCause, part_.cdsBulletinCallCause, "ID", "Caption");
     }
-    if (FetchList(client, part_.cdsGroup, "GETGROUPBYSTAFFNO~" + staffNo, 5) ==
-        ListFetch::Refused) {
+    if (lists.groups == ListFetch::Refused) {
         return;
     }
-    const char* staffQuery =
-        edition_ == Edition::Full ? "GETSTAFFBYSTAFFNOEX~" : "GETSTAFFBYSTAFFNO~";
-    FetchList(client, main_.cdsStaff, staffQuery + staffNo, 5);
     for (forms::ComboBox* dropDown : {&cbBulletinType, &cbBulletinCallCause}) {
         dropDown->DropDownCount = std::min(dropDown->Items.Count(), kMaxDropDownRows);
     }

@@ -14,10 +14,9 @@
 
 #include <zeph/client/PackageRoutines.h>
 #include <zeph/dataset/DataPacket.h>
+#include <zeph/platform/Files.h>
 #include <zeph/platform/Paths.h>
 #include <zeph/text/HostText.h>
-
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <memory>
@@ -34,20 +33,6 @@ struct TExportRequest {
     bool overwrite = false;
     TExportColumns columns;
 };
-
-bool FileExists(const std::string& path) {
-    struct stat info {};
-    return ::stat(zeph::platform::NativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// The file's attribute word set to 64 (normal): nothing keeps it read-only any more.
-void SetNormalAttribute(const std::string& path) {
-    const std::string native = zeph::platform::NativePath(path);
-    struct stat info {};
-    if (::stat(native.c_str(), &info) == 0) {
-        ::chmod(native.c_str(), info.st_mode | S_IWUSR);
-    }
-}
 
 void DeleteFile(const std::string& path) {
     std::remove(zeph::platform::NativePath(path).c_str());
@@ -86,7 +71,7 @@ std::unique_ptr<TExportRequest> Prepare(TInterFacefrmMain& main, const zeph::Var
         return nullptr;
     }
     request->fileName = dialog.FileName;
-    if (FileExists(request->fileName)) {
+    if (zeph::platform::FileExists(request->fileName)) {
         const std::string question =
             "文件【"_host + request->fileName + "】已经存在，是否覆盖？"_host;
         if (!zeph::QuesDlg(question, main.OwnerHandle())) {
@@ -122,13 +107,13 @@ bool RemoveMarkedFile(TInterFacefrmMain& main, const TExportRequest& request, Re
         return true;
     }
     if (order == RemoveOrder::AttributeFirst) {
-        SetNormalAttribute(request.fileName);
+        zeph::platform::ClearReadOnly(request.fileName);
         DeleteFile(request.fileName);
     } else {
         DeleteFile(request.fileName);
-        SetNormalAttribute(request.fileName);
+        zeph::platform::ClearReadOnly(request.fileName);
     }
-    if (FileExists(request.fileName)) {
+    if (zeph::platform::FileExists(request.fileName)) {
         ShowOverwriteFailure(main, request.fileName);
         return false;
     }

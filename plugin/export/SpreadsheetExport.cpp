@@ -3,10 +3,9 @@
 #include "export/OwnedWindow.h"
 #include "export/untExportStatus.h"
 
-#include <zeph/platform/Paths.h>
+#include <zeph/platform/ReplacingFile.h>
 #include <zeph/text/HostText.h>
 
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
@@ -199,38 +198,113 @@ private:
     lxw_workbook* book_ = nullptr;
 };
 
-// The workbook goes to a temporary file beside the target, renamed over it when complete.
-class TemporaryTarget {
+// The dataset's positions of the export's columns, with their titles; columns whose field the
+// dataset lacks are left out.
+void ChooseColumns(const dataset::TClientDataSet& set, const TExportColumns& columns,
+                   std::vector<Column>& used, std::vector<std::string>& titles) {
+    for (std::size_t i = 0; i < columns.fields.size(); ++i) {
+        int position = set.FindField(columns.fields[i]);
+        if (position < 0) {
+            continue;
+        }
+        Column column;
+        column.position = static_cast<std::size_t>(position);
+        column.kind = KindOf(set.FieldDefs()[column.position]);
+        used.push_back(column);
+        titles.push_back(i < columns.titles.size() ? columns.titles[i] : columns.fields[i]);
+    }
+}
+
+// Writes one sheet, a row at a time, and keeps each column's widest text.
+class SheetWriter {
 public:
-    explicit TemporaryTarget(const std::string& fileName)
-        : target_(zeph::platform::NativePath(fileName)), temp_(target_ + ".XXXXXX") {
-        int fd = ::mkstemp(temp_.data());
-        if (fd < 0) {
-            temp_.clear();
-        } else {
-            ::close(fd);
+    SheetWriter(lxw_worksheet* sheet, std::vector<Column>& used, const TSMExportSettings& settings)
+        : sheet_(sheet), used_(used), settings_(settings) {}
+
+    bool WriteTitles(const std::vector<std::string>& titles) {
+        bool ok = true;
+        for (std::size_t c = 0; c < used_.size(); ++c) {
+            used_[c].width = std::max(used_[c].width, DisplayWidth(titles[c]));
+            ok = ok && worksheet_write_string(sheet_, row_, static_cast<lxw_col_t>(c),
+                                              zeph::text::GbkToUtf8(titles[c]).c_str(),
+                                              nullptr) == LXW_NO_ERROR;
         }
+        ++row_;
+        return ok;
     }
-    ~TemporaryTarget() {
-        if (!temp_.empty()) {
-            ::unlink(temp_.c_str());
+
+    bool WriteRecord(const dataset::TRecordTable& table, std::size_t record) {
+        bool ok = true;
+        for (std::size_t c = 0; ok && c < used_.size(); ++c) {
+            ok = WriteCell(used_[c], static_cast<lxw_col_t>(c),
+                           table.Value(record, used_[c].position));
         }
+        ++row_;
+        return ok;
     }
-    TemporaryTarget(const TemporaryTarget&) = delete;
-    TemporaryTarget& operator=(const TemporaryTarget&) = delete;
-    bool Usable() const noexcept { return !temp_.empty(); }
-    const std::string& Path() const noexcept { return temp_; }
-    bool Commit() {
-        if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-            return false;
+
+    // Each column as wide as its widest text, or the spreadsheet's default width.
+    bool SetWidths() {
+        for (std::size_t c = 0; c < used_.size(); ++c) {
+            double width = settings_.autoFitColumns ? std::clamp(used_[c].width, 1, kMaxColumnWidth)
+                                                    : LXW_DEF_COL_WIDTH;
+            if (worksheet_set_column(sheet_, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                                     width, used_[c].format) != LXW_NO_ERROR) {
+                return false;
+            }
         }
-        temp_.clear();
         return true;
     }
 
 private:
-    std::string target_;
-    std::string temp_;
+    // A number, a date or time in its column's format, the settings' word for a logical value,
+    // or text; an empty value is a blank cell.
+    bool WriteCell(Column& column, lxw_col_t col, std::string_view value) {
+        std::optional<double> number;
+        std::optional<lxw_datetime> when;
+        switch (column.kind) {
+        case ColumnKind::Integer:
+        case ColumnKind::Floating:
+        case ColumnKind::Currency:
+            number = Number(value);
+            break;
+        case ColumnKind::Date:
+        case ColumnKind::DateTime:
+        case ColumnKind::Time:
+            when = DateTimeOf(value, column.kind);
+            break;
+        case ColumnKind::Logical:
+            if (zeph::text::SameText(value, "true")) {
+                value = settings_.trueText;
+            } else if (zeph::text::SameText(value, "false")) {
+                value = settings_.falseText;
+            }
+            break;
+        case ColumnKind::Text:
+            break;
+        }
+        lxw_error error = LXW_NO_ERROR;
+        if (value.empty()) {
+            error = worksheet_write_blank(sheet_, row_, col, column.format);
+        } else if (number) {
+            error = worksheet_write_number(sheet_, row_, col, *number, column.format);
+        } else if (when) {
+            error = worksheet_write_datetime(sheet_, row_, col, &*when, column.format);
+        } else {
+            utf8_ = zeph::text::GbkToUtf8(value);
+            error = worksheet_write_string(sheet_, row_, col, utf8_.c_str(), column.format);
+        }
+        // A date shows in its column's format, whatever the packet's spelling.
+        const int shown = when ? static_cast<int>(column.formatText.size()) : DisplayWidth(value);
+        column.width = std::max(column.width, shown);
+        return error == LXW_NO_ERROR;
+    }
+
+    lxw_worksheet* sheet_;
+    std::vector<Column>& used_;
+    const TSMExportSettings& settings_;
+    lxw_row_t row_ = 0;
+    std::string utf8_;
 };
 
 } // namespace
@@ -279,25 +353,15 @@ bool TSMExportToExcel::Export(const dataset::TClientDataSet& set, const TExportC
                               const std::string& fileName) {
     std::vector<Column> used;
     std::vector<std::string> titles;
-    for (std::size_t i = 0; i < columns.fields.size(); ++i) {
-        int position = set.FindField(columns.fields[i]);
-        if (position < 0) {
-            continue;
-        }
-        Column column;
-        column.position = static_cast<std::size_t>(position);
-        column.kind = KindOf(set.FieldDefs()[column.position]);
-        used.push_back(column);
-        titles.push_back(i < columns.titles.size() ? columns.titles[i] : columns.fields[i]);
-    }
+    ChooseColumns(set, columns, used, titles);
     if (!set.Active() || set.IsEmpty()) {
         return false;
     }
-    TemporaryTarget target(fileName);
+    zeph::platform::TReplacingFile target(fileName);
     if (!target.Usable()) {
         return false;
     }
-    Workbook book(target.Path());
+    Workbook book(target.TemporaryPath());
     if (book.get() == nullptr) {
         return false;
     }
@@ -319,67 +383,14 @@ bool TSMExportToExcel::Export(const dataset::TClientDataSet& set, const TExportC
     }
     auto cancelled = [&status] { return status && (*status)->Cancelled(); };
 
-    bool ok = true;
-    lxw_row_t row = 0;
-    if (Settings.titleRow) {
-        for (std::size_t c = 0; c < used.size(); ++c) {
-            used[c].width = std::max(used[c].width, DisplayWidth(titles[c]));
-            ok = ok && worksheet_write_string(sheet, row, static_cast<lxw_col_t>(c),
-                                              zeph::text::GbkToUtf8(titles[c]).c_str(),
-                                              nullptr) == LXW_NO_ERROR;
-        }
-        ++row;
-    }
+    SheetWriter writer(sheet, used, Settings);
+    bool ok = !Settings.titleRow || writer.WriteTitles(titles);
     const dataset::TRecordTable& table = set.Table();
-    std::string utf8;
-    for (std::size_t record = 0; ok && record < table.RowCount(); ++record, ++row) {
+    for (std::size_t record = 0; ok && record < table.RowCount(); ++record) {
         if (cancelled()) {
             return false;
         }
-        for (std::size_t c = 0; ok && c < used.size(); ++c) {
-            Column& column = used[c];
-            std::string_view value = table.Value(record, column.position);
-            const auto col = static_cast<lxw_col_t>(c);
-            lxw_error error = LXW_NO_ERROR;
-            std::optional<double> number;
-            std::optional<lxw_datetime> when;
-            switch (column.kind) {
-            case ColumnKind::Integer:
-            case ColumnKind::Floating:
-            case ColumnKind::Currency:
-                number = Number(value);
-                break;
-            case ColumnKind::Date:
-            case ColumnKind::DateTime:
-            case ColumnKind::Time:
-                when = DateTimeOf(value, column.kind);
-                break;
-            case ColumnKind::Logical:
-                if (zeph::text::SameText(value, "true")) {
-                    value = Settings.trueText;
-                } else if (zeph::text::SameText(value, "false")) {
-                    value = Settings.falseText;
-                }
-                break;
-            case ColumnKind::Text:
-                break;
-            }
-            if (value.empty()) {
-                error = worksheet_write_blank(sheet, row, col, column.format);
-            } else if (number) {
-                error = worksheet_write_number(sheet, row, col, *number, column.format);
-            } else if (when) {
-                error = worksheet_write_datetime(sheet, row, col, &*when, column.format);
-            } else {
-                utf8 = zeph::text::GbkToUtf8(value);
-                error = worksheet_write_string(sheet, row, col, utf8.c_str(), column.format);
-            }
-            // A date shows in its column's format, whatever the packet's spelling.
-            const int shown =
-                when ? static_cast<int>(column.formatText.size()) : DisplayWidth(value);
-            column.width = std::max(column.width, shown);
-            ok = error == LXW_NO_ERROR;
-        }
+        ok = writer.WriteRecord(table, record);
         if (status) {
             (*status)->Progress(record + 1);
         }
@@ -387,15 +398,7 @@ bool TSMExportToExcel::Export(const dataset::TClientDataSet& set, const TExportC
     if (!ok || cancelled()) {
         return false;
     }
-    for (std::size_t c = 0; c < used.size(); ++c) {
-        double width = Settings.autoFitColumns ? std::clamp(used[c].width, 1, kMaxColumnWidth)
-                                               : LXW_DEF_COL_WIDTH;
-        if (worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), width,
-                                 used[c].format) != LXW_NO_ERROR) {
-            return false;
-        }
-    }
-    return book.Close() && target.Commit();
+    return writer.SetWidths() && book.Close() && target.Commit();
 }
 
 } // namespace morvane::exporting

@@ -52,6 +52,19 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 } // namespace
 
+bool FileExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(NativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+void ClearReadOnly(const std::string& path) {
+    const std::string native = NativePath(path);
+    struct stat info {};
+    if (::stat(native.c_str(), &info) == 0) {
+        ::chmod(native.c_str(), info.st_mode | S_IWUSR);
+    }
+}
+
 std::optional<std::string> TempDirectory() {
     const char* fromEnvironment = std::getenv("TMPDIR");
     std::string native =
