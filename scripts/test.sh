@@ -23,5 +23,7 @@ fi
 echo "== sanitizer build (asan preset) =="
 cmake --preset asan
 cmake --build --preset asan -j"$jobs"
+# The arrows are compile-time probes of the include folders, which the sanitizers do not change:
+# the plain build has proved them.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --preset asan -j"$jobs"
+  ctest --preset asan -j"$jobs" -LE '^arrows$'
