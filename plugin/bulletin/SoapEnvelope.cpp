@@ -1,8 +1,11 @@
 #include "bulletin/SoapEnvelope.h"
 
+#include <zeph/text/XmlEscape.h>
+
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -13,26 +16,11 @@ namespace {
 constexpr const char* kEnvelopeNamespace = "http://schemas.xmlsoap.org/soap/envelope/";
 constexpr const char* kWsdlNamespace = "http://schemas.xmlsoap.org/wsdl/";
 
-void AppendEscaped(std::string& out, std::string_view text) {
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '\r':
-            out += "&#13;";
-            break;
-        default:
-            out += (byte < 0x20 && c != '\t' && c != '\n') || byte == 0x7F ? '?' : c;
-        }
-    }
+// DEL is a control character as well: the services get "?" for it, as for the others.
+std::string WithoutDelete(std::string_view text) {
+    std::string out(text);
+    std::replace(out.begin(), out.end(), '\x7F', '?');
+    return out;
 }
 
 struct DocFree {
@@ -118,7 +106,8 @@ std::string BuildRpcRequest(std::string_view operation, std::span<const char* co
         out += names[i];
         out += " xsi:type=\"xsd:string\">";
         if (i < values.size()) {
-            AppendEscaped(out, values[i]);
+            zeph::text::AppendXmlEscaped(out, WithoutDelete(values[i]),
+                                         zeph::text::XmlPlace::ElementText);
         }
         out += "</";
         out += names[i];

@@ -1,7 +1,7 @@
 #include <zeph/ftp/FtpPath.h>
-#include <zeph/ftp/ReplacingFile.h>
 #include <zeph/ftp/TFtpClient.h>
 #include <zeph/platform/Paths.h>
+#include <zeph/platform/ReplacingFile.h>
 
 #include <curl/curl.h>
 #include <poll.h>
@@ -308,7 +308,7 @@ bool TFtpClient::Get(const std::string& remoteFile, const std::string& localPath
         lastError_ = "not a file name: " + remoteFile;
         return false;
     }
-    TReplacingFile local(platform::NativePath(localPath));
+    platform::TReplacingFile local(localPath);
     if (local.Stream() == nullptr) {
         lastError_ = text::Utf8ToGbk(local.Error());
         return false;
