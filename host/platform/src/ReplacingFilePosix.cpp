@@ -79,7 +79,10 @@ std::FILE* TReplacingFile::Stream() {
     if (stream_ == nullptr && descriptor_ >= 0) {
         stream_ = ::fdopen(descriptor_, "wb");
         if (stream_ == nullptr) {
+            // Nothing can be written, so nothing may be committed either.
             error_ = Failure("cannot write " + temporary_);
+            ::close(descriptor_);
+            descriptor_ = -1;
             return nullptr;
         }
         std::setvbuf(stream_, nullptr, _IOFBF, kWriteBufferSize);

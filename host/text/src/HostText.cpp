@@ -397,7 +397,12 @@ std::size_t HashIgnoringCase(std::string_view text) noexcept {
     return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
-std::size_t Find(std::string_view text, std::string_view needle, std::size_t from) noexcept {
+namespace {
+
+// The first character boundary at or after from where the needle's bytes match.
+template <typename Match>
+std::size_t FindAtBoundary(std::string_view text, std::string_view needle, std::size_t from,
+                           Match match) noexcept {
     if (needle.empty()) {
         return from <= text.size() ? from : std::string_view::npos;
     }
@@ -406,28 +411,23 @@ std::size_t Find(std::string_view text, std::string_view needle, std::size_t fro
         pos += CharLength(text, pos);
     }
     for (; pos + needle.size() <= text.size(); pos += CharLength(text, pos)) {
-        if (text.compare(pos, needle.size(), needle) == 0) {
+        if (match(text.substr(pos, needle.size()), needle)) {
             return pos;
         }
     }
     return std::string_view::npos;
 }
 
+} // namespace
+
+std::size_t Find(std::string_view text, std::string_view needle, std::size_t from) noexcept {
+    return FindAtBoundary(text, needle, from,
+                          [](std::string_view a, std::string_view b) { return a == b; });
+}
+
 std::size_t FindIgnoringCase(std::string_view text, std::string_view needle,
                              std::size_t from) noexcept {
-    if (needle.empty()) {
-        return from <= text.size() ? from : std::string_view::npos;
-    }
-    std::size_t pos = 0;
-    while (pos < from && pos < text.size()) {
-        pos += CharLength(text, pos);
-    }
-    for (; pos + needle.size() <= text.size(); pos += CharLength(text, pos)) {
-        if (SameText(text.substr(pos, needle.size()), needle)) {
-            return pos;
-        }
-    }
-    return std::string_view::npos;
+    return FindAtBoundary(text, needle, from, SameText);
 }
 
 bool Contains(std::string_view text, std::string_view needle) noexcept {

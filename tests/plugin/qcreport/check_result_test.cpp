@@ -14,28 +14,33 @@ namespace {
 using namespace qctest;
 using morvane::qcreport::ConvertCheckResult;
 
-// The 32 fields of the input records, in the order the host sends them. Only the input is
-// built here: the report's layout is not restated, the expected report comes from tests/data.
-const std::vector<std::string> kInputFields = {
-    "SerialNum",   "RecorderNum",  "StaffNo",          "StaffName",
-    "ObjectName",  "cFlag",        "EvterNo",          "ContentName",
-    "Score",       "cPlanType",    "ContentLevelName", "Errcls",
-    "Errlvl",      "ContentInsum", "HandleInfo",       "ImproveAdvice",
-    "Name",        "cKind",        "cCheckType",       "ServiceClassDesc",
-    "StartTime",   "EndTime",      "DealDuration",     "LisDuration",
-    "ArrDuration", "EvtDuration",  "SignataryId",      "AffirmTime",
-    "cCheckFlag",  "CommentInfo",  "SourceId",         "IsLine",
-};
+// The 32 fields of the input records, in the order the host sends them, from tests/data: only
+// the input is built here, the report's layout is not restated (the expected report comes from
+// tests/data too).
+std::vector<std::string> ReadInputFields() {
+    std::ifstream in(std::string(ZEPH_SOURCE_DIR) +
+                     "/tests/data/qcreport/check_result_input_fields.txt");
+    std::vector<std::string> fields;
+    for (std::string line; std::getline(in, line);) {
+        fields.push_back(line);
+    }
+    EXPECT_EQ(fields.size(), 32u) << "the input field list is missing or cut short";
+    return fields;
+}
+const std::vector<std::string>& InputFields() {
+    static const std::vector<std::string> fields = ReadInputFields();
+    return fields;
+}
 
 // Value of column c in input row r: distinct per row so that the first record shows.
 std::string Cell(std::size_t c, int r, const std::string& serial) {
     if (c == 0) {
         return serial;
     }
-    if (kInputFields[c] == "CommentInfo" && r == 0) {
+    if (InputFields()[c] == "CommentInfo" && r == 0) {
         return "好\"<&评价";
     }
-    return kInputFields[c] + std::to_string(r);
+    return InputFields()[c] + std::to_string(r);
 }
 
 struct InputRow {
@@ -44,7 +49,7 @@ struct InputRow {
 
 std::string InputPacket(const std::vector<InputRow>& rows, bool lowerCaseNames = false) {
     std::vector<std::string> fields;
-    for (const std::string& field : kInputFields) {
+    for (const std::string& field : InputFields()) {
         std::string name = field;
         if (lowerCaseNames) {
             name = zeph::text::LowerCase(name);
@@ -56,7 +61,7 @@ std::string InputPacket(const std::vector<InputRow>& rows, bool lowerCaseNames =
     std::vector<std::vector<std::string>> values;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         std::vector<std::string> v;
-        for (std::size_t c = 0; c < kInputFields.size(); ++c) {
+        for (std::size_t c = 0; c < InputFields().size(); ++c) {
             v.push_back(Cell(c, static_cast<int>(r), rows[r].serial));
         }
         v.push_back(rows[r].itemName);
