@@ -180,26 +180,20 @@ void TfrmSendBNEx::PlaceControls() {
 void TfrmSendBNEx::FormCreate() {
     FillGrades(cbBulletinGrade, 4);
     FillGrades(cbNoteGrade, 3);
-    // Each list stops the creation when the server refuses it; one that cannot be fetched
-    // leaves its drop-down empty.
+    // Each list stops the creation when the server refuses it (the lists after it stay
+    // closed); one that cannot be fetched leaves its drop-down empty.
     const TComposeLists lists = FetchComposeLists(main_, part_, edition_);
-    if (lists.bulletinTypes == ListFetch::Refused) {
-        return;
-    }
     if (lists.bulletinTypes == ListFetch::Open) {
         FillFrom(cbBulletinType, part_.cdsBulletinType, "TypeID", "TypeName");
-    }
-    if (lists.callCauses == ListFetch::Refused) {
-        return;
     }
     if (lists.callCauses == ListFetch::Open) {
         FillFrom(cbBulletinCallCause, part_.cdsBulletinCallCause, "ID", "Caption");
     }
-    if (lists.groups == ListFetch::Refused) {
-        return;
-    }
+    // Every filled drop-down, also when a refusal ended the lists part-way.
     for (forms::ComboBox* dropDown : {&cbBulletinType, &cbBulletinCallCause}) {
-        dropDown->DropDownCount = std::min(dropDown->Items.Count(), kMaxDropDownRows);
+        if (dropDown->Items.Count() > 0) {
+            dropDown->DropDownCount = std::min(dropDown->Items.Count(), kMaxDropDownRows);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include "export/ExportPart.h"
 #include "export/FileWriters.h"
 #include "export/OwnedWindow.h"
+#include "export/SaveOutcome.h"
 #include "export/untHint.h"
 #include "export/untSelectCol.h"
 
@@ -16,10 +17,12 @@
 #include <zeph/dataset/DataPacket.h>
 #include <zeph/platform/Files.h>
 #include <zeph/platform/Paths.h>
+#include <zeph/platform/ReplacingFile.h>
 #include <zeph/text/HostText.h>
 
-#include <cstdio>
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace morvane::exporting {
 namespace {
@@ -34,10 +37,6 @@ struct TExportRequest {
     TExportColumns columns;
 };
 
-void DeleteFile(const std::string& path) {
-    std::remove(zeph::platform::NativePath(path).c_str());
-}
-
 std::string InUseSuffix() {
     return "】失败，"_host + "\r\n" + "请确认文件是否正在使用！"_host;
 }
@@ -51,6 +50,30 @@ void ShowOutcome(TInterFacefrmMain& main, const std::string& fileName, bool save
         zeph::InfoDlg("保存文件【"_host + fileName + "】成功!"_host, main.OwnerHandle());
     } else {
         zeph::ErrorDlg("保存文件【"_host + fileName + InUseSuffix(), main.OwnerHandle());
+    }
+}
+
+// The message of a save; an old file that refused to be replaced has the overwrite message.
+void ShowOutcome(TInterFacefrmMain& main, const std::string& fileName, bool overwrite,
+                 const TSaveOutcome& outcome) {
+    switch (outcome.kind) {
+    case TSaveOutcome::Kind::Saved:
+    case TSaveOutcome::Kind::Failed:
+        ShowOutcome(main, fileName, outcome.kind == TSaveOutcome::Kind::Saved);
+        return;
+    case TSaveOutcome::Kind::Refused:
+        if (overwrite) {
+            ShowOverwriteFailure(main, fileName);
+        } else {
+            ShowOutcome(main, fileName, false);
+        }
+        return;
+    case TSaveOutcome::Kind::CellTooLong:
+        zeph::ErrorDlg("保存文件【"_host + fileName + "】失败，"_host + "\r\n" + "第"_host +
+                           std::to_string(outcome.row) + "行第"_host +
+                           std::to_string(outcome.column) + "列的内容超过32767个字符！"_host,
+                       main.OwnerHandle());
+        return;
     }
 }
 
@@ -98,26 +121,44 @@ void ShowRecordHint(TfrmHint& hint, const TExportRequest& request, const std::st
     hint.SetHintText(second);
 }
 
-// The two words remove an old file in opposite orders.
-enum class RemoveOrder { AttributeFirst, DeleteFirst };
-
-// Removes the file the person agreed to overwrite; false, with the message, when it stays.
-bool RemoveMarkedFile(TInterFacefrmMain& main, const TExportRequest& request, RemoveOrder order) {
-    if (!request.overwrite) {
-        return true;
-    }
-    if (order == RemoveOrder::AttributeFirst) {
-        zeph::platform::ClearReadOnly(request.fileName);
-        DeleteFile(request.fileName);
-    } else {
-        DeleteFile(request.fileName);
-        zeph::platform::ClearReadOnly(request.fileName);
-    }
-    if (zeph::platform::FileExists(request.fileName)) {
-        ShowOverwriteFailure(main, request.fileName);
+// The read-only check of the workbook words, which delete an old file before they clear its
+// read-only attribute: a read-only file stays (with its attribute cleared by that second step)
+// and stops the word with the overwrite message. The file word clears the attribute first, so a
+// read-only file never stops it. Nothing else touches the old file before the new one is
+// complete.
+bool ReadOnlyStops(TInterFacefrmMain& main, const TExportRequest& request) {
+    if (!request.overwrite || !zeph::platform::IsReadOnly(request.fileName)) {
         return false;
     }
+    zeph::platform::ClearReadOnly(request.fileName);
+    ShowOverwriteFailure(main, request.fileName);
     return true;
+}
+
+// Writes the file through write (given the temporary file's host-text path) beside the chosen
+// one and renames it over that when complete.
+TSaveOutcome SaveBeside(const std::string& fileName,
+                        const std::function<bool(const std::string&)>& write) {
+    zeph::platform::TReplacingFile file(fileName);
+    if (!file.Usable()) {
+        return TSaveOutcome::Of(false, file);
+    }
+    if (!write(zeph::platform::HostPath(file.TemporaryPath()))) {
+        return {TSaveOutcome::Kind::Failed};
+    }
+    return TSaveOutcome::Of(file.Commit(), file);
+}
+
+// Writes the XLS file in place of the chosen one; refused before anything is touched when the
+// records do not fit the format.
+TSaveOutcome SaveXls(const TExportRequest& request, const TFileColumns& columns,
+                     const TRecordStep& onRecord) {
+    if (!FitsXls(request.set.Table(), columns)) {
+        return {TSaveOutcome::Kind::Failed};
+    }
+    return SaveBeside(request.fileName, [&](const std::string& temporary) {
+        return WriteXlsFile(temporary, request.set.Table(), columns, onRecord);
+    });
 }
 
 } // namespace
@@ -143,21 +184,20 @@ void SaveDatasetToFile(TInterFacefrmMain& main, const zeph::Variant& Input, zeph
     }
     OwnedWindow<TfrmHint> hint(main);
     ShowRecordHint(*hint, *request, "准备导出到文件中"_host, "正在导出文件"_host);
-    if (!RemoveMarkedFile(main, *request, RemoveOrder::AttributeFirst)) {
-        return;
-    }
     const std::string extension = UpperExtension(request->fileName);
     const TFileColumns columns = FileColumnsOf(*request);
-    bool saved = false;
+    TSaveOutcome outcome;
     if (extension == ".XLS") {
-        saved = WriteXlsFile(request->fileName, request->set.Table(), columns,
-                             [&hint] { hint->StepIt(); });
+        outcome = SaveXls(*request, columns, [&hint] { hint->StepIt(); });
     } else if (extension == ".TXT") {
-        saved = WriteTextFile(request->fileName, request->set.Table(), columns);
+        outcome = SaveBeside(request->fileName, [&](const std::string& temporary) {
+            return WriteTextFile(temporary, request->set.Table(), columns);
+        });
     } else {
+        // Another extension writes nothing, and leaves an old file alone.
         return;
     }
-    ShowOutcome(main, request->fileName, saved);
+    ShowOutcome(main, request->fileName, request->overwrite, outcome);
 }
 
 void SaveDatasetToExcel(TInterFacefrmMain& main, const zeph::Variant& Input, zeph::Variant&) {
@@ -177,12 +217,18 @@ void SaveDatasetToExcel(TInterFacefrmMain& main, const zeph::Variant& Input, zep
     {
         OwnedWindow<TfrmHint> hint(main);
         hint->ShowHint("准备将导出到Excel中"_host, false);
-        if (!RemoveMarkedFile(main, *request, RemoveOrder::DeleteFirst)) {
+        if (ReadOnlyStops(main, *request)) {
             return;
         }
-        ShowOutcome(
-            main, request->fileName,
-            part.ZephExportToExcel.Export(request->set, request->columns, request->fileName));
+        const TSaveOutcome outcome =
+            part.ZephExportToExcel.Export(request->set, request->columns, request->fileName);
+        if (outcome.kind == TSaveOutcome::Kind::Refused && request->overwrite) {
+            // The old file could not be removed: as the overwrite check, the configuration
+            // is not saved.
+            ShowOverwriteFailure(main, request->fileName);
+            return;
+        }
+        ShowOutcome(main, request->fileName, request->overwrite, outcome);
     }
     if (!serviceId.empty()) {
         SaveExportFieldConfig(main, serviceId, unticked);
@@ -198,12 +244,11 @@ void SaveDatasetToExcelBasic(TInterFacefrmMain& main, const zeph::Variant& Input
     }
     OwnedWindow<TfrmHint> hint(main);
     ShowRecordHint(*hint, *request, "准备将导出到Excel中"_host, "正在导出Excel文件"_host);
-    if (!RemoveMarkedFile(main, *request, RemoveOrder::DeleteFirst)) {
+    if (ReadOnlyStops(main, *request)) {
         return;
     }
-    ShowOutcome(main, request->fileName,
-                WriteXlsFile(request->fileName, request->set.Table(), FileColumnsOf(*request),
-                             [&hint] { hint->StepIt(); }));
+    ShowOutcome(main, request->fileName, request->overwrite,
+                SaveXls(*request, FileColumnsOf(*request), [&hint] { hint->StepIt(); }));
 }
 
 } // namespace morvane::exporting

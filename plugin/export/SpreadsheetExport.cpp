@@ -307,6 +307,71 @@ private:
     std::string utf8_;
 };
 
+// More characters than a workbook cell holds; a double-byte character counts one.
+bool TooLongForCell(std::string_view text) {
+    if (text.size() <= kMaxCellCharacters) {
+        return false;
+    }
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); at += zeph::text::CharLength(text, at)) {
+        if (++characters > kMaxCellCharacters) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A value the column writes as text (not as a number or a date) that no cell can hold.
+bool TooLongValue(const Column& column, std::string_view value) {
+    if (value.size() <= kMaxCellCharacters) {
+        return false;
+    }
+    switch (column.kind) {
+    case ColumnKind::Integer:
+    case ColumnKind::Floating:
+    case ColumnKind::Currency:
+        if (Number(value)) {
+            return false;
+        }
+        break;
+    case ColumnKind::Date:
+    case ColumnKind::DateTime:
+    case ColumnKind::Time:
+        if (DateTimeOf(value, column.kind)) {
+            return false;
+        }
+        break;
+    case ColumnKind::Logical: // "True" and "False" are short; any other value stays as it is
+    case ColumnKind::Text:
+        break;
+    }
+    return TooLongForCell(value);
+}
+
+// The first title or value too long for its cell, with its sheet row and column (from 1).
+std::optional<TSaveOutcome> FirstTooLongCell(const dataset::TRecordTable& table,
+                                             const std::vector<Column>& used,
+                                             const std::vector<std::string>& titles,
+                                             const TSMExportSettings& settings) {
+    std::size_t row = 1;
+    if (settings.titleRow) {
+        for (std::size_t c = 0; c < used.size(); ++c) {
+            if (TooLongForCell(titles[c])) {
+                return TSaveOutcome{TSaveOutcome::Kind::CellTooLong, row, c + 1};
+            }
+        }
+        ++row;
+    }
+    for (std::size_t record = 0; record < table.RowCount(); ++record, ++row) {
+        for (std::size_t c = 0; c < used.size(); ++c) {
+            if (TooLongValue(used[c], table.Value(record, used[c].position))) {
+                return TSaveOutcome{TSaveOutcome::Kind::CellTooLong, row, c + 1};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::string ColumnNumberFormat(const dataset::TFieldDef& field, const TSMExportSettings& settings) {
@@ -349,26 +414,32 @@ TSMExportToXLS::TSMExportToXLS(zeph::forms::Component* owner, std::string name)
     Settings.autoFitColumns = false;
 }
 
-bool TSMExportToExcel::Export(const dataset::TClientDataSet& set, const TExportColumns& columns,
-                              const std::string& fileName) {
+TSaveOutcome TSMExportToExcel::Export(const dataset::TClientDataSet& set,
+                                      const TExportColumns& columns, const std::string& fileName) {
+    using Kind = TSaveOutcome::Kind;
     std::vector<Column> used;
     std::vector<std::string> titles;
     ChooseColumns(set, columns, used, titles);
     if (!set.Active() || set.IsEmpty()) {
-        return false;
+        return {Kind::Failed};
+    }
+    // What the workbook cannot hold is refused before anything is written.
+    if (std::optional<TSaveOutcome> tooLong =
+            FirstTooLongCell(set.Table(), used, titles, Settings)) {
+        return *tooLong;
     }
     zeph::platform::TReplacingFile target(fileName);
     if (!target.Usable()) {
-        return false;
+        return TSaveOutcome::Of(false, target);
     }
     Workbook book(target.TemporaryPath());
     if (book.get() == nullptr) {
-        return false;
+        return {Kind::Failed};
     }
     const std::string sheetName = zeph::text::GbkToUtf8(Settings.sheetName);
     lxw_worksheet* sheet = workbook_add_worksheet(book.get(), sheetName.c_str());
     if (sheet == nullptr) {
-        return false;
+        return {Kind::Failed};
     }
     for (Column& column : used) {
         column.format = workbook_add_format(book.get());
@@ -381,24 +452,24 @@ bool TSMExportToExcel::Export(const dataset::TClientDataSet& set, const TExportC
         status.emplace(*Owner());
         (*status)->Start(set.Table().RowCount());
     }
-    auto cancelled = [&status] { return status && (*status)->Cancelled(); };
 
     SheetWriter writer(sheet, used, Settings);
     bool ok = !Settings.titleRow || writer.WriteTitles(titles);
     const dataset::TRecordTable& table = set.Table();
     for (std::size_t record = 0; ok && record < table.RowCount(); ++record) {
-        if (cancelled()) {
-            return false;
+        // Cancelling stops the walk; the rows written so far make the workbook.
+        if (status && (*status)->Cancelled()) {
+            break;
         }
         ok = writer.WriteRecord(table, record);
         if (status) {
             (*status)->Progress(record + 1);
         }
     }
-    if (!ok || cancelled()) {
-        return false;
+    if (!ok || !writer.SetWidths() || !book.Close()) {
+        return {Kind::Failed};
     }
-    return writer.SetWidths() && book.Close() && target.Commit();
+    return TSaveOutcome::Of(target.Commit(), target);
 }
 
 } // namespace morvane::exporting

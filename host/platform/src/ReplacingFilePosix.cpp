@@ -31,6 +31,12 @@ std::string Failure(const std::string& what) {
     return what + ": " + std::strerror(errno);
 }
 
+// errno of a creation or rename that the folder or the target refused.
+bool RefusedChange(int error) {
+    return error == EACCES || error == EPERM || error == EROFS || error == EBUSY ||
+           error == ETXTBSY;
+}
+
 } // namespace
 
 TReplacingFile::TReplacingFile(const std::string& path) : target_(NativePath(path)) {
@@ -43,6 +49,7 @@ TReplacingFile::TReplacingFile(const std::string& path) : target_(NativePath(pat
     std::string temporary = FolderOf(target_) + "/." + name + ".part-XXXXXX";
     descriptor_ = ::mkstemp(temporary.data());
     if (descriptor_ < 0) {
+        refused_ = RefusedChange(errno);
         error_ = Failure("cannot write in " + FolderOf(target_));
         return;
     }
@@ -111,6 +118,7 @@ bool TReplacingFile::Commit() {
         return false;
     }
     if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        refused_ = RefusedChange(errno);
         error_ = Failure("cannot write " + target_);
         return false;
     }

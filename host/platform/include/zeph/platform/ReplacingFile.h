@@ -1,6 +1,8 @@
 // Replacing a file the agent already has: the new contents go to a temporary file beside the
 // target, renamed over it only when complete, so a failed or cut write never leaves a partial
-// file under the target's name, nor costs the file that was there before.
+// file under the target's name, nor costs the file that was there before. The new file gets
+// the usual mode (0666 less the umask). A symbolic link at the target is itself replaced; the
+// file it points to is never changed.
 #pragma once
 
 #include <zeph/text/HostText.h>
@@ -34,6 +36,9 @@ public:
     bool Commit();
     // Why the file could not be written (UTF-8).
     const std::string& Error() const noexcept { return error_; }
+    // The folder or the file at the target refused the change (no permission, an immutable or
+    // busy file, a read-only medium), as opposed to a write that failed.
+    bool Refused() const noexcept { return refused_; }
 
 private:
     std::string target_;    // file system's encoding
@@ -41,6 +46,7 @@ private:
     int descriptor_ = -1;
     std::FILE* stream_ = nullptr;
     bool committed_ = false;
+    bool refused_ = false;
     std::string error_;
 };
 
