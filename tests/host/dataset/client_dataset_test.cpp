@@ -170,7 +170,7 @@ TEST(ClientDataSet, SavesWhatItHolds) {
 }
 
 TEST(ClientDataSet, WindowsOwnTheirDataSets) {
-    zeph::forms::Component window(nullptr, "window");
+    zeph::component::Component window(nullptr, "window");
     TClientDataSet cdsA(&window, "cdsA");
     auto* owned = window.Adopt(std::make_unique<TClientDataSet>(&window, "cdsB"));
     EXPECT_EQ(window.FindComponent("CDSA"), &cdsA);
