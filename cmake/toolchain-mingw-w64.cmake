@@ -53,7 +53,17 @@ foreach(kind EXE SHARED MODULE)
   set(CMAKE_${kind}_LINKER_FLAGS_INIT "-static")
 endforeach()
 
-# ctest and gtest_discover_tests run the .exe files under Wine, with a Wine prefix of the build
-# tree's own.
-set(CMAKE_CROSSCOMPILING_EMULATOR
-  ${CMAKE_CURRENT_LIST_DIR}/windows/wine-run;${CMAKE_BINARY_DIR}/wine)
+# ctest and gtest_discover_tests run the .exe files under Wine, through a copy of windows/wine-run
+# in the build tree, which gives the tree a Wine prefix of its own. The emulator is one program
+# without arguments: gtest_discover_tests does not pass arguments of an emulator on.
+get_property(zeph_in_try_compile GLOBAL PROPERTY IN_TRY_COMPILE)
+if(NOT zeph_in_try_compile)
+  file(COPY ${CMAKE_CURRENT_LIST_DIR}/windows/wine-run DESTINATION ${CMAKE_BINARY_DIR})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+endif()
+
+find_program(ZEPH_CCACHE ccache)
+if(ZEPH_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${ZEPH_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${ZEPH_CCACHE})
+endif()

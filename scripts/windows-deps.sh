@@ -3,8 +3,8 @@
 # source packages: libcurl (Schannel for TLS), libxml2, SQLite, libxlsxwriter, and GoogleTest
 # from the sources libgtest-dev installs. zlib is Debian's libz-mingw-w64-dev.
 #
-# The prefix is named by a key over everything that goes into it: this script, the toolchain
-# file, the source package versions, the compiler's and zlib's and GoogleTest's package versions.
+# The prefix is named by a key over everything that goes into it: this script, the source package
+# versions, the compiler's and zlib's and GoogleTest's package versions.
 # A prefix whose key matches is reused as it is.
 #
 #   scripts/windows-deps.sh                 build the prefix unless it is there; its path is the
@@ -17,11 +17,9 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/.." && pwd)
 host=x86_64-w64-mingw32
 cache=${ZEPH_WINDOWS_DEPS_CACHE:-/var/cache/zeph-windows-deps}
 jobs=${ZEPH_WINDOWS_DEPS_JOBS:-2}
-toolchain=$root/cmake/toolchain-mingw-w64.cmake
 source_packages=(curl libxml2 sqlite3 libxlsxwriter)
 tool_packages=(gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   libz-mingw-w64-dev libgtest-dev libgmock-dev)
@@ -74,7 +72,7 @@ source_version() {
 
 declare -A version
 key_input=$(
-  sha256sum "$here/windows-deps.sh" "$toolchain" | cut -d' ' -f1
+  sha256sum "$here/windows-deps.sh" | cut -d' ' -f1
   for p in "${source_packages[@]}"; do
     v=$(source_version "$p")
     [ -n "$v" ] || { echo "windows-deps: no source package $p" >&2; exit 1; }
@@ -130,7 +128,22 @@ if command -v ccache >/dev/null; then
 fi
 autoconf_common=(--host="$host" --build="$(gcc -dumpmachine)" --prefix="$prefix"
   --disable-shared --enable-static --disable-dependency-tracking)
-cmake_common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DZEPH_WINDOWS_DEPS_PREFIX="$prefix"
+# The CMake projects get a toolchain of their own, so that the prefix does not change with the
+# project's toolchain file.
+toolchain=$work/toolchain.cmake
+cat >"$toolchain" <<EOF
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER $host-gcc-posix)
+set(CMAKE_CXX_COMPILER $host-g++-posix)
+set(CMAKE_RC_COMPILER $host-windres)
+set(CMAKE_FIND_ROOT_PATH $prefix /usr/$host)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+EOF
+cmake_common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain"
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF
   -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
