@@ -119,6 +119,14 @@ fetch() {
   find "$work" -mindepth 1 -maxdepth 1 -type d -name "$p-*" | head -n1
 }
 
+# Debian's patches may change the autotools inputs; the build files are then made again from them,
+# as Debian's own build does.
+regenerate_if_patched() {
+  if [ -n "$(find . \( -name Makefile.am -o -name configure.ac \) -newer configure)" ]; then
+    autoreconf -fi
+  fi
+}
+
 export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig:/usr/$host/lib/pkgconfig
 export PKG_CONFIG_PATH=
 export CC=$host-gcc-posix CXX=$host-g++-posix AR=$host-gcc-ar-posix RANLIB=$host-gcc-ranlib-posix
@@ -150,9 +158,14 @@ cmake_common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain"
 step() {
   local name=$1
   shift
-  local t=$(date +%s)
+  local t=$(date +%s) status=0
   say "$name"
-  if ! "$@" >>"$log" 2>&1; then
+  # A subshell outside any condition, so that set -e stops the step at its first failing command.
+  set +e
+  (set -e; "$@") >>"$log" 2>&1
+  status=$?
+  set -e
+  if [ $status -ne 0 ]; then
     echo "windows-deps: $name failed; the end of $log:" >&2
     tail -n 40 "$log" >&2
     exit 1
@@ -171,6 +184,7 @@ build_curl() {
   local src
   src=$(fetch curl)
   cd "$src"
+  regenerate_if_patched
   # Only what the code uses: HTTP(S) with Schannel, FTP, proxies. No programs, no manual.
   ./configure "${autoconf_common[@]}" --with-schannel --with-zlib \
     --without-libpsl --without-brotli --without-zstd --without-nghttp2 --without-nghttp3 \
@@ -189,7 +203,7 @@ build_libxml2() {
   local src
   src=$(fetch libxml2)
   cd "$src"
-  [ -x configure ] || autoreconf -fi
+  regenerate_if_patched
   # Debian has no iconv for the target: encodings beyond libxml2's own come from handlers the
   # caller registers.
   ./configure "${autoconf_common[@]}" --without-iconv --without-python --without-lzma \
@@ -204,11 +218,28 @@ build_sqlite() {
   local src
   src=$(fetch sqlite3)
   cd "$src"
-  # The library is the amalgamation, which the tree generates with the build machine's tclsh.
-  ./configure "${autoconf_common[@]}" --disable-tcl --disable-readline --disable-editline \
-    --enable-threadsafe BCC=gcc
-  make -j"$jobs" libsqlite3.la
-  make install-libLTLIBRARIES install-includeHEADERS install-pkgconfigDATA
+  # The library is the amalgamation, one C file that the tree generates with tools it builds for
+  # the build machine and its tclsh; it is then compiled for the target alone.
+  mkdir -p amalgamation
+  cd amalgamation
+  ../configure --disable-tcl --disable-readline --disable-editline
+  make sqlite3.c sqlite3.h sqlite3ext.h
+  $CC $CFLAGS -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_MATH_FUNCTIONS -c sqlite3.c -o sqlite3.o
+  $AR rcs libsqlite3.a sqlite3.o
+  mkdir -p "$prefix/lib/pkgconfig" "$prefix/include"
+  install -m 644 libsqlite3.a "$prefix/lib/"
+  install -m 644 sqlite3.h sqlite3ext.h "$prefix/include/"
+  cat >"$prefix/lib/pkgconfig/sqlite3.pc" <<EOF
+prefix=$prefix
+libdir=\${prefix}/lib
+includedir=\${prefix}/include
+
+Name: SQLite
+Description: SQL database engine
+Version: ${version[sqlite3]%%-*}
+Libs: -L\${libdir} -lsqlite3
+Cflags: -I\${includedir}
+EOF
 }
 
 build_xlsxwriter() {
