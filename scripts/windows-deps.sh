@@ -222,7 +222,8 @@ build_sqlite() {
   # the build machine and its tclsh; it is then compiled for the target alone.
   mkdir -p amalgamation
   cd amalgamation
-  ../configure --disable-tcl --disable-readline --disable-editline
+  env CC=gcc CFLAGS=-O2 CPPFLAGS= LDFLAGS= \
+    ../configure --disable-tcl --disable-readline --disable-editline
   make sqlite3.c sqlite3.h sqlite3ext.h
   $CC $CFLAGS -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_MATH_FUNCTIONS -c sqlite3.c -o sqlite3.o
   $AR rcs libsqlite3.a sqlite3.o
