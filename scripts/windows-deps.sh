@@ -15,6 +15,8 @@
 # ZEPH_WINDOWS_DEPS_CACHE: where prefixes and sources live (default /var/cache/zeph-windows-deps).
 # ZEPH_WINDOWS_DEPS_JOBS: parallel compile jobs (default 2).
 set -euo pipefail
+# Read whole before it runs: the script may be replaced (a checkout) while it builds.
+{
 
 here=$(cd "$(dirname "$0")" && pwd)
 host=x86_64-w64-mingw32
@@ -264,3 +266,5 @@ rm -rf "$work"
 # Older prefixes of this cache are kept: another checkout may still use one.
 say "built in $(($(date +%s) - started)) s, $(du -sh "$prefix" | cut -f1)"
 echo "$prefix"
+exit 0
+}
