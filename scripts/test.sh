@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: first the plain build, then again under the address
-# and undefined-behaviour sanitizers. Any failure fails the whole run.
+# and undefined-behaviour sanitizers, then the Windows build under Wine. Any failure fails the
+# whole run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -28,7 +29,7 @@ deps_jobs=$jobs
 [ "$deps_jobs" -le 2 ] || deps_jobs=2
 ZEPH_WINDOWS_DEPS_PREFIX=$(ZEPH_WINDOWS_DEPS_JOBS=$deps_jobs bash scripts/windows-deps.sh | tail -n1)
 export ZEPH_WINDOWS_DEPS_PREFIX
-cmake --preset windows -DZEPH_WINDOWS_DEPS_PREFIX="$ZEPH_WINDOWS_DEPS_PREFIX"
+cmake --preset windows
 cmake --build --preset windows -j"$jobs"
 # Tests that open windows find a display under xvfb-run; the others need none.
 xvfb-run -a ctest --preset windows -j"$jobs"
