@@ -186,6 +186,10 @@ build_curl() {
   local src
   src=$(fetch curl)
   cd "$src"
+  # Debian's last two patches turn the tree into its GnuTLS and NSS flavours; Debian's rules take
+  # them off again for the main library, and so does this build.
+  patch -R -p1 <debian/patches/99_nss.patch
+  patch -R -p1 <debian/patches/90_gnutls.patch
   regenerate_if_patched
   # Only what the code uses: HTTP(S) with Schannel, FTP, proxies. No programs, no manual.
   ./configure "${autoconf_common[@]}" --with-schannel --with-zlib \
