@@ -13,6 +13,8 @@ packages=(
   openssl coreutils procps iproute2 lldb
   curl bc time
   dpkg-dev file lintian librsvg2-bin
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
+  wine64 tcl autoconf automake libtool
 )
 export DEBIAN_FRONTEND=noninteractive
 if [ "$(id -u)" -eq 0 ]; then
