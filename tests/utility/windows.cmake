@@ -1,0 +1,1 @@
+# Tollund tests of the Windows build, run under Wine.
