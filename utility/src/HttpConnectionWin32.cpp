@@ -61,27 +61,42 @@ long long AwaitOverlapped(SOCKET socket, WSAOVERLAPPED& overlapped, HANDLE stop,
     return transferred;
 }
 
-// One overlapped receive or send of the buffer, with an event of its own; the byte count, or -1.
+// The event of this thread's overlapped operations, made once: a connection's thread waits for
+// one operation at a time, and making an event per piece costs as much as sending it.
+WSAEVENT OperationEvent() {
+    struct Owned {
+        WSAEVENT event = WSACreateEvent();
+        ~Owned() {
+            if (event != WSA_INVALID_EVENT) {
+                WSACloseEvent(event);
+            }
+        }
+    };
+    thread_local Owned owned;
+    return owned.event;
+}
+
+// One overlapped receive or send of the buffer; the byte count, or -1.
 long long Overlapped(bool receive, SOCKET socket, char* bytes, uint32_t length, HANDLE stop,
                      DWORD limitMs) {
     WSAOVERLAPPED overlapped{};
-    overlapped.hEvent = WSACreateEvent();
+    overlapped.hEvent = OperationEvent();
     if (overlapped.hEvent == WSA_INVALID_EVENT) {
         return -1;
     }
+    WSAResetEvent(overlapped.hEvent);
     WSABUF buffer{length, bytes};
     DWORD flags = 0;
     DWORD done = 0;
     const int started = receive ? WSARecv(socket, &buffer, 1, &done, &flags, &overlapped, nullptr)
                                 : WSASend(socket, &buffer, 1, &done, 0, &overlapped, nullptr);
-    long long result = -1;
     if (started == 0) {
-        result = done;
-    } else if (WSAGetLastError() == WSA_IO_PENDING) {
-        result = AwaitOverlapped(socket, overlapped, stop, limitMs);
+        return done;
     }
-    WSACloseEvent(overlapped.hEvent);
-    return result;
+    if (WSAGetLastError() == WSA_IO_PENDING) {
+        return AwaitOverlapped(socket, overlapped, stop, limitMs);
+    }
+    return -1;
 }
 
 // What the client may still send after the answer, dropped before the socket is closed:
