@@ -46,7 +46,8 @@ function(zeph_add_gtest name)
   if(ARG_SERIAL)
     list(APPEND props RUN_SERIAL TRUE)
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${props})
+  # Listing the cases may start Wine for the first time in a cross build: give it time.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 PROPERTIES ${props})
 endfunction()
 
 # zeph_add_fuzz_target(NAME SOURCES... [LIBS ...] [CORPUS dir])
