@@ -46,8 +46,12 @@ function(zeph_add_gtest name)
   if(ARG_SERIAL)
     list(APPEND props RUN_SERIAL TRUE)
   endif()
-  # Listing the cases may start Wine for the first time in a cross build: give it time.
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 PROPERTIES ${props})
+  set(discovery)
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    # Under an emulator the listing takes longer, and the first run under Wine makes its prefix.
+    set(discovery DISCOVERY_TIMEOUT 120)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST ${discovery} PROPERTIES ${props})
 endfunction()
 
 # zeph_add_fuzz_target(NAME SOURCES... [LIBS ...] [CORPUS dir])
@@ -74,4 +78,14 @@ function(zeph_add_fuzz_target name)
     endif()
     set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 300 LABELS fuzz)
   endif()
+endfunction()
+
+# Adds each named part folder (utility, host, plugin) that is switched on (ZEPH_PARTS) and present,
+# in the order given.
+function(zeph_add_part_subdirectories)
+  foreach(dir IN LISTS ARGN)
+    if(dir IN_LIST ZEPH_PARTS AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
 endfunction()

@@ -1,8 +1,9 @@
 # Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (posix threads, for std::thread) and
 # runs the programs it builds under Wine.
 #
-# The third-party libraries come from the prefix that scripts/windows-deps.sh builds; give it as
-# ZEPH_WINDOWS_DEPS_PREFIX (cache or environment), otherwise the script is asked where it is.
+# The third-party libraries come from the prefix that scripts/windows-deps.sh builds: the
+# environment's ZEPH_WINDOWS_DEPS_PREFIX, else the one given with -D on a tree's first configure,
+# else the one the script names for today's inputs (asked on every configure).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(ZEPH_WINDOWS_TRIPLET x86_64-w64-mingw32)
@@ -13,20 +14,37 @@ set(CMAKE_RC_COMPILER ${ZEPH_WINDOWS_TRIPLET}-windres)
 set(CMAKE_AR ${ZEPH_WINDOWS_TRIPLET}-gcc-ar-posix CACHE FILEPATH "")
 set(CMAKE_RANLIB ${ZEPH_WINDOWS_TRIPLET}-gcc-ranlib-posix CACHE FILEPATH "")
 
-if(NOT ZEPH_WINDOWS_DEPS_PREFIX AND DEFINED ENV{ZEPH_WINDOWS_DEPS_PREFIX})
-  set(ZEPH_WINDOWS_DEPS_PREFIX $ENV{ZEPH_WINDOWS_DEPS_PREFIX})
-endif()
-if(NOT ZEPH_WINDOWS_DEPS_PREFIX)
+get_property(zeph_in_try_compile GLOBAL PROPERTY IN_TRY_COMPILE)
+if(DEFINED ENV{ZEPH_WINDOWS_DEPS_PREFIX})
+  set(zeph_deps_prefix $ENV{ZEPH_WINDOWS_DEPS_PREFIX})
+elseif(ZEPH_WINDOWS_DEPS_PREFIX AND (zeph_in_try_compile OR NOT ZEPH_WINDOWS_DEPS_PREFIX_ASKED))
+  set(zeph_deps_prefix ${ZEPH_WINDOWS_DEPS_PREFIX})
+else()
+  # Asked on every configure, so that a prefix built anew for changed inputs is taken up.
   execute_process(
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../scripts/windows-deps.sh --print-prefix
-    OUTPUT_VARIABLE ZEPH_WINDOWS_DEPS_PREFIX OUTPUT_STRIP_TRAILING_WHITESPACE
+    OUTPUT_VARIABLE zeph_deps_prefix OUTPUT_STRIP_TRAILING_WHITESPACE
     RESULT_VARIABLE found)
   if(NOT found EQUAL 0)
     message(FATAL_ERROR "The Windows libraries are not built yet: run scripts/windows-deps.sh")
   endif()
+  set(ZEPH_WINDOWS_DEPS_PREFIX_ASKED ON CACHE INTERNAL "")
 endif()
-set(ZEPH_WINDOWS_DEPS_PREFIX ${ZEPH_WINDOWS_DEPS_PREFIX} CACHE PATH
-  "Prefix of the third-party libraries built for Windows by scripts/windows-deps.sh")
+if(NOT zeph_in_try_compile AND DEFINED CACHE{ZEPH_WINDOWS_DEPS_PREFIX}
+   AND NOT "$CACHE{ZEPH_WINDOWS_DEPS_PREFIX}" STREQUAL zeph_deps_prefix)
+  # Another prefix: forget what was found in the old one (packages, pkg-config results).
+  set(zeph_old_prefix "$CACHE{ZEPH_WINDOWS_DEPS_PREFIX}")
+  message(STATUS "Windows libraries: ${zeph_deps_prefix} (was ${zeph_old_prefix})")
+  get_cmake_property(zeph_entries CACHE_VARIABLES)
+  foreach(entry IN LISTS zeph_entries)
+    string(FIND "$CACHE{${entry}}" "${zeph_old_prefix}" at)
+    if(entry MATCHES "^__pkg_config_" OR (at GREATER -1 AND NOT entry MATCHES "^ZEPH_"))
+      unset(${entry} CACHE)
+    endif()
+  endforeach()
+endif()
+set(ZEPH_WINDOWS_DEPS_PREFIX ${zeph_deps_prefix} CACHE PATH
+  "Prefix of the third-party libraries built for Windows by scripts/windows-deps.sh" FORCE)
 # try_compile projects read this file again and need the same prefix.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ZEPH_WINDOWS_DEPS_PREFIX)
 
@@ -53,7 +71,16 @@ foreach(kind EXE SHARED MODULE)
   set(CMAKE_${kind}_LINKER_FLAGS_INIT "-static")
 endforeach()
 
-# ctest and gtest_discover_tests run the .exe files under Wine, with a Wine prefix of the build
-# tree's own.
-set(CMAKE_CROSSCOMPILING_EMULATOR
-  ${CMAKE_CURRENT_LIST_DIR}/windows/wine-run;${CMAKE_BINARY_DIR}/wine)
+# ctest and gtest_discover_tests run the .exe files under Wine, through a copy of windows/wine-run
+# in the build tree, which gives the tree a Wine prefix of its own. The emulator is one program
+# without arguments: gtest_discover_tests does not pass arguments of an emulator on.
+if(NOT zeph_in_try_compile)
+  file(COPY ${CMAKE_CURRENT_LIST_DIR}/windows/wine-run DESTINATION ${CMAKE_BINARY_DIR})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+endif()
+
+find_program(ZEPH_CCACHE ccache)
+if(ZEPH_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${ZEPH_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${ZEPH_CCACHE})
+endif()

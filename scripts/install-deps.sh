@@ -13,7 +13,7 @@ packages=(
   openssl coreutils procps iproute2
   curl bc time
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
-  wine64 dpkg-dev tcl
+  wine64 dpkg-dev tcl autoconf automake libtool
 )
 export DEBIAN_FRONTEND=noninteractive
 if [ "$(id -u)" -eq 0 ]; then

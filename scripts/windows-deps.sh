@@ -3,8 +3,8 @@
 # source packages: libcurl (Schannel for TLS), libxml2, SQLite, libxlsxwriter, and GoogleTest
 # from the sources libgtest-dev installs. zlib is Debian's libz-mingw-w64-dev.
 #
-# The prefix is named by a key over everything that goes into it: this script, the toolchain
-# file, the source package versions, the compiler's and zlib's and GoogleTest's package versions.
+# The prefix is named by a key over everything that goes into it: this script, the source package
+# versions, the compiler's and zlib's and GoogleTest's package versions.
 # A prefix whose key matches is reused as it is.
 #
 #   scripts/windows-deps.sh                 build the prefix unless it is there; its path is the
@@ -15,13 +15,13 @@
 # ZEPH_WINDOWS_DEPS_CACHE: where prefixes and sources live (default /var/cache/zeph-windows-deps).
 # ZEPH_WINDOWS_DEPS_JOBS: parallel compile jobs (default 2).
 set -euo pipefail
+# Read whole before it runs: the script may be replaced (a checkout) while it builds.
+{
 
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/.." && pwd)
 host=x86_64-w64-mingw32
 cache=${ZEPH_WINDOWS_DEPS_CACHE:-/var/cache/zeph-windows-deps}
 jobs=${ZEPH_WINDOWS_DEPS_JOBS:-2}
-toolchain=$root/cmake/toolchain-mingw-w64.cmake
 source_packages=(curl libxml2 sqlite3 libxlsxwriter)
 tool_packages=(gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   libz-mingw-w64-dev libgtest-dev libgmock-dev)
@@ -74,7 +74,7 @@ source_version() {
 
 declare -A version
 key_input=$(
-  sha256sum "$here/windows-deps.sh" "$toolchain" | cut -d' ' -f1
+  sha256sum "$here/windows-deps.sh" | cut -d' ' -f1
   for p in "${source_packages[@]}"; do
     v=$(source_version "$p")
     [ -n "$v" ] || { echo "windows-deps: no source package $p" >&2; exit 1; }
@@ -121,6 +121,14 @@ fetch() {
   find "$work" -mindepth 1 -maxdepth 1 -type d -name "$p-*" | head -n1
 }
 
+# Debian's patches may change the autotools inputs; the build files are then made again from them,
+# as Debian's own build does.
+regenerate_if_patched() {
+  if [ -n "$(find . \( -name Makefile.am -o -name configure.ac \) -newer configure)" ]; then
+    autoreconf -fi
+  fi
+}
+
 export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig:/usr/$host/lib/pkgconfig
 export PKG_CONFIG_PATH=
 export CC=$host-gcc-posix CXX=$host-g++-posix AR=$host-gcc-ar-posix RANLIB=$host-gcc-ranlib-posix
@@ -130,16 +138,36 @@ if command -v ccache >/dev/null; then
 fi
 autoconf_common=(--host="$host" --build="$(gcc -dumpmachine)" --prefix="$prefix"
   --disable-shared --enable-static --disable-dependency-tracking)
-cmake_common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DZEPH_WINDOWS_DEPS_PREFIX="$prefix"
+# The CMake projects get a toolchain of their own, so that the prefix does not change with the
+# project's toolchain file.
+toolchain=$work/toolchain.cmake
+cat >"$toolchain" <<EOF
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER $host-gcc-posix)
+set(CMAKE_CXX_COMPILER $host-g++-posix)
+set(CMAKE_RC_COMPILER $host-windres)
+set(CMAKE_FIND_ROOT_PATH $prefix /usr/$host)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+EOF
+cmake_common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain"
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF
   -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 step() {
   local name=$1
   shift
-  local t=$(date +%s)
+  local t=$(date +%s) status=0
   say "$name"
-  if ! "$@" >>"$log" 2>&1; then
+  # A subshell outside any condition, so that set -e stops the step at its first failing command.
+  set +e
+  (set -e; "$@") >>"$log" 2>&1
+  status=$?
+  set -e
+  if [ $status -ne 0 ]; then
     echo "windows-deps: $name failed; the end of $log:" >&2
     tail -n 40 "$log" >&2
     exit 1
@@ -158,6 +186,7 @@ build_curl() {
   local src
   src=$(fetch curl)
   cd "$src"
+  regenerate_if_patched
   # Only what the code uses: HTTP(S) with Schannel, FTP, proxies. No programs, no manual.
   ./configure "${autoconf_common[@]}" --with-schannel --with-zlib \
     --without-libpsl --without-brotli --without-zstd --without-nghttp2 --without-nghttp3 \
@@ -176,7 +205,7 @@ build_libxml2() {
   local src
   src=$(fetch libxml2)
   cd "$src"
-  [ -x configure ] || autoreconf -fi
+  regenerate_if_patched
   # Debian has no iconv for the target: encodings beyond libxml2's own come from handlers the
   # caller registers.
   ./configure "${autoconf_common[@]}" --without-iconv --without-python --without-lzma \
@@ -191,11 +220,29 @@ build_sqlite() {
   local src
   src=$(fetch sqlite3)
   cd "$src"
-  # The library is the amalgamation, which the tree generates with the build machine's tclsh.
-  ./configure "${autoconf_common[@]}" --disable-tcl --disable-readline --disable-editline \
-    --enable-threadsafe BCC=gcc
-  make -j"$jobs" libsqlite3.la
-  make install-libLTLIBRARIES install-includeHEADERS install-pkgconfigDATA
+  # The library is the amalgamation, one C file that the tree generates with tools it builds for
+  # the build machine and its tclsh; it is then compiled for the target alone.
+  mkdir -p amalgamation
+  cd amalgamation
+  env CC=gcc CFLAGS=-O2 CPPFLAGS= LDFLAGS= \
+    ../configure --disable-tcl --disable-readline --disable-editline
+  make sqlite3.c sqlite3.h sqlite3ext.h
+  $CC $CFLAGS -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_MATH_FUNCTIONS -c sqlite3.c -o sqlite3.o
+  $AR rcs libsqlite3.a sqlite3.o
+  mkdir -p "$prefix/lib/pkgconfig" "$prefix/include"
+  install -m 644 libsqlite3.a "$prefix/lib/"
+  install -m 644 sqlite3.h sqlite3ext.h "$prefix/include/"
+  cat >"$prefix/lib/pkgconfig/sqlite3.pc" <<EOF
+prefix=$prefix
+libdir=\${prefix}/lib
+includedir=\${prefix}/include
+
+Name: SQLite
+Description: SQL database engine
+Version: ${version[sqlite3]%%-*}
+Libs: -L\${libdir} -lsqlite3
+Cflags: -I\${includedir}
+EOF
 }
 
 build_xlsxwriter() {
@@ -219,3 +266,5 @@ rm -rf "$work"
 # Older prefixes of this cache are kept: another checkout may still use one.
 say "built in $(($(date +%s) - started)) s, $(du -sh "$prefix" | cut -f1)"
 echo "$prefix"
+exit 0
+}
