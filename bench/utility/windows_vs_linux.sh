@@ -8,8 +8,7 @@ set -euo pipefail
 
 linux=$1
 windows=$2
-here=$(cd "$(dirname "$0")" && pwd)
-wine=(bash "$here/../../cmake/windows/wine-run" "$windows/wine")
+wine=("$windows/wine-run")
 duration=${DURATION:-5s}
 md5_mib=${MD5_MIB:-256}
 

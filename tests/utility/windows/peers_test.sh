@@ -7,8 +7,7 @@ set -euo pipefail
 
 build=$1
 recorder=$2
-here=$(cd "$(dirname "$0")" && pwd)
-run=(bash "$here/../../../cmake/windows/wine-run" "$build/wine")
+run=("$build/wine-run")
 size=${TOLLUND_PEER_BYTES:-8388608}
 
 work=$(mktemp -d)
