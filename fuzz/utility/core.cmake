@@ -3,9 +3,9 @@
 # guided by) their coverage.
 set(tollund_src ${PROJECT_SOURCE_DIR}/utility/src)
 
+get_property(tollund_http_server_sources GLOBAL PROPERTY TOLLUND_HTTP_SERVER_SOURCES)
 zeph_add_fuzz_target(tollund_http_analyze_fuzzer
-  SOURCES http_analyze_fuzzer.cpp ${tollund_src}/CHttpServer.cpp ${tollund_src}/FilePieceRing.cpp
-    ${tollund_src}/LogLayer.cpp
+  SOURCES http_analyze_fuzzer.cpp ${tollund_http_server_sources}
   LIBS tollund_platform)
 target_include_directories(tollund_http_analyze_fuzzer PRIVATE ${PROJECT_SOURCE_DIR}/utility/include)
 

@@ -1,7 +1,7 @@
-// CFunction's members live with the layer they belong to: LogLayer (log file and trace),
-// ProcessLayer (command lines and process start), WindowLayer (X11 windows), RegistryLayer,
-// MessageLayer (menus and thread message queues), VersionLayer (file version reader) and
-// SystemFacts (machine facts).
+// CFunction's members live with the facility they belong to: Log (log file and trace, with its
+// platform's file, clock and debugger output), Process (command lines and process start),
+// Window (windows by title), Registry, Menu, MessageQueue, VersionLayer (file version reader)
+// and SystemFacts (machine facts). docs/platform-seams.md lists each platform's files.
 
 #include <tollund/CFunction.h>
 

@@ -1,13 +1,11 @@
+#include "LocalFile.h"
+
 #include <tollund/CFunction.h>
 #include <tollund/CHttpUpload.h>
 
 #include <curl/curl.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstring>
@@ -73,23 +71,6 @@ bool AppendHeader(HeaderList& list, const char* line) {
     list.reset(head);
     return true;
 }
-
-// An open file descriptor, closed with its owner.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // The request's easy handle, attached to the session's multi handle while the object lives.
 class AttachedRequest {
@@ -183,10 +164,7 @@ size_t ReadBody(char* out, size_t size, size_t count, void* user) {
                                      src.bufferLength - src.bufferPos);
         } else if (src.fileLeft > 0) {
             const size_t piece = static_cast<size_t>(std::min<uint64_t>(MaxPiece, src.fileLeft));
-            ssize_t got;
-            do {
-                got = read(src.file, src.buffer, piece);
-            } while (got < 0 && errno == EINTR);
+            const long long got = tollund::detail::ReadSome(src.file, src.buffer, piece);
             if (got < 0) {
                 src.error = "Reading the local file failed: " + CFunction::GetLastErrorString();
                 return CURL_READFUNC_ABORT;
@@ -214,6 +192,141 @@ size_t ReadBody(char* out, size_t size, size_t count, void* user) {
 size_t KeepReply(char* data, size_t size, size_t count, void* user) {
     static_cast<std::string*>(user)->append(data, size * count);
     return size * count;
+}
+
+// Why a part of the request would break its framing, or null when none does.
+const char* RefusedRequestPart(const std::string& server, const std::string& refererPath,
+                               const std::string& objectPath, const std::string& fieldName,
+                               const std::string& localFile) {
+    if (HasLineBreak(server) || HasLineBreak(refererPath)) {
+        return "A line break in the server name or referer path would split the headers.";
+    }
+    if (HasLineBreak(objectPath)) {
+        return "A line break in the object path would split the request line.";
+    }
+    if (BreaksPartHeader(fieldName) || BreaksPartHeader(localFile)) {
+        return "A quote or line break in the field or file name would split the part's "
+               "headers.";
+    }
+    return nullptr;
+}
+
+std::string RequestTarget(const std::string& objectPath) {
+    std::string target = objectPath;
+    if (target.empty() || target.front() != '/') {
+        target.insert(target.begin(), '/');
+    }
+    return target;
+}
+
+// The header lines of the text, one entry each, and an empty Expect: nothing waits for an
+// interim answer before the body. False when the list could not be built whole.
+bool ListHeaders(const std::string& headers, HeaderList& headerList) {
+    bool listed = true;
+    for (size_t start = 0; start < headers.size();) {
+        const size_t end = headers.find("\r\n", start);
+        const std::string line = headers.substr(start, end - start);
+        listed = AppendHeader(headerList, line.c_str()) && listed;
+        start = end == std::string::npos ? headers.size() : end + 2;
+    }
+    return AppendHeader(headerList, "Expect:") && listed;
+}
+
+void PrepareRequest(CURL* easy, const std::string& url, const std::string& target,
+                    curl_off_t bodyLength, BodySource& source, const HeaderList& headerList,
+                    std::string& reply, char* errorText, unsigned connectSeconds) {
+    curl_easy_reset(easy);
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_REQUEST_TARGET, target.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROXY, "");
+    curl_easy_setopt(easy, CURLOPT_NOPROXY, "*");
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_POST, 1L);
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, bodyLength);
+    curl_easy_setopt(easy, CURLOPT_READFUNCTION, ReadBody);
+    curl_easy_setopt(easy, CURLOPT_READDATA, &source);
+    curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, static_cast<long>(TransferBufferSize));
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList.get());
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, KeepReply);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
+    // The library takes 0 as its own default limit; "no limit" is the longest it can wait.
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
+                     connectSeconds == 0 || connectSeconds > INT_MAX / 1000
+                         ? static_cast<long>(INT_MAX)
+                         : static_cast<long>(connectSeconds) * 1000);
+}
+
+struct TransferLimits {
+    const std::atomic<bool>* abandon;
+    unsigned stallSeconds; // 0: no limit
+};
+
+struct TransferEnd {
+    CURLcode code = CURLE_OK;
+    std::string failure; // the session's own failure, before the request's result
+    bool abandoned = false;
+};
+
+// Collects the request's result once the session reports it done; true then.
+bool RequestDone(CURLM* multi, CURL* easy, CURLcode& code) {
+    bool done = false;
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+            code = message->data.result;
+            done = true;
+        }
+    }
+    return done;
+}
+
+// Drives the request on the session until it ends, is abandoned or stalls.
+TransferEnd RunRequest(CURLM* multi, CURL* easy, const TransferLimits& limits) {
+    TransferEnd end;
+    const AttachedRequest request(multi, easy);
+    if (!request.Attached()) {
+        end.failure = "The request cannot be opened.";
+        return end;
+    }
+    const std::chrono::milliseconds stallLimit(std::chrono::seconds(limits.stallSeconds));
+    int running = 1;
+    bool done = false;
+    RequestProgress last;
+    auto lastMove = std::chrono::steady_clock::now();
+    while (!done) {
+        if (limits.abandon->load()) {
+            end.abandoned = true;
+            break;
+        }
+        CURLMcode multiCode = curl_multi_perform(multi, &running);
+        // The stall clock runs from the connection on; connecting has a limit of its own.
+        const RequestProgress now = ProgressOf(easy);
+        const auto clock = std::chrono::steady_clock::now();
+        if (!now.connected || now.bytes != last.bytes) {
+            last = now;
+            lastMove = clock;
+        }
+        const auto still = std::chrono::duration_cast<std::chrono::milliseconds>(clock - lastMove);
+        if (stallLimit.count() > 0 && still >= stallLimit) {
+            end.failure = "No progress for " + std::to_string(limits.stallSeconds) + " seconds.";
+            break;
+        }
+        if (multiCode == CURLM_OK && running > 0) {
+            // resetConnection wakes this wait at once.
+            long waitMs = 1000;
+            if (stallLimit.count() > 0) {
+                waitMs = std::clamp<long>((stallLimit - still).count(), 1, waitMs);
+            }
+            multiCode = curl_multi_poll(multi, nullptr, 0, static_cast<int>(waitMs), nullptr);
+        }
+        if (multiCode != CURLM_OK) {
+            end.failure = curl_multi_strerror(multiCode);
+            break;
+        }
+        done = RequestDone(multi, easy, end.code) || running == 0;
+    }
+    return end;
 }
 
 void LogFailure(std::string message) {
@@ -322,21 +435,18 @@ unsigned CHttpUpload::uploadObj(void* object) {
         CFunction::RLog("uploadObj malloc 64k memory failed.");
         return 0;
     }
-    // Only a regular file has a length to declare; opening without blocking keeps a FIFO from
-    // holding the worker before the check.
-    const FileDescriptor file(open(localFile.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat fileStat {};
-    if (file.Get() < 0 || fstat(file.Get(), &fileStat) != 0 || !S_ISREG(fileStat.st_mode)) {
+    // Only a regular file has a length to declare.
+    uint64_t fileSize = 0;
+    const tollund::detail::LocalFile file(tollund::detail::OpenRegular(localFile, fileSize));
+    if (file.Get() < 0) {
         CFunction::RLog("uploadObj Unable to open the local file: %s", localFile.c_str());
         return 0;
     }
-    fcntl(file.Get(), F_SETFL, fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
     {
         const std::lock_guard<std::mutex> guard(self->m_stateLock);
         self->m_response.clear();
     }
-    return self->Transfer(*connection, buffer.get(), file.Get(),
-                          static_cast<uint64_t>(fileStat.st_size), localFile);
+    return self->Transfer(*connection, buffer.get(), file.Get(), fileSize, localFile);
 }
 
 unsigned CHttpUpload::Transfer(Connection& connection, unsigned char* buffer, int file,
@@ -348,17 +458,9 @@ unsigned CHttpUpload::Transfer(Connection& connection, unsigned char* buffer, in
     m_bytesSent = 0;
 
     const std::string headers = MakeRequestHeaders(boundary, m_server, m_refererPath);
-    if (HasLineBreak(m_server) || HasLineBreak(m_refererPath)) {
-        LogFailure("A line break in the server name or referer path would split the headers.");
-        return 0;
-    }
-    if (HasLineBreak(m_objectPath)) {
-        LogFailure("A line break in the object path would split the request line.");
-        return 0;
-    }
-    if (BreaksPartHeader(m_fieldName) || BreaksPartHeader(localFile)) {
-        LogFailure("A quote or line break in the field or file name would split the part's "
-                   "headers.");
+    if (const char* refusal =
+            RefusedRequestPart(m_server, m_refererPath, m_objectPath, m_fieldName, localFile)) {
+        LogFailure(refusal);
         return 0;
     }
 
@@ -371,115 +473,29 @@ unsigned CHttpUpload::Transfer(Connection& connection, unsigned char* buffer, in
     source.bytesSent = &m_bytesSent;
     source.abandon = &m_abandon;
 
-    std::string target = m_objectPath;
-    if (target.empty() || target.front() != '/') {
-        target.insert(target.begin(), '/');
-    }
     HeaderList headerList;
-    bool listed = true;
-    for (size_t start = 0; start < headers.size();) {
-        const size_t end = headers.find("\r\n", start);
-        const std::string line = headers.substr(start, end - start);
-        listed = AppendHeader(headerList, line.c_str()) && listed;
-        start = end == std::string::npos ? headers.size() : end + 2;
-    }
-    // Nothing waits for an interim answer before the body.
-    listed = AppendHeader(headerList, "Expect:") && listed;
-    if (!listed) {
+    if (!ListHeaders(headers, headerList)) {
         LogFailure("The request headers cannot be built.");
         return 0;
     }
 
     CURL* easy = connection.easy.get();
-    curl_easy_reset(easy);
     char errorText[CURL_ERROR_SIZE] = {};
     std::string reply;
-    curl_easy_setopt(easy, CURLOPT_URL, connection.url.c_str());
-    curl_easy_setopt(easy, CURLOPT_REQUEST_TARGET, target.c_str());
-    curl_easy_setopt(easy, CURLOPT_PROXY, "");
-    curl_easy_setopt(easy, CURLOPT_NOPROXY, "*");
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_POST, 1L);
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
-                     static_cast<curl_off_t>(pre.size() + fileSize + post.size()));
-    curl_easy_setopt(easy, CURLOPT_READFUNCTION, ReadBody);
-    curl_easy_setopt(easy, CURLOPT_READDATA, &source);
-    curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, static_cast<long>(TransferBufferSize));
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList.get());
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, KeepReply);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
-    const unsigned connectSeconds = m_connectTimeout.load();
-    // The library takes 0 as its own default limit; "no limit" is the longest it can wait.
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
-                     connectSeconds == 0 || connectSeconds > INT_MAX / 1000
-                         ? static_cast<long>(INT_MAX)
-                         : static_cast<long>(connectSeconds) * 1000);
-    const std::chrono::milliseconds stallLimit(std::chrono::seconds(m_stallTimeout.load()));
+    PrepareRequest(easy, connection.url, RequestTarget(m_objectPath),
+                   static_cast<curl_off_t>(pre.size() + fileSize + post.size()), source, headerList,
+                   reply, errorText, m_connectTimeout.load());
 
-    CURLM* multi = m_session->multi.get();
-    CURLcode code = CURLE_OK;
-    std::string failure;
-    bool abandoned = false;
-    const AttachedRequest request(multi, easy);
-    if (!request.Attached()) {
-        failure = "The request cannot be opened.";
-    } else {
-        int running = 1;
-        bool done = false;
-        RequestProgress last;
-        auto lastMove = std::chrono::steady_clock::now();
-        while (!done) {
-            if (m_abandon.load()) {
-                abandoned = true;
-                break;
-            }
-            CURLMcode multiCode = curl_multi_perform(multi, &running);
-            // The stall clock runs from the connection on; connecting has a limit of its own.
-            const RequestProgress now = ProgressOf(easy);
-            const auto clock = std::chrono::steady_clock::now();
-            if (!now.connected || now.bytes != last.bytes) {
-                last = now;
-                lastMove = clock;
-            }
-            const auto still =
-                std::chrono::duration_cast<std::chrono::milliseconds>(clock - lastMove);
-            if (stallLimit.count() > 0 && still >= stallLimit) {
-                failure = "No progress for " + std::to_string(m_stallTimeout.load()) + " seconds.";
-                break;
-            }
-            if (multiCode == CURLM_OK && running > 0) {
-                // resetConnection wakes this wait at once.
-                long waitMs = 1000;
-                if (stallLimit.count() > 0) {
-                    waitMs = std::clamp<long>((stallLimit - still).count(), 1, waitMs);
-                }
-                multiCode = curl_multi_poll(multi, nullptr, 0, static_cast<int>(waitMs), nullptr);
-            }
-            if (multiCode != CURLM_OK) {
-                failure = curl_multi_strerror(multiCode);
-                break;
-            }
-            int queued = 0;
-            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
-                    code = message->data.result;
-                    done = true;
-                }
-            }
-            if (running == 0) {
-                done = true;
-            }
-        }
-    }
-
-    if (abandoned) {
+    const TransferLimits limits{&m_abandon, m_stallTimeout.load()};
+    const TransferEnd end = RunRequest(m_session->multi.get(), easy, limits);
+    if (end.abandoned) {
         return 0;
     }
-    if (failure.empty() && code != CURLE_OK) {
+    std::string failure = end.failure;
+    if (failure.empty() && end.code != CURLE_OK) {
         failure = !source.error.empty()  ? source.error
                   : errorText[0] != '\0' ? std::string(errorText)
-                                         : std::string(curl_easy_strerror(code));
+                                         : std::string(curl_easy_strerror(end.code));
     }
     if (!failure.empty()) {
         LogFailure(failure);

@@ -1,8 +1,6 @@
-#include <tollund/CMD5.h>
+#include "LocalFile.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <tollund/CMD5.h>
 
 #include <cerrno>
 #include <cstring>
@@ -273,26 +271,19 @@ int CMD5::DigestBinary(const unsigned char* bytes, uint32_t length, std::string&
 }
 
 int CMD5::DigestFile(std::string path, std::string& output) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return 0;
-    }
     // Not shared: a file that another holder has locked (a log being written) is refused.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
+    const tollund::detail::LocalFile file(tollund::detail::OpenUnshared(path));
+    if (file.Get() < 0) {
         return 0;
     }
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL); // a hint only: its failure changes nothing
     alignas(64) unsigned char chunk[FileChunk];
     Reset();
     bool readFailed = false;
     for (;;) {
         size_t filled = 0;
         while (filled < FileChunk) {
-            const ssize_t got = read(fd, chunk + filled, FileChunk - filled);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
+            const long long got =
+                tollund::detail::ReadSome(file.Get(), chunk + filled, FileChunk - filled);
             if (got < 0) {
                 readFailed = true;
             }
@@ -306,7 +297,6 @@ int CMD5::DigestFile(std::string path, std::string& output) {
             break;
         }
     }
-    close(fd);
     if (readFailed) {
         // A digest of part of the file would pass for the file's own.
         Reset();

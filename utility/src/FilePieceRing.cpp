@@ -98,32 +98,14 @@ FilePieceRing::Run FilePieceRing::SendPieces(int file, int socket, long long fro
     const auto pieceSize = static_cast<long long>(m_pieceSize);
     const auto pieces = static_cast<unsigned>(
         std::min<long long>((left + pieceSize - 1) / pieceSize, MaxPiecesPerRun));
-    char* buffer = m_buffer.get();
 
     unsigned lengths[MaxPiecesPerRun];
     int readResults[MaxPiecesPerRun];
     int sendResults[MaxPiecesPerRun];
+    QueuePieces(file, socket, from, end, pieces, lengths);
     for (unsigned i = 0; i < pieces; ++i) {
-        const long long offset = from + static_cast<long long>(i) * pieceSize;
-        lengths[i] = static_cast<unsigned>(std::min(pieceSize, end - offset));
         readResults[i] = -ECANCELED;
         sendResults[i] = -ECANCELED;
-
-        io_uring_sqe* read = io_uring_get_sqe(&m_ring);
-        io_uring_prep_read(read, file, buffer, lengths[i], static_cast<uint64_t>(offset));
-        io_uring_sqe_set_data64(read, PieceTag(i, false));
-        read->flags |= IOSQE_IO_LINK;
-
-        // MSG_WAITALL: a piece goes whole or the chain breaks, so the next read cannot overwrite
-        // bytes not yet sent. MSG_MORE holds back partial segments while more is to come.
-        const bool last = offset + lengths[i] >= end;
-        io_uring_sqe* send = io_uring_get_sqe(&m_ring);
-        io_uring_prep_send(send, socket, buffer, lengths[i],
-                           MSG_NOSIGNAL | MSG_WAITALL | (last ? 0 : MSG_MORE));
-        io_uring_sqe_set_data64(send, PieceTag(i, true));
-        if (i + 1 < pieces) {
-            send->flags |= IOSQE_IO_LINK;
-        }
     }
 
     const int submitted = io_uring_submit(&m_ring);
@@ -141,14 +123,62 @@ FilePieceRing::Run FilePieceRing::SendPieces(int file, int socket, long long fro
         run.outcome = Outcome::Failed;
         return run;
     }
+    if (!CollectResults(pieces, readResults, sendResults)) {
+        Abandon();
+        run.outcome = Outcome::Failed;
+        return run;
+    }
 
+    unsigned whole = 0;
+    while (whole < pieces && readResults[whole] == static_cast<int>(lengths[whole]) &&
+           sendResults[whole] == static_cast<int>(lengths[whole])) {
+        run.sent += lengths[whole];
+        ++whole;
+    }
+    if (whole == pieces) {
+        run.outcome = Outcome::Sent;
+    } else if (m_stopped) {
+        run.outcome = Outcome::Stopped;
+    } else if (readResults[whole] != static_cast<int>(lengths[whole])) {
+        run.outcome = Outcome::Incomplete;
+    } else {
+        run.outcome = Outcome::Failed;
+    }
+    return run;
+}
+
+void FilePieceRing::QueuePieces(int file, int socket, long long from, long long end,
+                                unsigned pieces, unsigned* lengths) {
+    const auto pieceSize = static_cast<long long>(m_pieceSize);
+    char* buffer = m_buffer.get();
+    for (unsigned i = 0; i < pieces; ++i) {
+        const long long offset = from + static_cast<long long>(i) * pieceSize;
+        lengths[i] = static_cast<unsigned>(std::min(pieceSize, end - offset));
+
+        io_uring_sqe* read = io_uring_get_sqe(&m_ring);
+        io_uring_prep_read(read, file, buffer, lengths[i], static_cast<uint64_t>(offset));
+        io_uring_sqe_set_data64(read, PieceTag(i, false));
+        read->flags |= IOSQE_IO_LINK;
+
+        // MSG_WAITALL: a piece goes whole or the chain breaks, so the next read cannot overwrite
+        // bytes not yet sent. MSG_MORE holds back partial segments while more is to come.
+        const bool last = offset + lengths[i] >= end;
+        io_uring_sqe* send = io_uring_get_sqe(&m_ring);
+        io_uring_prep_send(send, socket, buffer, lengths[i],
+                           MSG_NOSIGNAL | MSG_WAITALL | (last ? 0 : MSG_MORE));
+        io_uring_sqe_set_data64(send, PieceTag(i, true));
+        if (i + 1 < pieces) {
+            send->flags |= IOSQE_IO_LINK;
+        }
+    }
+}
+
+bool FilePieceRing::CollectResults(unsigned pieces, int* readResults, int* sendResults) {
     unsigned outstanding = 2 * pieces;
     while (outstanding > 0) {
         io_uring_cqe* cqe = nullptr;
         if (!NextCompletion(cqe)) {
-            Abandon();
-            run.outcome = Outcome::Failed;
-            return run;
+            return false;
         }
         const uint64_t tag = io_uring_cqe_get_data64(cqe);
         const int result = cqe->res;
@@ -171,21 +201,5 @@ FilePieceRing::Run FilePieceRing::SendPieces(int file, int socket, long long fro
             CancelAll();
         }
     }
-
-    unsigned whole = 0;
-    while (whole < pieces && readResults[whole] == static_cast<int>(lengths[whole]) &&
-           sendResults[whole] == static_cast<int>(lengths[whole])) {
-        run.sent += lengths[whole];
-        ++whole;
-    }
-    if (whole == pieces) {
-        run.outcome = Outcome::Sent;
-    } else if (m_stopped) {
-        run.outcome = Outcome::Stopped;
-    } else if (readResults[whole] != static_cast<int>(lengths[whole])) {
-        run.outcome = Outcome::Incomplete;
-    } else {
-        run.outcome = Outcome::Failed;
-    }
-    return run;
+    return true;
 }

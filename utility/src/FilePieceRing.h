@@ -41,6 +41,12 @@ public:
     Run SendPieces(int file, int socket, long long from, long long end);
 
 private:
+    // Puts a chain of a read and a send per piece on the ring; lengths receives each piece's.
+    void QueuePieces(int file, int socket, long long from, long long end, unsigned pieces,
+                     unsigned* lengths);
+    // Waits for every operation of the chain and records its result by piece; false when the
+    // ring itself fails.
+    bool CollectResults(unsigned pieces, int* readResults, int* sendResults);
     // Waits for the next completion; false only when the ring itself fails.
     bool NextCompletion(io_uring_cqe*& cqe);
     void CancelAll();

@@ -1,90 +1,31 @@
-// Machine facts: processors and their load, network addresses, disk serial, identifiers and
-// the system library folder.
+// Machine facts computed from what the platform reports: the processor load, the identifier
+// of the user's machine, the text of a GUID.
 
 #include "SystemFacts.h"
 
 #include <tollund/CFunction.h>
 
-#include <arpa/inet.h>
-#include <dlfcn.h>
-#include <ifaddrs.h>
-#include <linux/if_packet.h>
-#include <net/if.h>
-#include <net/if_arp.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-#include <uuid/uuid.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
 
-constexpr size_t SystemDirBuffer = 260;
 constexpr const char* GuidFailure = "Can't Get a Guid";
 
 } // namespace
-
-int CFunction::GetNumOfProcessors() {
-    static std::atomic<int> processors{0};
-    int count = processors.load();
-    if (count == 0) {
-        const long online = sysconf(_SC_NPROCESSORS_ONLN);
-        count = online > 0 ? static_cast<int>(online) : 1;
-        processors = count;
-    }
-    return count;
-}
-
-namespace tollund::detail {
-
-bool ReadCpuTimes(CpuTimes& times) {
-    std::ifstream stat("/proc/stat");
-    std::string line;
-    times = {};
-    bool haveTotal = false;
-    while (std::getline(stat, line)) {
-        if (line.rfind("cpu ", 0) == 0) {
-            std::istringstream fields(line.substr(4));
-            uint64_t value = 0;
-            for (int i = 0; fields >> value && i < 8; ++i) {
-                times.total += value;
-                if (i == 3 || i == 4) { // idle, iowait
-                    times.idle += value;
-                }
-            }
-            haveTotal = true;
-        } else if (line.rfind("cpu", 0) == 0) {
-            ++times.processors;
-        }
-    }
-    return haveTotal && times.processors > 0;
-}
-
-} // namespace tollund::detail
 
 double CFunction::GetCpuUsage() {
     static std::atomic<uint64_t> previousIdle{0};
     static std::atomic<uint64_t> previousSystem{0};
     tollund::detail::CpuTimes times;
-    const bool haveTimes = tollund::detail::ReadCpuTimes(times);
-    const uint64_t idle = times.idle;
-    const uint64_t total = times.total;
-    const int processors = times.processors;
-    const long ticksPerSecond = sysconf(_SC_CLK_TCK);
-    if (!haveTimes || ticksPerSecond <= 0) {
+    if (!tollund::detail::ReadCpuTimes(times)) {
         return 0;
     }
-    // In 100-nanosecond units: the idle time of all processors, and the time that passed
-    // (the total of all processors' time divided among them).
-    const uint64_t unit = 10000000u / static_cast<uint64_t>(ticksPerSecond);
-    const uint64_t idleTime = idle * unit;
-    const uint64_t systemTime = total * unit / static_cast<uint64_t>(processors);
+    const int processors = times.processors;
+    const uint64_t idleTime = times.idleTime;
+    const uint64_t systemTime = times.systemTime;
     double result = 0;
     const uint64_t lastIdle = previousIdle.load();
     const uint64_t lastSystem = previousSystem.load();
@@ -101,72 +42,6 @@ double CFunction::GetCpuUsage() {
     return std::clamp(result, 0.0, 100.0);
 }
 
-int CFunction::EnumIpAddresses(void (*add)(const char* address, void* target), void* target) {
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) {
-        return 0;
-    }
-    int added = 0;
-    for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
-        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) {
-            continue;
-        }
-        char text[INET_ADDRSTRLEN] = {};
-        const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
-        if (inet_ntop(AF_INET, &address->sin_addr, text, sizeof text) == nullptr ||
-            std::strcmp(text, "127.0.0.1") == 0) {
-            continue;
-        }
-        add(text, target);
-        ++added;
-    }
-    freeifaddrs(list);
-    return added;
-}
-
-int CFunction::GetNetCardMacAddress(std::string& output) {
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) {
-        const int error = errno;
-        RLog("GetNetCardMacAddress  nError=%d,%s", error,
-             GetLastErrorString(static_cast<uint32_t>(error)).c_str());
-        return 0;
-    }
-    std::string mac;
-    for (const ifaddrs* entry = list; entry != nullptr && mac.empty(); entry = entry->ifa_next) {
-        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_PACKET ||
-            (entry->ifa_flags & IFF_LOOPBACK) != 0) {
-            continue;
-        }
-        const auto* link = reinterpret_cast<const sockaddr_ll*>(entry->ifa_addr);
-        if (link->sll_halen == 0 || link->sll_halen > sizeof link->sll_addr) {
-            continue; // no hardware address (tunnels and the like)
-        }
-        char hex[3];
-        for (int i = 0; i < link->sll_halen; ++i) {
-            std::snprintf(hex, sizeof hex, "%02x", link->sll_addr[i]);
-            mac += hex;
-        }
-    }
-    freeifaddrs(list);
-    if (mac.empty()) {
-        RLog("GetAdapterInfoByIpHlp ERROR_NO_DATA");
-        return 1;
-    }
-    output = mac;
-    DLog("NetCard MAC:%s", output.c_str());
-    return 1;
-}
-
-int CFunction::GetDiskSerialNumber(uint32_t& serial) {
-    struct statvfs info {};
-    if (statvfs("/", &info) != 0) {
-        return 0;
-    }
-    serial = static_cast<uint32_t>(info.f_fsid);
-    return 1;
-}
-
 std::string CFunction::GetUserUniqueIdentify() {
     uint32_t serial = 0;
     std::string mac;
@@ -179,9 +54,8 @@ std::string CFunction::GetUserUniqueIdentify() {
 }
 
 std::string CFunction::GetGUID() {
-    uuid_t id;
-    uuid_generate_random(id);
-    if (uuid_is_null(id) != 0) {
+    unsigned char id[16];
+    if (!tollund::detail::NewUuid(id)) {
         return GuidFailure;
     }
     const unsigned long data1 = (static_cast<unsigned long>(id[0]) << 24) |
@@ -193,15 +67,4 @@ std::string CFunction::GetGUID() {
     std::snprintf(text, sizeof text, "%08lX-%04X-%04x-%02X%02X-%02X%02X%02X%02X%02X%02X", data1,
                   data2, data3, id[8], id[9], id[10], id[11], id[12], id[13], id[14], id[15]);
     return text;
-}
-
-std::string CFunction::GetSystemDir() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&::write), &info) == 0 || info.dli_fname == nullptr) {
-        return "/usr/lib";
-    }
-    std::string path = info.dli_fname;
-    const size_t slash = path.rfind('/');
-    path = slash == std::string::npos || slash == 0 ? std::string("/") : path.substr(0, slash);
-    return path.size() < SystemDirBuffer ? path : std::string();
 }

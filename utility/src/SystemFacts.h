@@ -2,16 +2,20 @@
 
 #include <cstdint>
 
+// What the machine facts need from the platform beyond CFunction's own members.
 namespace tollund::detail {
 
-// The processors' times since boot from /proc/stat, in clock ticks.
+// The processors' times since start, in 100-nanosecond units.
 struct CpuTimes {
-    uint64_t idle = 0;  // idle and waiting for input or output, all processors
-    uint64_t total = 0; // all states, all processors
+    uint64_t idleTime = 0;   // idle, all processors together
+    uint64_t systemTime = 0; // time that passed: all processors' time divided among them
     int processors = 0;
 };
 
 // False when the figures cannot be read.
 bool ReadCpuTimes(CpuTimes& times);
+
+// Sixteen bytes of a new random (version 4) UUID in their text order; false on failure.
+bool NewUuid(unsigned char (&bytes)[16]);
 
 } // namespace tollund::detail

@@ -1,12 +1,13 @@
 // tollund-httpd [--request-timeout SECONDS] ROOT [PORT [ADDRESS]]: serves the files below ROOT
-// over HTTP/1.0 until SIGINT or SIGTERM, then stops cleanly.
+// over HTTP/1.0 until asked to stop (SIGINT or SIGTERM; Ctrl+C on Windows), then stops cleanly.
+#include "StopRequest.h"
+
 #include <tollund/CHttpServer.h>
 #include <tollund/CMiniDumper.h>
 
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -82,12 +83,7 @@ int main(int argc, char** argv) {
     }
     const std::string address = argc >= 4 ? argv[3] : "";
 
-    // Block the stop signals in every thread; the main thread takes them with sigwait.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    PrepareStopRequest();
 
     CHttpServer server(root, port, address);
     server.SetRequestTimeoutMs(requestTimeoutMs);
@@ -97,8 +93,7 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "tollund-httpd: serving %s\n", root.c_str());
 
-    int received = 0;
-    sigwait(&stopSignals, &received);
+    WaitForStopRequest();
     std::fprintf(stderr, "tollund-httpd: stopping\n");
     server.StopHttpSrv();
     return 0;

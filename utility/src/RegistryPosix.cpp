@@ -1,7 +1,7 @@
 // The registry layer: <base>/<root key name>/<key>/<subkey>/... folders; a key's default value
 // is the content of its file "(Default)".
 
-#include "RegistryLayer.h"
+#include "RegistryPosix.h"
 
 #include "AsciiText.h"
 

@@ -1,6 +1,6 @@
 // X11 windows: finding a top-level window by its title, its process, and messages to it.
 
-#include "WindowLayer.h"
+#include "WindowX11.h"
 
 #include <tollund/CFunction.h>
 

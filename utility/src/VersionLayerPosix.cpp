@@ -1,9 +1,8 @@
 // The version layer: the section ".tollund.version" of an ELF file holds entries "key=value",
 // each ended by a zero byte, with the keys of a version resource.
 
-#include "VersionLayer.h"
-
 #include "AsciiText.h"
+#include "VersionLayer.h"
 
 #include <tollund/CFunction.h>
 

@@ -1,8 +1,8 @@
 // Command lines and process start: ExecCommand, RunProcess and GotoURL.
 
-#include "ProcessLayer.h"
+#include "ProcessPosix.h"
 
-#include "RegistryLayer.h"
+#include "RegistryPosix.h"
 
 #include <tollund/CFunction.h>
 
@@ -192,6 +192,106 @@ int OpenPidFd(pid_t pid) {
 #endif
 }
 
+// A child started by ExecCommand: its process, the read end of its output pipe and, where the
+// kernel gives one, a descriptor that becomes readable when it ends.
+struct CapturedChild {
+    pid_t pid = -1;
+    int out = -1;
+    int pidFd = -1;
+    bool pipeOpen = true;
+};
+
+// Starts the command with standard output and error into a pipe; logs and returns false when
+// it cannot.
+bool StartCaptured(const std::string& appPath, const std::string& commandLine,
+                   CapturedChild& child) {
+    int pipeFds[2] = {-1, -1};
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+        CFunction::RLog("[ExecCommand] Stdout pipe creation failed.Command:%s", appPath.c_str());
+        return false;
+    }
+    std::vector<std::string> args = SplitCommandLine(commandLine);
+    SpawnOptions options;
+    options.output = pipeFds[1];
+    options.searchPath = appPath.empty();
+    const std::string program =
+        appPath.empty() ? (args.empty() ? std::string() : args[0]) : appPath;
+    if (args.empty()) {
+        args.push_back(program);
+    }
+    const int spawnError = Spawn(child.pid, program, args, options);
+    close(pipeFds[1]);
+    if (spawnError != 0) {
+        close(pipeFds[0]);
+        CFunction::RLog("[ExecCommand] CreateProcess Error:%s.Error:%s", appPath.c_str(),
+                        CFunction::GetLastErrorString(static_cast<uint32_t>(spawnError)).c_str());
+        return false;
+    }
+    child.out = pipeFds[0];
+    fcntl(child.out, F_SETFL, fcntl(child.out, F_GETFL) | O_NONBLOCK);
+    child.pidFd = OpenPidFd(child.pid);
+    return true;
+}
+
+struct ChildWait {
+    bool ended = false;
+    int result = 0; // ETIMEDOUT, or -1 when waiting failed
+    int error = 0;
+};
+
+// Waits for the child to end before the deadline (-1: none), reading its output meanwhile, so
+// that a child writing more than the pipe holds does not stall; each round reads a bounded
+// amount and then looks at the clock again.
+ChildWait WaitCapturing(CapturedChild& child, std::string* sink, int64_t deadline) {
+    ChildWait wait;
+    while (true) {
+        int status = 0;
+        const pid_t waited = waitpid(child.pid, &status, WNOHANG);
+        if (waited == child.pid || (waited < 0 && errno == ECHILD)) {
+            wait.ended = true;
+            return wait;
+        }
+        if (waited < 0 && errno != EINTR) {
+            wait.result = -1;
+            wait.error = errno;
+            return wait;
+        }
+        int waitMs = -1;
+        if (deadline >= 0) {
+            const int64_t left = deadline - NowMs();
+            if (left <= 0) {
+                wait.result = ETIMEDOUT;
+                wait.error = ETIMEDOUT;
+                return wait;
+            }
+            waitMs = static_cast<int>(std::min<int64_t>(left, 1000));
+        }
+        if (child.pidFd < 0) {
+            waitMs = waitMs < 0 ? 20 : std::min(waitMs, 20);
+        }
+        pollfd fds[2];
+        nfds_t count = 0;
+        if (child.pipeOpen) {
+            fds[count++] = {child.out, POLLIN, 0};
+        }
+        if (child.pidFd >= 0) {
+            fds[count++] = {child.pidFd, POLLIN, 0};
+        }
+        if (poll(fds, count, waitMs) > 0 && child.pipeOpen && fds[0].revents != 0) {
+            child.pipeOpen = ReadAvailable(child.out, sink, 1 << 20);
+        }
+    }
+}
+
+// What the child wrote is in the pipe now. A grandchild may still hold the pipe open: take what
+// is there and stop, instead of waiting for an end that may never come.
+void TakeWhatIsLeft(CapturedChild& child, std::string* sink) {
+    int available = 0;
+    if (child.pipeOpen && ioctl(child.out, FIONREAD, &available) == 0 && available > 0) {
+        ReadAvailable(child.out, sink, static_cast<size_t>(available));
+    }
+}
+
 } // namespace
 
 int CFunction::ExecCommand(const std::string& appPath, const std::string& commandLine,
@@ -203,100 +303,30 @@ int CFunction::ExecCommand(const std::string& appPath, const std::string& comman
              static_cast<unsigned>(CommandLineBuffer - 1), appPath.c_str());
         return 0;
     }
-    int pipeFds[2] = {-1, -1};
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
-        RLog("[ExecCommand] Stdout pipe creation failed.Command:%s", appPath.c_str());
+    CapturedChild child;
+    if (!StartCaptured(appPath, commandLine, child)) {
         return 0;
     }
-    std::vector<std::string> args = SplitCommandLine(commandLine);
-    SpawnOptions options;
-    options.output = pipeFds[1];
-    options.searchPath = appPath.empty();
-    const std::string program =
-        appPath.empty() ? (args.empty() ? std::string() : args[0]) : appPath;
-    if (args.empty()) {
-        args.push_back(program);
-    }
-    pid_t pid = -1;
-    const int spawnError = Spawn(pid, program, args, options);
-    close(pipeFds[1]);
-    if (spawnError != 0) {
-        close(pipeFds[0]);
-        RLog("[ExecCommand] CreateProcess Error:%s.Error:%s", appPath.c_str(),
-             GetLastErrorString(static_cast<uint32_t>(spawnError)).c_str());
-        return 0;
-    }
-    const int out = pipeFds[0];
-    fcntl(out, F_SETFL, fcntl(out, F_GETFL) | O_NONBLOCK);
-    const int pidFd = OpenPidFd(pid);
     std::string* sink = capture != 0 ? &output : nullptr;
     const int64_t deadline = timeoutSeconds < 0 ? -1 : NowMs() + int64_t{timeoutSeconds} * 1000;
-
-    // The output is read while the child runs, so that a child writing more than the pipe holds
-    // does not stall; each round reads a bounded amount and then looks at the clock again.
-    bool pipeOpen = true;
-    bool ended = false;
-    int waitResult = 0;
-    int waitError = 0;
-    while (true) {
-        int status = 0;
-        const pid_t waited = waitpid(pid, &status, WNOHANG);
-        if (waited == pid || (waited < 0 && errno == ECHILD)) {
-            ended = true;
-            break;
-        }
-        if (waited < 0 && errno != EINTR) {
-            waitResult = -1;
-            waitError = errno;
-            break;
-        }
-        int waitMs = -1;
-        if (deadline >= 0) {
-            const int64_t left = deadline - NowMs();
-            if (left <= 0) {
-                waitResult = ETIMEDOUT;
-                waitError = ETIMEDOUT;
-                break;
-            }
-            waitMs = static_cast<int>(std::min<int64_t>(left, 1000));
-        }
-        if (pidFd < 0) {
-            waitMs = waitMs < 0 ? 20 : std::min(waitMs, 20);
-        }
-        pollfd fds[2];
-        nfds_t count = 0;
-        if (pipeOpen) {
-            fds[count++] = {out, POLLIN, 0};
-        }
-        if (pidFd >= 0) {
-            fds[count++] = {pidFd, POLLIN, 0};
-        }
-        if (poll(fds, count, waitMs) > 0 && pipeOpen && fds[0].revents != 0) {
-            pipeOpen = ReadAvailable(out, sink, 1 << 20);
-        }
-    }
+    const ChildWait wait = WaitCapturing(child, sink, deadline);
 
     int result = 0;
-    if (ended) {
-        // What the child wrote is in the pipe now. A grandchild may still hold the pipe open:
-        // take what is there and stop, instead of waiting for an end that may never come.
-        int available = 0;
-        if (pipeOpen && ioctl(out, FIONREAD, &available) == 0 && available > 0) {
-            ReadAvailable(out, sink, static_cast<size_t>(available));
-        }
+    if (wait.ended) {
+        TakeWhatIsLeft(child, sink);
         result = 1;
     } else {
         RLog("ExecCommand:%s.Waited  %dS Timeout. ret=%d,%s", appPath.c_str(), timeoutSeconds,
-             waitResult, GetLastErrorString(static_cast<uint32_t>(waitError)).c_str());
-        kill(pid, SIGKILL);
-        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+             wait.result, GetLastErrorString(static_cast<uint32_t>(wait.error)).c_str());
+        kill(child.pid, SIGKILL);
+        while (waitpid(child.pid, nullptr, 0) < 0 && errno == EINTR) {
         }
         output.clear();
     }
-    if (pidFd >= 0) {
-        close(pidFd);
+    if (child.pidFd >= 0) {
+        close(child.pidFd);
     }
-    close(out);
+    close(child.out);
     return result;
 }
 
