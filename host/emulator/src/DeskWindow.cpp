@@ -60,12 +60,21 @@ public:
 
 private:
     void Deliver(const std::string& line) {
+        if (running_) {
+            return; // the field and buttons are disabled while a word runs
+        }
         if (text::Trim(line).empty()) {
             lblStatus.SetCaption("请先输入一个词"_host);
             return;
         }
         lblStatus.SetCaption(text::Utf8ToGbk("正在发送 " + line));
-        DeskAnswer answer = calls_.deliver(line);
+        DeskAnswer answer;
+        {
+            // The word's windows let events through while it runs: the desk takes no second
+            // word meanwhile.
+            Running running(*this);
+            answer = calls_.deliver(line);
+        }
         if (answer.status != 0) {
             failedStatus = answer.status;
         }
@@ -76,7 +85,27 @@ private:
         std::cout << line << '\n' << answer.shown << '\n' << std::flush;
     }
 
+    struct Running {
+        explicit Running(TfrmZephDesk& desk) : desk_(desk) { desk_.SetRunning(true); }
+        ~Running() { desk_.SetRunning(false); }
+        Running(const Running&) = delete;
+        Running& operator=(const Running&) = delete;
+        TfrmZephDesk& desk_;
+    };
+
+    void SetRunning(bool running) {
+        running_ = running;
+        edtWord.Enabled = !running;
+        btnDeliver.Enabled = !running;
+        btnTest.Enabled = !running;
+        Invalidate();
+        if (!running && edtWord.CanFocus()) {
+            edtWord.SetFocus();
+        }
+    }
+
     DeskWindowCalls& calls_;
+    bool running_ = false;
 };
 
 } // namespace

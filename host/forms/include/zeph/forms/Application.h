@@ -28,6 +28,16 @@ public:
     Cursor GetCursor() const noexcept { return cursor_; }
     void SetCursor(Cursor cursor);
 
+    // Lets pending events through (windows paint, clicks are taken) and returns; long loops call
+    // it, or a MessagePump, so the windows stay alive while they run.
+    void ProcessMessages();
+
+    // Brackets a request delivered by the host; requests do not nest: BeginRequest gives false
+    // while one is running.
+    bool BeginRequest();
+    void EndRequest();
+    bool RequestRunning() const noexcept { return requestRunning_; }
+
     // Frees windows released during the last event. Hosts call it after each delivered request
     // and backends after each user action.
     void ProcessReleases();
@@ -45,6 +55,7 @@ private:
     std::shared_ptr<Backend> backend_;
     Cursor cursor_ = Cursor::Default;
     std::vector<Form*> releases_;
+    bool requestRunning_ = false;
 };
 
 // The current application object of the process, and replacing it (the previous one is

@@ -1,0 +1,23 @@
+#include <zeph/forms/Application.h>
+#include <zeph/forms/MessagePump.h>
+
+namespace zeph::forms {
+
+MessagePump::MessagePump(std::chrono::milliseconds interval)
+    : interval_(interval), last_(std::chrono::steady_clock::now()) {}
+
+bool MessagePump::Tick() {
+    if (std::chrono::steady_clock::now() - last_ < interval_) {
+        return false;
+    }
+    Now();
+    return true;
+}
+
+void MessagePump::Now() {
+    Application()->ProcessMessages();
+    // The time spent in the handlers is not work: the next interval starts now.
+    last_ = std::chrono::steady_clock::now();
+}
+
+} // namespace zeph::forms
