@@ -9,6 +9,7 @@
 #include <zeph/text/HostText.h>
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -181,6 +182,17 @@ void TfrmSendBNEx::FormCreate() {
     FillGrades(cbNoteGrade, 3);
     zeph::TZephClient& client = main_.ZephClient;
     const std::string staffNo = client.GetWorkerNO();
+    // The row limit holds for every filled drop-down, also when a refusal ends the creation.
+    struct RowLimit {
+        std::array<forms::ComboBox*, 2> dropDowns;
+        ~RowLimit() {
+            for (forms::ComboBox* dropDown : dropDowns) {
+                if (dropDown->Items.Count() > 0) {
+                    dropDown->DropDownCount = std::min(dropDown->Items.Count(), kMaxDropDownRows);
+                }
+            }
+        }
+    } rowLimit{{&cbBulletinType, &cbBulletinCallCause}};
 
     // Each list stops the creation when the server refuses it; one that cannot be fetched
     // leaves its drop-down empty.
@@ -206,9 +218,6 @@ void TfrmSendBNEx::FormCreate() {
     const char* staffQuery =
         edition_ == Edition::Full ? "GETSTAFFBYSTAFFNOEX~" : "GETSTAFFBYSTAFFNO~";
     FetchList(client, main_.cdsStaff, staffQuery + staffNo, 5);
-    for (forms::ComboBox* dropDown : {&cbBulletinType, &cbBulletinCallCause}) {
-        dropDown->DropDownCount = std::min(dropDown->Items.Count(), kMaxDropDownRows);
-    }
 }
 
 void TfrmSendBNEx::SelectItemByKey(forms::ComboBox& dropDown, const std::string& key) {

@@ -5,6 +5,7 @@
 #include "export/SafeReplace.h"
 
 #include <zeph/dataset/DataPacket.h>
+#include <zeph/platform/FileAttributes.h>
 #include <zeph/platform/Paths.h>
 #include <zeph/text/HostText.h>
 
@@ -41,8 +42,8 @@ void LoadConfig(dataset::TClientDataSet& set, const std::string& path) {
     const std::string native = zeph::platform::NativePath(path);
     struct stat info {};
     if (::stat(native.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-        // A read-only file would refuse the next save.
-        ::chmod(native.c_str(), info.st_mode | S_IWUSR);
+        // The attribute word 64: a read-only file would refuse the next save.
+        zeph::platform::SetFileAttributes(path, 64);
         std::ifstream in(native, std::ios::binary);
         std::string packet((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         try {

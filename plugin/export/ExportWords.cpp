@@ -5,6 +5,8 @@
 #include "export/ExportPart.h"
 #include "export/FileWriters.h"
 #include "export/OwnedWindow.h"
+#include "export/SafeReplace.h"
+#include "export/SaveOutcome.h"
 #include "export/untHint.h"
 #include "export/untSelectCol.h"
 
@@ -14,18 +16,23 @@
 
 #include <zeph/client/PackageRoutines.h>
 #include <zeph/dataset/DataPacket.h>
+#include <zeph/platform/FileAttributes.h>
 #include <zeph/platform/Paths.h>
 #include <zeph/text/HostText.h>
 
 #include <sys/stat.h>
 
-#include <cstdio>
+#include <cstdint>
 #include <memory>
+#include <string>
 
 namespace morvane::exporting {
 namespace {
 
 namespace dataset = zeph::dataset;
+
+// The attribute word the words set on an old file: no read-only bit.
+constexpr std::uint32_t kNormalAttribute = 64;
 
 // What steps 1 to 4 of both words leave: the loaded set, the chosen file and the columns.
 struct TExportRequest {
@@ -38,19 +45,6 @@ struct TExportRequest {
 bool FileExists(const std::string& path) {
     struct stat info {};
     return ::stat(zeph::platform::NativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// The file's attribute word set to 64 (normal): nothing keeps it read-only any more.
-void SetNormalAttribute(const std::string& path) {
-    const std::string native = zeph::platform::NativePath(path);
-    struct stat info {};
-    if (::stat(native.c_str(), &info) == 0) {
-        ::chmod(native.c_str(), info.st_mode | S_IWUSR);
-    }
-}
-
-void DeleteFile(const std::string& path) {
-    std::remove(zeph::platform::NativePath(path).c_str());
 }
 
 std::string InUseSuffix() {
@@ -66,6 +60,30 @@ void ShowOutcome(TInterFacefrmMain& main, const std::string& fileName, bool save
         zeph::InfoDlg("保存文件【"_host + fileName + "】成功!"_host, main.OwnerHandle());
     } else {
         zeph::ErrorDlg("保存文件【"_host + fileName + InUseSuffix(), main.OwnerHandle());
+    }
+}
+
+// The message of a save; an old file that refused to be replaced has the overwrite message.
+void ShowOutcome(TInterFacefrmMain& main, const std::string& fileName, bool overwrite,
+                 const TSaveOutcome& outcome) {
+    switch (outcome.kind) {
+    case TSaveOutcome::Kind::Saved:
+    case TSaveOutcome::Kind::Failed:
+        ShowOutcome(main, fileName, outcome.kind == TSaveOutcome::Kind::Saved);
+        return;
+    case TSaveOutcome::Kind::Refused:
+        if (overwrite) {
+            ShowOverwriteFailure(main, fileName);
+        } else {
+            ShowOutcome(main, fileName, false);
+        }
+        return;
+    case TSaveOutcome::Kind::CellTooLong:
+        zeph::ErrorDlg("保存文件【"_host + fileName + "】失败，"_host + "\r\n" + "第"_host +
+                           std::to_string(outcome.row) + "行第"_host +
+                           std::to_string(outcome.column) + "列的内容超过32767个字符！"_host,
+                       main.OwnerHandle());
+        return;
     }
 }
 
@@ -113,26 +131,30 @@ void ShowRecordHint(TfrmHint& hint, const TExportRequest& request, const std::st
     hint.SetHintText(second);
 }
 
-// The two words remove an old file in opposite orders.
-enum class RemoveOrder { AttributeFirst, DeleteFirst };
-
-// Removes the file the person agreed to overwrite; false, with the message, when it stays.
-bool RemoveMarkedFile(TInterFacefrmMain& main, const TExportRequest& request, RemoveOrder order) {
-    if (!request.overwrite) {
-        return true;
-    }
-    if (order == RemoveOrder::AttributeFirst) {
-        SetNormalAttribute(request.fileName);
-        DeleteFile(request.fileName);
-    } else {
-        DeleteFile(request.fileName);
-        SetNormalAttribute(request.fileName);
-    }
-    if (FileExists(request.fileName)) {
-        ShowOverwriteFailure(main, request.fileName);
+// The read-only check of the workbook words, which delete an old file before they clear its
+// read-only attribute: a read-only file stays (with its attribute cleared by that second step)
+// and stops the word with the overwrite message. The file word clears the attribute first, so a
+// read-only file never stops it. Nothing else touches the old file before the new one is
+// complete.
+bool ReadOnlyStops(TInterFacefrmMain& main, const TExportRequest& request) {
+    if (!request.overwrite || !zeph::platform::IsReadOnlyFile(request.fileName)) {
         return false;
     }
+    zeph::platform::SetFileAttributes(request.fileName, kNormalAttribute);
+    ShowOverwriteFailure(main, request.fileName);
     return true;
+}
+
+// Writes the XLS file in place of the chosen one; refused before anything is touched when the
+// records do not fit the format.
+TSaveOutcome SaveXls(const TExportRequest& request, const TFileColumns& columns,
+                     const TRecordStep& onRecord) {
+    if (!FitsXls(request.set.Table(), columns)) {
+        return {TSaveOutcome::Kind::Failed};
+    }
+    return TSaveOutcome::Of(ReplaceFile(request.fileName, [&](const std::string& temporary) {
+        return WriteXlsFile(temporary, request.set.Table(), columns, onRecord);
+    }));
 }
 
 } // namespace
@@ -158,21 +180,21 @@ void SaveDatasetToFile(TInterFacefrmMain& main, const zeph::Variant& Input, zeph
     }
     OwnedWindow<TfrmHint> hint(main);
     ShowRecordHint(*hint, *request, "准备导出到文件中"_host, "正在导出文件"_host);
-    if (!RemoveMarkedFile(main, *request, RemoveOrder::AttributeFirst)) {
-        return;
-    }
     const std::string extension = UpperExtension(request->fileName);
     const TFileColumns columns = FileColumnsOf(*request);
-    bool saved = false;
+    TSaveOutcome outcome;
     if (extension == ".XLS") {
-        saved = WriteXlsFile(request->fileName, request->set.Table(), columns,
-                             [&hint] { hint->StepIt(); });
+        outcome = SaveXls(*request, columns, [&hint] { hint->StepIt(); });
     } else if (extension == ".TXT") {
-        saved = WriteTextFile(request->fileName, request->set.Table(), columns);
+        outcome =
+            TSaveOutcome::Of(ReplaceFile(request->fileName, [&](const std::string& temporary) {
+                return WriteTextFile(temporary, request->set.Table(), columns);
+            }));
     } else {
+        // Another extension writes nothing, and leaves an old file alone.
         return;
     }
-    ShowOutcome(main, request->fileName, saved);
+    ShowOutcome(main, request->fileName, request->overwrite, outcome);
 }
 
 void SaveDatasetToExcel(TInterFacefrmMain& main, const zeph::Variant& Input, zeph::Variant&) {
@@ -192,12 +214,18 @@ void SaveDatasetToExcel(TInterFacefrmMain& main, const zeph::Variant& Input, zep
     {
         OwnedWindow<TfrmHint> hint(main);
         hint->ShowHint("准备将导出到Excel中"_host, false);
-        if (!RemoveMarkedFile(main, *request, RemoveOrder::DeleteFirst)) {
+        if (ReadOnlyStops(main, *request)) {
             return;
         }
-        ShowOutcome(
-            main, request->fileName,
-            part.ZephExportToExcel.Export(request->set, request->columns, request->fileName));
+        const TSaveOutcome outcome =
+            part.ZephExportToExcel.Export(request->set, request->columns, request->fileName);
+        if (outcome.kind == TSaveOutcome::Kind::Refused && request->overwrite) {
+            // The old file could not be removed: as the overwrite check, the configuration
+            // is not saved.
+            ShowOverwriteFailure(main, request->fileName);
+            return;
+        }
+        ShowOutcome(main, request->fileName, request->overwrite, outcome);
     }
     if (!serviceId.empty()) {
         SaveExportFieldConfig(main, serviceId, unticked);
@@ -213,12 +241,11 @@ void SaveDatasetToExcelBasic(TInterFacefrmMain& main, const zeph::Variant& Input
     }
     OwnedWindow<TfrmHint> hint(main);
     ShowRecordHint(*hint, *request, "准备将导出到Excel中"_host, "正在导出Excel文件"_host);
-    if (!RemoveMarkedFile(main, *request, RemoveOrder::DeleteFirst)) {
+    if (ReadOnlyStops(main, *request)) {
         return;
     }
-    ShowOutcome(main, request->fileName,
-                WriteXlsFile(request->fileName, request->set.Table(), FileColumnsOf(*request),
-                             [&hint] { hint->StepIt(); }));
+    ShowOutcome(main, request->fileName, request->overwrite,
+                SaveXls(*request, FileColumnsOf(*request), [&hint] { hint->StepIt(); }));
 }
 
 } // namespace morvane::exporting

@@ -1,16 +1,17 @@
 #include "export/SpreadsheetExport.h"
 
 #include "export/OwnedWindow.h"
+#include "export/SafeReplace.h"
 #include "export/untExportStatus.h"
 
 #include <zeph/platform/Paths.h>
 #include <zeph/text/HostText.h>
 
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -199,39 +200,139 @@ private:
     lxw_workbook* book_ = nullptr;
 };
 
-// The workbook goes to a temporary file beside the target, renamed over it when complete.
-class TemporaryTarget {
-public:
-    explicit TemporaryTarget(const std::string& fileName)
-        : target_(zeph::platform::NativePath(fileName)), temp_(target_ + ".XXXXXX") {
-        int fd = ::mkstemp(temp_.data());
-        if (fd < 0) {
-            temp_.clear();
-        } else {
-            ::close(fd);
+// What a cell holds once its column's kind has been applied to the packet's text.
+struct Cell {
+    std::string_view text; // for a text cell
+    std::optional<double> number;
+    std::optional<lxw_datetime> when;
+};
+
+Cell CellOf(std::string_view value, ColumnKind kind, const TSMExportSettings& settings) {
+    Cell cell{value, std::nullopt, std::nullopt};
+    switch (kind) {
+    case ColumnKind::Integer:
+    case ColumnKind::Floating:
+    case ColumnKind::Currency:
+        cell.number = Number(value);
+        break;
+    case ColumnKind::Date:
+    case ColumnKind::DateTime:
+    case ColumnKind::Time:
+        cell.when = DateTimeOf(value, kind);
+        break;
+    case ColumnKind::Logical:
+        if (zeph::text::SameText(value, "true")) {
+            cell.text = settings.trueText;
+        } else if (zeph::text::SameText(value, "false")) {
+            cell.text = settings.falseText;
+        }
+        break;
+    case ColumnKind::Text:
+        break;
+    }
+    return cell;
+}
+
+// More characters than a workbook cell holds; a double-byte character counts one.
+bool TooLongForCell(std::string_view text) {
+    if (text.size() <= kMaxCellCharacters) {
+        return false;
+    }
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); at += zeph::text::CharLength(text, at)) {
+        if (++characters > kMaxCellCharacters) {
+            return true;
         }
     }
-    ~TemporaryTarget() {
-        if (!temp_.empty()) {
-            ::unlink(temp_.c_str());
-        }
+    return false;
+}
+
+// The workbook under its progress window; false when it could not be written.
+bool WriteWorkbook(const std::string& nativePath, const dataset::TClientDataSet& set,
+                   std::vector<Column>& used, const std::vector<std::string>& titles,
+                   const TSMExportSettings& settings, zeph::forms::Component* owner) {
+    Workbook book(nativePath);
+    if (book.get() == nullptr) {
+        return false;
     }
-    TemporaryTarget(const TemporaryTarget&) = delete;
-    TemporaryTarget& operator=(const TemporaryTarget&) = delete;
-    bool Usable() const noexcept { return !temp_.empty(); }
-    const std::string& Path() const noexcept { return temp_; }
-    bool Commit() {
-        if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-            return false;
-        }
-        temp_.clear();
-        return true;
+    const std::string sheetName = zeph::text::GbkToUtf8(settings.sheetName);
+    lxw_worksheet* sheet = workbook_add_worksheet(book.get(), sheetName.c_str());
+    if (sheet == nullptr) {
+        return false;
+    }
+    for (Column& column : used) {
+        column.format = workbook_add_format(book.get());
+        column.formatText = ColumnNumberFormat(set.FieldDefs()[column.position], settings);
+        format_set_num_format(column.format, zeph::text::GbkToUtf8(column.formatText).c_str());
     }
 
-private:
-    std::string target_;
-    std::string temp_;
-};
+    std::optional<OwnedWindow<TfrmExportStatus>> status;
+    if (settings.animatedStatus && owner != nullptr) {
+        status.emplace(*owner);
+        (*status)->Start(set.Table().RowCount());
+    }
+
+    bool ok = true;
+    lxw_row_t row = 0;
+    if (settings.titleRow) {
+        for (std::size_t c = 0; c < used.size(); ++c) {
+            used[c].width = std::max(used[c].width, DisplayWidth(titles[c]));
+            ok = ok && worksheet_write_string(sheet, row, static_cast<lxw_col_t>(c),
+                                              zeph::text::GbkToUtf8(titles[c]).c_str(),
+                                              nullptr) == LXW_NO_ERROR;
+        }
+        ++row;
+    }
+    const dataset::TRecordTable& table = set.Table();
+    std::string utf8;
+    for (std::size_t record = 0; ok && record < table.RowCount(); ++record, ++row) {
+        // Cancelling stops the walk; the rows written so far make the workbook.
+        if (status && (*status)->Cancelled()) {
+            break;
+        }
+        for (std::size_t c = 0; ok && c < used.size(); ++c) {
+            Column& column = used[c];
+            Cell cell = CellOf(table.Value(record, column.position), column.kind, settings);
+            const auto col = static_cast<lxw_col_t>(c);
+            lxw_error error = LXW_NO_ERROR;
+            if (cell.text.empty()) {
+                error = worksheet_write_blank(sheet, row, col, column.format);
+            } else if (cell.number) {
+                error = worksheet_write_number(sheet, row, col, *cell.number, column.format);
+            } else if (cell.when) {
+                error = worksheet_write_datetime(sheet, row, col, &*cell.when, column.format);
+            } else {
+                utf8 = zeph::text::GbkToUtf8(cell.text);
+                error = worksheet_write_string(sheet, row, col, utf8.c_str(), column.format);
+            }
+            // A date shows in its column's format, whatever the packet's spelling.
+            const int shown =
+                cell.when ? static_cast<int>(column.formatText.size()) : DisplayWidth(cell.text);
+            column.width = std::max(column.width, shown);
+            ok = error == LXW_NO_ERROR;
+        }
+        if (status) {
+            (*status)->Progress(record + 1);
+        }
+    }
+    if (!ok) {
+        return false;
+    }
+    for (std::size_t c = 0; c < used.size(); ++c) {
+        double width = settings.autoFitColumns ? std::clamp(used[c].width, 1, kMaxColumnWidth)
+                                               : LXW_DEF_COL_WIDTH;
+        if (worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), width,
+                                 used[c].format) != LXW_NO_ERROR) {
+            return false;
+        }
+    }
+    if (!book.Close()) {
+        // libxlsxwriter reports a failed close by its own codes, not errno.
+        errno = EIO;
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -275,8 +376,8 @@ TSMExportToXLS::TSMExportToXLS(zeph::forms::Component* owner, std::string name)
     Settings.autoFitColumns = false;
 }
 
-bool TSMExportToExcel::Export(const dataset::TClientDataSet& set, const TExportColumns& columns,
-                              const std::string& fileName) {
+TSaveOutcome TSMExportToExcel::Export(const dataset::TClientDataSet& set,
+                                      const TExportColumns& columns, const std::string& fileName) {
     std::vector<Column> used;
     std::vector<std::string> titles;
     for (std::size_t i = 0; i < columns.fields.size(); ++i) {
@@ -291,111 +392,32 @@ bool TSMExportToExcel::Export(const dataset::TClientDataSet& set, const TExportC
         titles.push_back(i < columns.titles.size() ? columns.titles[i] : columns.fields[i]);
     }
     if (!set.Active() || set.IsEmpty()) {
-        return false;
+        return {TSaveOutcome::Kind::Failed};
     }
-    TemporaryTarget target(fileName);
-    if (!target.Usable()) {
-        return false;
-    }
-    Workbook book(target.Path());
-    if (book.get() == nullptr) {
-        return false;
-    }
-    const std::string sheetName = zeph::text::GbkToUtf8(Settings.sheetName);
-    lxw_worksheet* sheet = workbook_add_worksheet(book.get(), sheetName.c_str());
-    if (sheet == nullptr) {
-        return false;
-    }
-    for (Column& column : used) {
-        column.format = workbook_add_format(book.get());
-        column.formatText = ColumnNumberFormat(set.FieldDefs()[column.position], Settings);
-        format_set_num_format(column.format, zeph::text::GbkToUtf8(column.formatText).c_str());
-    }
-
-    std::optional<OwnedWindow<TfrmExportStatus>> status;
-    if (Settings.animatedStatus && Owner() != nullptr) {
-        status.emplace(*Owner());
-        (*status)->Start(set.Table().RowCount());
-    }
-    auto cancelled = [&status] { return status && (*status)->Cancelled(); };
-
-    bool ok = true;
-    lxw_row_t row = 0;
-    if (Settings.titleRow) {
-        for (std::size_t c = 0; c < used.size(); ++c) {
-            used[c].width = std::max(used[c].width, DisplayWidth(titles[c]));
-            ok = ok && worksheet_write_string(sheet, row, static_cast<lxw_col_t>(c),
-                                              zeph::text::GbkToUtf8(titles[c]).c_str(),
-                                              nullptr) == LXW_NO_ERROR;
-        }
-        ++row;
-    }
+    // What the workbook cannot hold is refused before anything is written.
     const dataset::TRecordTable& table = set.Table();
-    std::string utf8;
-    for (std::size_t record = 0; ok && record < table.RowCount(); ++record, ++row) {
-        if (cancelled()) {
-            return false;
+    const std::size_t firstRecordRow = Settings.titleRow ? 2 : 1;
+    for (std::size_t c = 0; Settings.titleRow && c < used.size(); ++c) {
+        if (TooLongForCell(titles[c])) {
+            return {TSaveOutcome::Kind::CellTooLong, 1, c + 1};
         }
-        for (std::size_t c = 0; ok && c < used.size(); ++c) {
-            Column& column = used[c];
-            std::string_view value = table.Value(record, column.position);
-            const auto col = static_cast<lxw_col_t>(c);
-            lxw_error error = LXW_NO_ERROR;
-            std::optional<double> number;
-            std::optional<lxw_datetime> when;
-            switch (column.kind) {
-            case ColumnKind::Integer:
-            case ColumnKind::Floating:
-            case ColumnKind::Currency:
-                number = Number(value);
-                break;
-            case ColumnKind::Date:
-            case ColumnKind::DateTime:
-            case ColumnKind::Time:
-                when = DateTimeOf(value, column.kind);
-                break;
-            case ColumnKind::Logical:
-                if (zeph::text::SameText(value, "true")) {
-                    value = Settings.trueText;
-                } else if (zeph::text::SameText(value, "false")) {
-                    value = Settings.falseText;
-                }
-                break;
-            case ColumnKind::Text:
-                break;
+    }
+    for (std::size_t record = 0; record < table.RowCount(); ++record) {
+        for (std::size_t c = 0; c < used.size(); ++c) {
+            const std::string_view value = table.Value(record, used[c].position);
+            if (value.size() <= kMaxCellCharacters) {
+                continue;
             }
-            if (value.empty()) {
-                error = worksheet_write_blank(sheet, row, col, column.format);
-            } else if (number) {
-                error = worksheet_write_number(sheet, row, col, *number, column.format);
-            } else if (when) {
-                error = worksheet_write_datetime(sheet, row, col, &*when, column.format);
-            } else {
-                utf8 = zeph::text::GbkToUtf8(value);
-                error = worksheet_write_string(sheet, row, col, utf8.c_str(), column.format);
+            const Cell cell = CellOf(value, used[c].kind, Settings);
+            if (!cell.number && !cell.when && TooLongForCell(cell.text)) {
+                return {TSaveOutcome::Kind::CellTooLong, record + firstRecordRow, c + 1};
             }
-            // A date shows in its column's format, whatever the packet's spelling.
-            const int shown =
-                when ? static_cast<int>(column.formatText.size()) : DisplayWidth(value);
-            column.width = std::max(column.width, shown);
-            ok = error == LXW_NO_ERROR;
-        }
-        if (status) {
-            (*status)->Progress(record + 1);
         }
     }
-    if (!ok || cancelled()) {
-        return false;
-    }
-    for (std::size_t c = 0; c < used.size(); ++c) {
-        double width = Settings.autoFitColumns ? std::clamp(used[c].width, 1, kMaxColumnWidth)
-                                               : LXW_DEF_COL_WIDTH;
-        if (worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), width,
-                                 used[c].format) != LXW_NO_ERROR) {
-            return false;
-        }
-    }
-    return book.Close() && target.Commit();
+    return TSaveOutcome::Of(ReplaceFile(fileName, [&](const std::string& temporary) {
+        return WriteWorkbook(zeph::platform::NativePath(temporary), set, used, titles, Settings,
+                             Owner());
+    }));
 }
 
 } // namespace morvane::exporting

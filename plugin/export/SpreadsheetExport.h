@@ -4,10 +4,12 @@
 #pragma once
 
 #include "export/ExportColumns.h"
+#include "export/SaveOutcome.h"
 
 #include <zeph/dataset/TClientDataSet.h>
 #include <zeph/forms/Component.h>
 
+#include <cstddef>
 #include <string>
 
 namespace morvane::exporting {
@@ -28,6 +30,8 @@ struct TSMExportSettings {
 
 // The widest column, in characters.
 inline constexpr int kMaxColumnWidth = 50;
+// The most characters a workbook cell holds.
+inline constexpr std::size_t kMaxCellCharacters = 32767;
 
 // The number format of a column of this field type ("@" for text).
 std::string ColumnNumberFormat(const zeph::dataset::TFieldDef& field,
@@ -39,11 +43,13 @@ public:
 
     TSMExportSettings Settings;
 
-    // The columns whose fields the dataset has, written to the file (host text). False for a
-    // dataset that is not active or has no records (nothing written), when the person stops the
-    // export, or when the file cannot be written; no partial file is left then.
-    bool Export(const zeph::dataset::TClientDataSet& set, const TExportColumns& columns,
-                const std::string& fileName);
+    // The columns whose fields the dataset has, written to the file (host text), which is
+    // replaced only by a complete workbook. Failed for a dataset that is not active or has no
+    // records, CellTooLong for a cell beyond kMaxCellCharacters (both before anything is
+    // written). When the person cancels in the progress window, the rows written so far are
+    // saved as the workbook.
+    TSaveOutcome Export(const zeph::dataset::TClientDataSet& set, const TExportColumns& columns,
+                        const std::string& fileName);
 };
 
 // The second component of the main window: the same settings without auto-fit. No word uses it.

@@ -1,5 +1,7 @@
 #include "export/untExportStatus.h"
 
+#include <zeph/text/HostText.h>
+
 #include <string>
 
 namespace morvane::exporting {
@@ -8,12 +10,13 @@ namespace forms = zeph::forms;
 
 namespace {
 std::string StatusText(std::size_t done, std::size_t total) {
-    return "Exported " + std::to_string(done) + " of " + std::to_string(total) + " records";
+    return "已导出"_host + std::to_string(done) + "条记录，共"_host + std::to_string(total) +
+           "条"_host;
 }
 } // namespace
 
 TfrmExportStatus::TfrmExportStatus(forms::Component* owner) : Form(owner, "frmExportStatus") {
-    Caption = "Export";
+    Caption = "数据导出"_host;
     BorderStyle = forms::BorderStyle::Dialog;
     BorderIcons = 0;
     FormStyle = forms::FormStyle::StayOnTop;

@@ -75,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::remove((base + ".txt").c_str());
     exporting::TSMExportToExcel excel(nullptr, "ZephExportToExcel");
     const std::string book = base + ".xlsx";
-    const bool written = excel.Export(set, columns, book);
+    const bool written =
+        excel.Export(set, columns, book).kind == exporting::TSaveOutcome::Kind::Saved;
     if (written != (FileBytes(book) > 0)) {
         __builtin_trap(); // true exactly when the workbook is there
     }

@@ -90,9 +90,9 @@ CopyResult CopyFileNoOverwrite(const std::string& from, const std::string& to) {
         return CopyResult::Failed;
     }
     std::string target = NativePath(to);
-    // O_EXCL makes "already there" and "create" one step, so nothing can slip in between.
-    Descriptor destination(
-        ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777));
+    // O_EXCL makes "already there" and "create" one step, so nothing can slip in between; the
+    // copy gets the usual mode of a new file (0666 less the umask), whatever the source had.
+    Descriptor destination(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!destination.Valid()) {
         return errno == EEXIST ? CopyResult::TargetExists : CopyResult::Failed;
     }

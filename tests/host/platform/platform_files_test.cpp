@@ -82,6 +82,19 @@ TEST_F(PlatformFilesTest, CopyNeverOverwrites) {
     EXPECT_FALSE(fs::exists(dir + "/dir-copy"));
 }
 
+TEST_F(PlatformFilesTest, CopyIsCreatedWithTheUsualModeWhateverTheSourceHad) {
+    const std::string from = dir + "/private.bin";
+    std::ofstream(from) << "data";
+    ASSERT_EQ(::chmod(from.c_str(), 0600), 0);
+    const mode_t savedMask = ::umask(002);
+    EXPECT_EQ(platform::CopyFileNoOverwrite(from, dir + "/saved.bin"),
+              platform::CopyResult::Copied);
+    ::umask(savedMask);
+    struct stat info {};
+    ASSERT_EQ(::stat((dir + "/saved.bin").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0664u);
+}
+
 TEST_F(PlatformFilesTest, CopyOfALargeFileIsWhole) {
     std::string big(1024 * 1024 + 17, '\0');
     for (std::size_t i = 0; i < big.size(); ++i) {

@@ -103,6 +103,7 @@ TEST_F(SendWindowTest, ARefusedListStopsTheCreationThereAndTheBasicEditionAsksIt
     lists["GETCALLCAUSECFG"].returnCode = 1;
     ui->When<TfrmSendBNEx>([](TfrmSendBNEx& f, forms::User&) {
         EXPECT_EQ(f.cbBulletinType.Items.Count(), 2);
+        EXPECT_EQ(f.cbBulletinType.DropDownCount, 2) << "the row limit of a list filled before";
         EXPECT_EQ(f.cbBulletinCallCause.Items.Count(), 0);
     });
     OpenNote({"", "", "", "", ""});

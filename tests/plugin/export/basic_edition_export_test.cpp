@@ -5,6 +5,8 @@
 
 #include <zeph/formdrive/User.h>
 
+#include <filesystem>
+
 namespace export_test {
 namespace {
 
@@ -61,6 +63,24 @@ TEST_F(BasicEditionExportTest, ExcelWordReplacesAnExistingFileOnlyWhenAllowed) {
     EXPECT_EQ(
         ReadWithPython("xls", path),
         R"({"rows": [["A", "B"], ["x", "中"]], "types": [["text", "text"], ["text", "text"]]})");
+}
+
+TEST_F(BasicEditionExportTest, ReadOnlyFileStopsTheExcelWordWhichClearsItsAttribute) {
+    const std::string path = dir + "/ro.xls";
+    WriteBytes(path, "old");
+    const std::string native = zeph::text::GbkToUtf8(path);
+    std::filesystem::permissions(native, std::filesystem::perms::owner_read);
+    backend->When<TfrmSelectCol>(
+        [](TfrmSelectCol& f, forms::User& user) { user.Click(f.bbtnSave); });
+    backend->AnswerFile(path);
+    backend->AnswerYes();
+    Call({"SAVE_DATASET_TO_EXCEL", "", "", "", kPacket});
+    ASSERT_EQ(backend->Messages().size(), 2u);
+    EXPECT_EQ(MessagesUtf8()[1], "覆盖文件【" + native + "】失败，\r\n请确认文件是否正在使用！");
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_NE(std::filesystem::status(native).permissions() & std::filesystem::perms::owner_write,
+              std::filesystem::perms::none)
+        << "deleted first, then the attribute cleared: the file stays, writable";
 }
 
 TEST_F(BasicEditionExportTest, FileWordIsUnknown) {

@@ -10,9 +10,14 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 
 namespace export_test {
 namespace {
@@ -301,7 +306,7 @@ TEST_F(ExportWordsTest, WorkbookHoldsTitlesTypedValuesFormatsAndWidths) {
             R"("E": 10.7109375, "F": 19.7109375, "G": 5.7109375, "H": 50.7109375}})");
 }
 
-TEST_F(ExportWordsTest, WorkbookRefusesEmptyDataAndStopsWhenCancelled) {
+TEST_F(ExportWordsTest, WorkbookRefusesEmptyDataAndKeepsTheRowsWrittenBeforeACancel) {
     // No records: the failure message and no file.
     ConfirmPicker();
     const std::string path = dir + "/empty.xls";
@@ -310,7 +315,8 @@ TEST_F(ExportWordsTest, WorkbookRefusesEmptyDataAndStopsWhenCancelled) {
     EXPECT_EQ(MessagesUtf8(), std::vector<std::string>{FailedText(path)});
     EXPECT_FALSE(Exists(path));
 
-    // The person stops the export in its progress window: no file, nothing half-written.
+    // The person stops the export as its progress window opens: the walk over the records
+    // stops before the first, and the title row is saved as the workbook.
     NewBackend();
     ConfirmPicker();
     backend->When<TfrmExportStatus>([](TfrmExportStatus& f, forms::User& user) {
@@ -318,14 +324,17 @@ TEST_F(ExportWordsTest, WorkbookRefusesEmptyDataAndStopsWhenCancelled) {
         EXPECT_EQ(f.ClientHeight(), 87);
         EXPECT_EQ(f.btnCancel.Caption, "&Cancel");
         EXPECT_EQ(f.pbStatus.Max(), 100);
+        EXPECT_EQ(zeph::text::GbkToUtf8(f.Caption), "数据导出");
+        EXPECT_EQ(zeph::text::GbkToUtf8(f.lblStatus.Caption()), "已导出0条记录，共2条");
         user.Click(f.btnCancel);
     });
     const std::string cancelled = dir + "/cancelled.xls";
     backend->AnswerFile(cancelled);
     Call({"SAVE_DATASET_TO_EXCEL", "", "", "", kPacket});
-    EXPECT_EQ(MessagesUtf8(), std::vector<std::string>{FailedText(cancelled)});
-    EXPECT_FALSE(Exists(cancelled));
-    EXPECT_EQ(FilesIn(), 0u) << "no temporary file is left behind";
+    EXPECT_EQ(MessagesUtf8(), std::vector<std::string>{SavedText(cancelled)});
+    const std::string book = ReadWithPython("xlsx", cancelled);
+    EXPECT_NE(book.find(R"("rows": [["X", "Y", "Z"]], )"), std::string::npos) << book;
+    EXPECT_EQ(FilesIn(), 1u) << "no temporary file is left behind";
 
     // Not cancelled, the window ends at 100.
     NewBackend();
@@ -334,6 +343,229 @@ TEST_F(ExportWordsTest, WorkbookRefusesEmptyDataAndStopsWhenCancelled) {
     Call({"SAVE_DATASET_TO_EXCEL", "", "", "", kPacket});
     EXPECT_EQ(MessagesUtf8(), std::vector<std::string>{SavedText(path)});
     EXPECT_EQ(backend->statusPosition, 100);
+}
+
+// Clicks "&Cancel" once the progress window's bar has reached a position.
+class CancellingBackend : public RecordingBackend {
+public:
+    explicit CancellingBackend(int at) : at_(at) {}
+    void WindowChanged(forms::Form& form) override {
+        RecordingBackend::WindowChanged(form);
+        auto* status = dynamic_cast<TfrmExportStatus*>(&form);
+        if (status != nullptr && !clicked_ && status->pbStatus.Position() >= at_) {
+            clicked_ = true;
+            forms::User user;
+            user.Click(status->btnCancel);
+        }
+    }
+
+private:
+    int at_;
+    bool clicked_ = false;
+};
+
+TEST_F(ExportWordsTest, WorkbookCancelledPartWaySavesTheRowsWrittenBeforeTheCancel) {
+    auto cancelling = std::make_shared<CancellingBackend>(50);
+    backend = cancelling;
+    forms::Application()->SetBackend(backend);
+    ConfirmPicker();
+    const std::string path = dir + "/part.xls";
+    backend->AnswerFile(path);
+    Call({"SAVE_DATASET_TO_EXCEL", "", "", "", Packet({{"A"}}, {{"r1"}, {"r2"}, {"r3"}, {"r4"}})});
+    EXPECT_EQ(MessagesUtf8(), std::vector<std::string>{SavedText(path)});
+    const std::string book = ReadWithPython("xlsx", path);
+    EXPECT_NE(book.find(R"("rows": [["A"], ["r1"], ["r2"]], )"), std::string::npos) << book;
+    EXPECT_EQ(FilesIn(), 1u);
+}
+
+mode_t ModeOf(const std::string& hostPath) {
+    struct stat info {};
+    EXPECT_EQ(::lstat(zeph::text::GbkToUtf8(hostPath).c_str(), &info), 0);
+    return info.st_mode & 07777;
+}
+
+TEST_F(ExportWordsTest, ReadOnlyFileStopsTheWorkbookWordAndNotTheFileWord) {
+    // As the host platform: the workbook word deletes first, which a read-only file refuses,
+    // then clears the attribute; the file word clears it first. The superuser alike.
+    const std::string path = dir + "/ro.xls";
+    WriteBytes(path, "old");
+    std::filesystem::permissions(zeph::text::GbkToUtf8(path), std::filesystem::perms::owner_read);
+    ConfirmPicker();
+    backend->AnswerFile(path);
+    backend->AnswerYes();
+    Call({"SAVE_DATASET_TO_EXCEL", "", "", "", kPacket});
+    ASSERT_EQ(backend->Messages().size(), 2u);
+    EXPECT_EQ(MessagesUtf8()[1],
+              "覆盖文件【" + zeph::text::GbkToUtf8(path) + "】失败，\r\n请确认文件是否正在使用！");
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(ModeOf(path), 0600u) << "the attribute was cleared after the refused delete";
+    EXPECT_EQ(FilesIn(), 1u);
+
+    // Cleared, the next export replaces it.
+    NewBackend();
+    ConfirmPicker();
+    backend->AnswerFile(path);
+    backend->AnswerYes();
+    Call({"SAVE_DATASET_TO_EXCEL", "", "", "", kPacket});
+    EXPECT_EQ(MessagesUtf8().back(), SavedText(path));
+    EXPECT_EQ(ReadBytes(path).substr(0, 2), "PK");
+
+    // The file word replaces a read-only file at once.
+    const std::string text = dir + "/ro.txt";
+    WriteBytes(text, "old");
+    std::filesystem::permissions(zeph::text::GbkToUtf8(text), std::filesystem::perms::owner_read);
+    NewBackend();
+    ConfirmPicker();
+    backend->AnswerYes();
+    SaveToFile(text, "", "X");
+    EXPECT_EQ(ReadBytes(text), "X\r\n1\r\n2\r\n");
+    EXPECT_EQ(MessagesUtf8().back(), SavedText(text));
+}
+
+// Limits the size of any file this process writes while it lives: a full disk, as a writer
+// sees it.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST_F(ExportWordsTest, AnOldFileIsReplacedOnlyByACompleteNewFile) {
+    zeph::dataset::TRecordTable big;
+    big.AddField({"A", "string", 0, {}});
+    for (int i = 0; i < 65536; ++i) {
+        big.AppendRow({"v"});
+    }
+    const std::string bigPacket = zeph::dataset::WriteDataPacket(big);
+    struct Case {
+        const char* what;
+        const char* word;
+        const char* name;
+        std::string packet;
+        bool fullDisk;
+        bool message; // the save-failure message after the question
+    } cases[] = {
+        {"an extension the word does not write", "SAVE_DATASET_TO_FILE", "a.csv", kPacket, false,
+         false},
+        {"more records than XLS rows", "SAVE_DATASET_TO_FILE", "b.xls", bigPacket, false, true},
+        {"a text file on a full disk", "SAVE_DATASET_TO_FILE", "d.txt", bigPacket, true, true},
+        {"an XLS file on a full disk", "SAVE_DATASET_TO_FILE", "e.xls", kPacket, true, true},
+        {"a workbook on a full disk", "SAVE_DATASET_TO_EXCEL", "f.xls", kPacket, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = dir + "/" + c.name;
+        WriteBytes(path, "old");
+        NewBackend();
+        ConfirmPicker();
+        backend->AnswerFile(path);
+        backend->AnswerYes();
+        {
+            std::optional<FileSizeLimit> limit;
+            if (c.fullDisk) {
+                limit.emplace(64);
+            }
+            Call({c.word, "", "", "", c.packet});
+        }
+        EXPECT_EQ(ReadBytes(path), "old");
+        EXPECT_EQ(backend->Messages().size(), c.message ? 2u : 1u);
+        if (c.message) {
+            EXPECT_EQ(MessagesUtf8().back(), FailedText(path));
+        }
+    }
+    EXPECT_EQ(FilesIn(), std::size(cases)) << "no temporary file is left behind";
+}
+
+TEST_F(ExportWordsTest, ASymbolicLinkIsReplacedAndTheFileItPointsToNeverChanges) {
+    const std::string target = temp.Path() + "/target.txt";
+    std::ofstream(target) << "keep";
+    ::chmod(target.c_str(), 0444);
+    for (const char* word : {"SAVE_DATASET_TO_FILE", "SAVE_DATASET_TO_EXCEL"}) {
+        SCOPED_TRACE(word);
+        const std::string link = temp.Path() + "/link.txt";
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(target, link);
+        NewBackend();
+        ConfirmPicker();
+        backend->AnswerFile(dir + "/link.txt");
+        backend->AnswerYes();
+        Call({word, "", "", "", kPacket});
+        EXPECT_EQ(MessagesUtf8().back(), SavedText(dir + "/link.txt"));
+        EXPECT_FALSE(std::filesystem::is_symlink(link)) << "the link is replaced by the file";
+        EXPECT_NE(ReadBytes(dir + "/link.txt"), "keep");
+        EXPECT_EQ(ReadBytes(dir + "/target.txt"), "keep");
+        EXPECT_EQ(ModeOf(dir + "/target.txt"), 0444u);
+    }
+}
+
+TEST_F(ExportWordsTest, WorkbookCellOverTheLimitIsRefusedBeforeAnythingIsWritten) {
+    const std::string path = dir + "/long.xls";
+    WriteBytes(path, "old");
+    ConfirmPicker();
+    backend->AnswerFile(path);
+    backend->AnswerYes();
+    Call({"SAVE_DATASET_TO_EXCEL", "", "", "",
+          Packet({{"A"}, {"B"}}, {{"1", "x"}, {"2", std::string(32768, 'w')}})});
+    ASSERT_EQ(backend->Messages().size(), 2u);
+    EXPECT_EQ(MessagesUtf8()[1], "保存文件【" + zeph::text::GbkToUtf8(path) +
+                                     "】失败，\r\n第3行第2列的内容超过32767个字符！");
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(FilesIn(), 1u);
+
+    // 32,767 double-byte characters are 65,534 bytes and fit: the limit counts characters.
+    std::string longest;
+    for (int i = 0; i < 32767; ++i) {
+        longest += "中"_host;
+    }
+    NewBackend();
+    ConfirmPicker();
+    backend->AnswerFile(path);
+    backend->AnswerYes();
+    Call({"SAVE_DATASET_TO_EXCEL", "", "", "", Packet({{"A"}}, {{longest}})});
+    EXPECT_EQ(MessagesUtf8().back(), SavedText(path));
+    EXPECT_NE(ReadWithPython("xlsx", path).find("[\"" + zeph::text::GbkToUtf8(longest) + "\"]"),
+              std::string::npos);
+}
+
+TEST_F(ExportWordsTest, EveryFileIsCreatedWithTheUsualMode) {
+    // A umask other than the common 022, so that a fixed 0644 shows.
+    const mode_t savedMask = ::umask(002);
+    int dllCalls = 0;
+    services->onCallDll = [&dllCalls](auto&, auto&, zeph::Variant& out, bool) {
+        ++dllCalls;
+        out = zeph::Variant::ArrayOf({"True", "SV1", ""});
+        return true;
+    };
+    std::filesystem::create_directory(temp.Path() + "/cfg");
+    for (const char* name : {"m.txt", "m.xls"}) {
+        NewBackend();
+        ConfirmPicker();
+        SaveToFile(dir + "/" + name, "", "");
+        EXPECT_EQ(ModeOf(dir + "/" + name), 0664u) << name;
+    }
+    NewBackend();
+    ConfirmPicker();
+    backend->AnswerFile(dir + "/book.xls");
+    Call({"SAVE_DATASET_TO_EXCEL", "", "", "", kPacket});
+    EXPECT_EQ(ModeOf(dir + "/book.xls"), 0664u);
+    EXPECT_EQ(dllCalls, 1);
+    EXPECT_EQ(ModeOf(dir + "/cfg/exportFieldCfg_1001.xml"), 0664u);
+    ::umask(savedMask);
 }
 
 } // namespace

@@ -9,6 +9,9 @@
 #include <zeph/text/HostText.h>
 
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -85,7 +88,7 @@ TEST_F(ZephHostExportsTest, ExcelWordWritesTheWorkbookAndTheAgentsConfiguration)
     EXPECT_EQ(ReadFile(out).substr(0, 2), "PK");
     for (const std::string& line : std::vector<std::string>{
              "Progress: 准备将导出到Excel中 (TfrmHint)",
-             "Progress: Exported 2 of 2 records, pbStatus 100 of 0..100 (TfrmExportStatus closed)",
+             "Progress: 已导出2条记录，共2条, pbStatus 100 of 0..100 (TfrmExportStatus closed)",
              "InfoDlg: 保存文件【" + out + "】成功!",
          }) {
         EXPECT_NE(r.err.find(line), std::string::npos) << line << "\n" << r.err;
@@ -116,6 +119,68 @@ TEST_F(ZephHostExportsTest, BasicEditionWritesXlsForTheExcelWordAndLacksTheFileW
               "", "", "", "@" + packet});
     EXPECT_EQ(r.err.find("SaveDialog"), std::string::npos) << r.err;
     EXPECT_EQ(r.status, 0) << r.err;
+}
+
+// The words on read-only files through zeph-host as the host platform has them: the workbook
+// words (both editions) stop with the overwrite message, the file word replaces the file; for
+// the superuser and for an unprivileged user alike.
+TEST_F(ZephHostExportsTest, ReadOnlyFilesBehaveAlikeForEveryUser) {
+    std::vector<std::vector<std::string>> users = {{}};
+    std::string skipped;
+    if (::geteuid() == 0) {
+        const passwd* nobody = ::getpwnam("nobody");
+        if (nobody != nullptr && ::access("/usr/bin/setpriv", X_OK) == 0) {
+            users.push_back(
+                {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path())) {
+                ASSERT_EQ(::lchown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+            }
+            ASSERT_EQ(::chown(dir.Path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+        } else {
+            skipped = "cannot switch to an unprivileged user (no nobody or no setpriv)";
+        }
+    }
+    for (const std::vector<std::string>& as : users) {
+        const std::string who = as.empty() ? "as the test's user" : "as nobody";
+        SCOPED_TRACE(who);
+        // Files of the user who exports, with their write permission off.
+        auto readOnly = [&](const std::string& name) {
+            const std::string path = dir.File(name);
+            WriteFile(path, "old");
+            if (!as.empty()) {
+                EXPECT_EQ(
+                    ::chown(path.c_str(), ::getpwnam("nobody")->pw_uid, static_cast<gid_t>(-1)), 0);
+            }
+            EXPECT_EQ(::chmod(path.c_str(), 0444), 0);
+            return path;
+        };
+        auto run = [&](std::vector<std::string> args) {
+            std::vector<std::string> argv = as;
+            argv.insert(argv.end(), {kProgram, "--server", db});
+            argv.insert(argv.end(), args.begin(), args.end());
+            return zeph::testing::Run(argv);
+        };
+        for (const char* edition : {"full", "basic"}) {
+            SCOPED_TRACE(edition);
+            const std::string book = readOnly(std::string("ro-") + edition + ".xls");
+            ProcessResult r =
+                run({"--edition", edition, "--script", script, "--answer", book, "--answer", "yes",
+                     "call", "SAVE_DATASET_TO_EXCEL", "", "", "", "@" + packet});
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_NE(r.err.find("ErrorDlg: 覆盖文件【" + book + "】失败，"), std::string::npos)
+                << r.err;
+            EXPECT_EQ(ReadFile(book), "old");
+        }
+        const std::string text = readOnly("ro.txt");
+        ProcessResult r = run({"--script", script, "--answer", text, "--answer", "yes", "call",
+                               "SAVE_DATASET_TO_FILE", "", "", "", "@" + packet});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.err.find("InfoDlg: 保存文件【" + text + "】成功!"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile(text), zeph::text::Utf8ToGbk("NAME\r\n张三\r\n李四\r\n"));
+    }
+    if (!skipped.empty()) {
+        GTEST_SKIP() << skipped;
+    }
 }
 
 } // namespace
