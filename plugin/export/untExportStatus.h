@@ -5,6 +5,7 @@
 #include <zeph/forms/Button.h>
 #include <zeph/forms/Form.h>
 #include <zeph/forms/Label.h>
+#include <zeph/forms/MessagePump.h>
 #include <zeph/forms/ProgressBar.h>
 
 #include <cstddef>
@@ -21,13 +22,16 @@ public:
 
     // Shows the window for an export of total records.
     void Start(std::size_t total);
-    // done records of the total are written; the bar moves when its percentage changes.
+    // done records of the total are written; the bar moves when its percentage changes. Lets
+    // events through at a steady pace, so the window paints and its Cancel is taken; the
+    // status line counts the records at those moments.
     void Progress(std::size_t done);
     bool Cancelled() const noexcept { return cancelled_; }
 
 private:
     std::size_t total_ = 0;
     bool cancelled_ = false;
+    zeph::forms::MessagePump pump_;
 };
 
 } // namespace morvane::exporting

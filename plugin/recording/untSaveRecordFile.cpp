@@ -73,6 +73,7 @@ std::string DefaultLocalName(const std::string& serialNo, const std::string& rem
 TfrmSaveRecordFile::TfrmSaveRecordFile(TInterFacefrmMain& main, Edition edition)
     : Form(&main, "frmSaveRecordFile"), main_(main), edition_(edition) {
     Caption = "保存录音文件"_host;
+    ftpRecord.OnWork = [this](zeph::ftp::TFtpClient&) { pump_.Tick(); };
     BorderStyle = forms::BorderStyle::Single;
     FormStyle = forms::FormStyle::StayOnTop;
     Position = forms::Position::ScreenCenter;

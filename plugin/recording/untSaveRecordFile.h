@@ -9,6 +9,7 @@
 #include <zeph/forms/Edit.h>
 #include <zeph/forms/Form.h>
 #include <zeph/forms/Label.h>
+#include <zeph/forms/MessagePump.h>
 #include <zeph/ftp/TFtpClient.h>
 
 #include <string>
@@ -49,6 +50,8 @@ public:
     const TFtpLocation& Location() const noexcept { return location_; }
 
 private:
+    // The desk stays alive while a recording downloads.
+    zeph::forms::MessagePump pump_;
     bool LocateFile(const std::string& filePath, const std::string& staffNo);
     bool ConnectServer();
     bool CopyRecordFile(const std::string& localName);

@@ -2,6 +2,7 @@
 #include <zeph/forms/Application.h>
 #include <zeph/forms/Forms.h>
 #include <zeph/qtforms/QtBackend.h>
+#include <zeph/qtforms/QtLanguage.h>
 #include <zeph/text/HostText.h>
 
 #include <QApplication>
@@ -112,6 +113,10 @@ private:
 
 int RunDeskWindow(int argc, char** argv, const std::string& title, DeskWindowCalls calls) {
     QApplication application(argc, argv);
+    if (!qtforms::InstallQtTranslations()) {
+        std::cerr << "zeph-host: Qt's Chinese translations are not installed "
+                     "(qt6-translations-l10n); its dialogs speak English\n";
+    }
     auto backend = std::make_shared<qtforms::QtBackend>();
     forms::Application()->SetBackend(backend);
     int status = 0;

@@ -6,8 +6,12 @@ namespace zeph::forms {
 MessagePump::MessagePump(std::chrono::milliseconds interval)
     : interval_(interval), last_(std::chrono::steady_clock::now()) {}
 
+bool MessagePump::Due() const {
+    return std::chrono::steady_clock::now() - last_ >= interval_;
+}
+
 bool MessagePump::Tick() {
-    if (std::chrono::steady_clock::now() - last_ < interval_) {
+    if (!Due()) {
         return false;
     }
     Now();

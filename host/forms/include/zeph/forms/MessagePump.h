@@ -18,6 +18,8 @@ public:
 
     // Processes messages when an interval has passed since the last time; true when it did.
     bool Tick();
+    // An interval has passed since messages were last processed.
+    bool Due() const;
     // Processes messages now.
     void Now();
 
