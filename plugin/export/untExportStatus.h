@@ -8,7 +8,9 @@
 #include <zeph/forms/MessagePump.h>
 #include <zeph/forms/ProgressBar.h>
 
+#include <chrono>
 #include <cstddef>
+#include <optional>
 
 namespace morvane::exporting {
 
@@ -26,11 +28,22 @@ public:
     // events through at a steady pace, so the window paints and its Cancel is taken; the
     // status line counts the records at those moments.
     void Progress(std::size_t done);
-    bool Cancelled() const noexcept { return cancelled_; }
+    // Asked by the walk before each record; true once the person has cancelled.
+    bool Cancelled() const noexcept {
+        if (cancelled_ && !cancelSeenAt_) {
+            cancelSeenAt_ = std::chrono::steady_clock::now();
+        }
+        return cancelled_;
+    }
+    // When the walk first saw the cancel, and so stopped.
+    std::optional<std::chrono::steady_clock::time_point> CancelSeenAt() const noexcept {
+        return cancelSeenAt_;
+    }
 
 private:
     std::size_t total_ = 0;
     bool cancelled_ = false;
+    mutable std::optional<std::chrono::steady_clock::time_point> cancelSeenAt_;
     zeph::forms::MessagePump pump_;
 };
 
