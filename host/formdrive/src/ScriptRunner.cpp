@@ -4,6 +4,7 @@
 #include <zeph/formdrive/Script.h>
 #include <zeph/forms/Application.h>
 #include <zeph/forms/Label.h>
+#include <zeph/forms/ProgressBar.h>
 #include <zeph/text/HostText.h>
 
 #include <optional>
@@ -116,39 +117,13 @@ bool TypeInto(const ScriptAction& action, Control& control, User& user) {
     return user.Type(control, text);
 }
 
-bool PasteInto(const ScriptAction& action, Control& control, User& user) {
+// A pasted text with its line breaks as the clipboard holds them.
+std::string PastedText(const ScriptAction& action) {
     std::string text;
     for (char c : action.text) {
         text += c == '\n' ? std::string("\r\n") : std::string(1, c);
     }
-    if (dynamic_cast<CustomEdit*>(&control) == nullptr &&
-        dynamic_cast<ComboBox*>(&control) == nullptr) {
-        Misfit(action, control);
-    }
-    return user.Paste(control, text);
-}
-
-bool ClickEditButton(const ScriptAction& action, Control& control, User& user) {
-    if (auto* edit = dynamic_cast<ButtonEdit*>(&control)) {
-        return user.ClickButton(*edit);
-    }
-    Misfit(action, control);
-}
-
-bool DoubleClickOn(const ScriptAction& action, Control& control, User& user) {
-    if (action.item.kind == ScriptItem::Kind::None) {
-        return user.DoubleClick(control);
-    }
-    if (auto* list = dynamic_cast<ListBox*>(&control)) {
-        return user.DoubleClick(*list, ListIndex(action, control, list->Items.Items()));
-    }
-    if (auto* view = dynamic_cast<ListView*>(&control)) {
-        return user.DoubleClick(*view, ListIndex(action, control, Captions(*view)));
-    }
-    if (auto* tree = dynamic_cast<TreeView*>(&control)) {
-        return user.DoubleClick(*tree, NodeOf(action, *tree));
-    }
-    Misfit(action, control);
+    return text;
 }
 
 // A page is chosen by its name as well as by its caption or index.
@@ -163,65 +138,6 @@ bool SelectPage(const ScriptAction& action, PageControl& pages, User& user) {
     return user.Select(pages, ListIndex(action, pages, PageCaptions(pages)));
 }
 
-// select, and select-more (which only a list box takes).
-bool SelectIn(const ScriptAction& action, Control& control, User& user) {
-    if (auto* list = dynamic_cast<ListBox*>(&control)) {
-        int index = ListIndex(action, control, list->Items.Items());
-        return action.verb == ScriptVerb::Select ? user.Select(*list, index)
-                                                 : user.SelectMore(*list, index);
-    }
-    if (action.verb == ScriptVerb::SelectMore) {
-        Misfit(action, control);
-    }
-    if (auto* combo = dynamic_cast<ComboBox*>(&control)) {
-        return user.Select(*combo, ListIndex(action, control, combo->Items.Items()));
-    }
-    if (auto* view = dynamic_cast<ListView*>(&control)) {
-        return user.Select(*view, ListIndex(action, control, Captions(*view)));
-    }
-    if (auto* tree = dynamic_cast<TreeView*>(&control)) {
-        return user.Select(*tree, NodeOf(action, *tree));
-    }
-    if (auto* pages = dynamic_cast<PageControl*>(&control)) {
-        return SelectPage(action, *pages, user);
-    }
-    Misfit(action, control);
-}
-
-// tick and untick: a check box whole, or an item of a check list or list view.
-bool TickIn(const ScriptAction& action, Control& control, User& user) {
-    const bool tick = action.verb == ScriptVerb::Tick;
-    const bool hasItem = action.item.kind != ScriptItem::Kind::None;
-    if (auto* box = dynamic_cast<CheckBox*>(&control)) {
-        if (hasItem) {
-            Misfit(action, control);
-        }
-        return tick ? user.Tick(*box) : user.Untick(*box);
-    }
-    if (!hasItem) {
-        throw EUserAction(Where(action) + "'" + ScriptVerbName(action.verb) + " " + control.Name() +
-                          "' needs an item");
-    }
-    if (auto* list = dynamic_cast<CheckListBox*>(&control)) {
-        int index = ListIndex(action, control, list->Items.Items());
-        return tick ? user.Tick(*list, index) : user.Untick(*list, index);
-    }
-    if (auto* view = dynamic_cast<ListView*>(&control)) {
-        int index = ListIndex(action, control, Captions(*view));
-        return tick ? user.Tick(*view, index) : user.Untick(*view, index);
-    }
-    Misfit(action, control);
-}
-
-bool ExpandIn(const ScriptAction& action, Control& control, User& user) {
-    if (auto* tree = dynamic_cast<TreeView*>(&control)) {
-        TreeNode& node = NodeOf(action, *tree);
-        return action.verb == ScriptVerb::Expand ? user.Expand(*tree, node)
-                                                 : user.Collapse(*tree, node);
-    }
-    Misfit(action, control);
-}
-
 // A key by its name ("enter", "f5", ...), else the character typed.
 bool PressKeyOn(const ScriptAction& action, Control& control, User& user) {
     std::uint16_t key = ScriptKeyCode(zeph::text::LowerCase(action.text));
@@ -231,51 +147,168 @@ bool PressKeyOn(const ScriptAction& action, Control& control, User& user) {
     return user.KeyPress(control, action.text.empty() ? '\0' : action.text.front());
 }
 
-bool SetValueOf(const ScriptAction& action, Control& control, User& user) {
-    if (auto* picker = dynamic_cast<DateTimePicker*>(&control)) {
-        return user.Choose(*picker, ParseDateTime(action.text).value_or(0));
-    }
-    Misfit(action, control);
-}
+// The verbs whose meaning depends on the kind of control (paste, click-button, double-click
+// on an item, select, tick, expand, set, spin), one Visit per kind. A verb the kind does not
+// take is refused.
+class KindVerbs final : public ControlVisitor {
+public:
+    KindVerbs(const ScriptAction& action, User& user) : action_(action), user_(user) {}
+    bool done = false;
 
-bool SpinBy(const ScriptAction& action, Control& control, User& user) {
-    if (auto* spin = dynamic_cast<SpinEdit*>(&control)) {
-        return user.Spin(*spin, action.number);
+    void Visit(Edit& c) override { done = OnText(c); }
+    void Visit(LabeledEdit& c) override { done = OnText(c); }
+    void Visit(Memo& c) override { done = OnText(c); }
+    void Visit(SpinEdit& c) override {
+        done = Is(ScriptVerb::Spin) ? user_.Spin(c, action_.number) : OnText(c);
     }
-    Misfit(action, control);
+    void Visit(ButtonEdit& c) override {
+        done = Is(ScriptVerb::ClickButton) ? user_.ClickButton(c) : OnText(c);
+    }
+    void Visit(ComboBox& c) override {
+        done = Is(ScriptVerb::Select) ? user_.Select(c, Index(c, c.Items.Items())) : OnText(c);
+    }
+    void Visit(ListBox& c) override { done = OnListBox(c); }
+    void Visit(CheckListBox& c) override {
+        done = IsTick() ? Tick(c, Index(ItemNeeded(c), c.Items.Items())) : OnListBox(c);
+    }
+    void Visit(ListView& c) override { done = OnListView(c); }
+    void Visit(TreeView& c) override { done = OnTree(c); }
+    void Visit(DataTreeView& c) override { done = OnTree(c); }
+    void Visit(PageControl& c) override {
+        done = Is(ScriptVerb::Select) ? SelectPage(action_, c, user_) : Refuse(c);
+    }
+    void Visit(CheckBox& c) override { done = OnCheckBox(c); }
+    void Visit(DateTimePicker& c) override {
+        done = Is(ScriptVerb::Set) ? user_.Choose(c, ParseDateTime(action_.text).value_or(0))
+                                   : Refuse(c);
+    }
+    void Visit(Button& c) override { done = Refuse(c); }
+    void Visit(RadioButton& c) override { done = Refuse(c); }
+    void Visit(Label& c) override { done = Refuse(c); }
+    void Visit(Shape& c) override { done = Refuse(c); }
+    void Visit(Panel& c) override { done = Refuse(c); }
+    void Visit(GroupBox& c) override { done = Refuse(c); }
+    void Visit(ScrollBox& c) override { done = Refuse(c); }
+    void Visit(Splitter& c) override { done = Refuse(c); }
+    void Visit(TabSheet& c) override { done = Refuse(c); }
+    void Visit(ProgressBar& c) override { done = Refuse(c); }
+    void Visit(Form& c) override { done = Refuse(c); }
+
+private:
+    bool Is(ScriptVerb verb) const { return action_.verb == verb; }
+    bool IsTick() const { return Is(ScriptVerb::Tick) || Is(ScriptVerb::Untick); }
+    bool HasItem() const { return action_.item.kind != ScriptItem::Kind::None; }
+
+    int Index(const Control& control, const std::vector<std::string>& texts) const {
+        return ListIndex(action_, control, texts);
+    }
+    // Ticking in a list names the item.
+    const Control& ItemNeeded(const Control& control) const {
+        if (!HasItem()) {
+            throw EUserAction(Where(action_) + "'" + ScriptVerbName(action_.verb) + " " +
+                              control.Name() + "' needs an item");
+        }
+        return control;
+    }
+    template <typename List>
+    bool Tick(List& list, int index) {
+        return Is(ScriptVerb::Tick) ? user_.Tick(list, index) : user_.Untick(list, index);
+    }
+
+    [[noreturn]] bool Refuse(const Control& control) const {
+        if (IsTick()) {
+            ItemNeeded(control);
+        }
+        Misfit(action_, control);
+    }
+    bool OnText(Control& control) {
+        return Is(ScriptVerb::Paste) ? user_.Paste(control, PastedText(action_)) : Refuse(control);
+    }
+    bool OnListBox(ListBox& list) {
+        if (Is(ScriptVerb::DoubleClick)) {
+            return user_.DoubleClick(list, Index(list, list.Items.Items()));
+        }
+        if (Is(ScriptVerb::Select)) {
+            return user_.Select(list, Index(list, list.Items.Items()));
+        }
+        if (Is(ScriptVerb::SelectMore)) {
+            return user_.SelectMore(list, Index(list, list.Items.Items()));
+        }
+        return Refuse(list);
+    }
+    bool OnListView(ListView& view) {
+        if (Is(ScriptVerb::DoubleClick)) {
+            return user_.DoubleClick(view, Index(view, Captions(view)));
+        }
+        if (Is(ScriptVerb::Select)) {
+            return user_.Select(view, Index(view, Captions(view)));
+        }
+        if (IsTick()) {
+            return Tick(view, Index(ItemNeeded(view), Captions(view)));
+        }
+        return Refuse(view);
+    }
+    bool OnTree(TreeView& tree) {
+        if (Is(ScriptVerb::DoubleClick)) {
+            return user_.DoubleClick(tree, NodeOf(action_, tree));
+        }
+        if (Is(ScriptVerb::Select)) {
+            return user_.Select(tree, NodeOf(action_, tree));
+        }
+        if (Is(ScriptVerb::Expand)) {
+            return user_.Expand(tree, NodeOf(action_, tree));
+        }
+        if (Is(ScriptVerb::Collapse)) {
+            return user_.Collapse(tree, NodeOf(action_, tree));
+        }
+        return Refuse(tree);
+    }
+    // A check box is ticked whole, never by item.
+    bool OnCheckBox(CheckBox& box) {
+        if (!IsTick() || HasItem()) {
+            Misfit(action_, box);
+        }
+        return Is(ScriptVerb::Tick) ? user_.Tick(box) : user_.Untick(box);
+    }
+
+    const ScriptAction& action_;
+    User& user_;
+};
+
+bool ByKind(const ScriptAction& action, Control& control, User& user) {
+    KindVerbs verbs(action, user);
+    control.Accept(verbs);
+    return verbs.done;
 }
 
 bool RunControlAction(const ScriptAction& action, Control& control, User& user) {
     switch (action.verb) {
     case ScriptVerb::Type:
         return TypeInto(action, control, user);
-    case ScriptVerb::Paste:
-        return PasteInto(action, control, user);
     case ScriptVerb::Clear:
         return user.ClearText(control);
     case ScriptVerb::Click:
         return user.Click(control);
-    case ScriptVerb::ClickButton:
-        return ClickEditButton(action, control, user);
     case ScriptVerb::Focus:
         return user.Focus(control);
     case ScriptVerb::DoubleClick:
-        return DoubleClickOn(action, control, user);
-    case ScriptVerb::Select:
-    case ScriptVerb::SelectMore:
-        return SelectIn(action, control, user);
-    case ScriptVerb::Tick:
-    case ScriptVerb::Untick:
-        return TickIn(action, control, user);
-    case ScriptVerb::Expand:
-    case ScriptVerb::Collapse:
-        return ExpandIn(action, control, user);
+        if (action.item.kind == ScriptItem::Kind::None) {
+            return user.DoubleClick(control);
+        }
+        return ByKind(action, control, user);
     case ScriptVerb::Key:
         return PressKeyOn(action, control, user);
+    case ScriptVerb::Paste:
+    case ScriptVerb::ClickButton:
+    case ScriptVerb::Select:
+    case ScriptVerb::SelectMore:
+    case ScriptVerb::Tick:
+    case ScriptVerb::Untick:
+    case ScriptVerb::Expand:
+    case ScriptVerb::Collapse:
     case ScriptVerb::Set:
-        return SetValueOf(action, control, user);
     case ScriptVerb::Spin:
-        return SpinBy(action, control, user);
+        return ByKind(action, control, user);
     default:
         return false;
     }

@@ -1,4 +1,4 @@
-// One widget per kind of control: making it, and bringing it up to date with its control.
+// What the widgets of a window share: the router to their view, and host text as Qt counts it.
 #pragma once
 
 #include <zeph/formdrive/User.h>
@@ -28,13 +28,11 @@ public:
     virtual QWidget* WidgetFor(const zeph::forms::Control* control) const = 0;
 };
 
-// The widget drawing control, a child of parent.
-QWidget* CreateControlWidget(zeph::forms::Control& control, QWidget* parent, Router& router);
-// Where the control's children go: the widget itself, or a piece of it.
-QWidget* ClientOf(QWidget* widget);
-// Texts, items and states of the control's kind.
-void SyncControlWidget(zeph::forms::Control& control, QWidget* widget, Router& router);
+// The name of the line edit inside a control made of pieces, which holds the keyboard focus.
+inline constexpr const char* kEditPart = "edit";
 
+// The widget drawing control, a child of parent, named after it and watched by router.
+QWidget* CreateControlWidget(zeph::forms::Control& control, QWidget* parent, Router& router);
 // A caption as drawn: "&" marks the accelerator, "&&" is an ampersand.
 QString WithoutAccelerator(const QString& caption);
 // The character offset of a byte offset into host text, as Qt counts characters.

@@ -62,15 +62,25 @@ protected:
 private:
     void SyncChildren(zeph::forms::WinControl& container, QWidget* client,
                       std::set<const zeph::forms::Control*>& seen);
+    // The control's widget in client, made when the control is new (or new at its address).
+    QWidget* WidgetOf(zeph::forms::Control& control, QWidget* client, bool onPages);
+    // Lets go of what the view keeps for a control that is gone.
+    void Forget(const zeph::forms::Control* control);
+    void ChainTabs(zeph::forms::WinControl& container);
     void SyncCommon(zeph::forms::Control& control, QWidget* widget);
     void SyncWindow();
     void PlaceWindow();
     void SyncFocus();
     bool KeyPressed(zeph::forms::Control* control, QKeyEvent& event);
-    bool ListKey(zeph::forms::Control* control, int key);
-    void PullSelection(zeph::forms::Control* control, QObject* part);
+    bool WindowKeyPressed(QKeyEvent& event);
+    void WindowMoved();
     // A press, move or release of a mouse button on part, a piece of control's widget.
     void MouseEvent(zeph::forms::Control* control, QObject* part, QMouseEvent& event);
+    void MousePressed(zeph::forms::Control* control, QObject* part, QMouseEvent& event, QPoint at,
+                      bool bySignal);
+    void MouseMoved(zeph::forms::Control* control, QObject* part, QMouseEvent& event, QPoint at);
+    void MouseReleased(zeph::forms::Control* control, QObject* part, QMouseEvent& event, QPoint at,
+                       bool bySignal);
     void MouseDownAt(zeph::forms::Control* control, zeph::forms::MouseButton button, QPoint at,
                      zeph::forms::ShiftState shift);
     QPoint ClientPoint(zeph::forms::Control* control, QObject* part, QPointF position) const;

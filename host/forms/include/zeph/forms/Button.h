@@ -24,6 +24,7 @@ public:
     void Click();
 
     const char* KindName() const override { return "TButton"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     std::string Describe() const override { return Caption; }
     void DefaultClick() override { Click(); }
     void DefaultKeyChar(char key) override;
@@ -46,6 +47,7 @@ public:
     void SetChecked(bool checked);
 
     const char* KindName() const override { return "TRadioButton"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     std::string Describe() const override;
     void DefaultClick() override { SetChecked(true); }
     void DefaultKeyChar(char key) override;
@@ -66,6 +68,7 @@ public:
     void SetChecked(bool checked);
 
     const char* KindName() const override { return "TCheckBox"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     std::string Describe() const override;
     void DefaultClick() override { SetChecked(!checked_); }
     void DefaultKeyChar(char key) override;

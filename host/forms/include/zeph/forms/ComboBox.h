@@ -36,6 +36,7 @@ public:
     void Clear();
 
     const char* KindName() const override { return "TComboBox"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     std::string Describe() const override;
     void DefaultKeyChar(char key) override;
     void DefaultKeyDown(std::uint16_t key, ShiftState shift) override;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <zeph/forms/Component.h>
+#include <zeph/forms/ControlVisitor.h>
 #include <zeph/forms/Types.h>
 
 #include <cstdint>
@@ -108,6 +109,9 @@ public:
     virtual const char* KindName() const { return "TControl"; }
     // A one-line description of the control's value for console presentation (host text).
     virtual std::string Describe() const { return {}; }
+    // Calls the visitor's Visit for this control's kind. Every kind a window can hold
+    // overrides it, so a kind that does not fails to build.
+    virtual void Accept(ControlVisitor& visitor) = 0;
 
     // Default processing of the keyboard after the events; backends do not call these
     // directly, User does.
@@ -169,6 +173,7 @@ public:
     using WinControl::WinControl;
     std::string Caption;
     const char* KindName() const override { return "TPanel"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     bool AcceptsFocus() const override { return false; }
 };
 
@@ -177,6 +182,7 @@ public:
     using WinControl::WinControl;
     std::string Caption;
     const char* KindName() const override { return "TGroupBox"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     bool AcceptsFocus() const override { return false; }
 };
 
@@ -185,6 +191,7 @@ public:
     using WinControl::WinControl;
     bool AutoScroll = true;
     const char* KindName() const override { return "TScrollBox"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     bool AcceptsFocus() const override { return false; }
 };
 
@@ -194,6 +201,7 @@ public:
     using Control::Control;
     int MinSize = 30;
     const char* KindName() const override { return "TSplitter"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 // The first control with this name (case-insensitive) among the components owned by owner, at

@@ -27,6 +27,7 @@ public:
     void SetTime(TDateTime time);
 
     const char* KindName() const override { return "TDateTimePicker"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     std::string Describe() const override;
 
     // A person choosing a value: a date picker takes the date part, a time picker the time

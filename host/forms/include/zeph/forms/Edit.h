@@ -68,6 +68,7 @@ class ZEPH_HOST_API Edit : public CustomEdit {
 public:
     using CustomEdit::CustomEdit;
     bool AutoSelect = true;
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 class ZEPH_HOST_API Memo : public CustomEdit {
@@ -88,6 +89,7 @@ public:
     void AddLine(std::string_view line);
 
     const char* KindName() const override { return "TMemo"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     bool WantsKey(std::uint16_t key) const override;
 
 protected:
@@ -114,6 +116,7 @@ public:
     void Spin(int steps);
 
     const char* KindName() const override { return "TSpinEdit"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     static bool IsValidChar(char key);
 
 private:
@@ -138,6 +141,7 @@ public:
     void PlaceLabel();
 
     const char* KindName() const override { return "TLabeledEdit"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 // An edit with a small button at its right end ("..."), which fires OnButtonClick.
@@ -149,6 +153,7 @@ public:
     bool ButtonEnabled = true;
     NotifyEvent OnButtonClick;
     const char* KindName() const override { return "TButtonEdit"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 } // namespace zeph::forms

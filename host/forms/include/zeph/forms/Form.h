@@ -101,6 +101,7 @@ public:
     Button* CancelButton() const;
 
     const char* KindName() const override { return "TForm"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
     // The window registered under a handle, or nullptr.
     static Form* FromHandle(WindowHandle handle);

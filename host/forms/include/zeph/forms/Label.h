@@ -26,6 +26,7 @@ public:
     void AdjustSize();
 
     const char* KindName() const override { return "TLabel"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     std::string Describe() const override { return caption_; }
 
 private:
@@ -51,6 +52,7 @@ public:
     forms::Brush Brush;
     forms::Pen Pen;
     const char* KindName() const override { return "TShape"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 } // namespace zeph::forms

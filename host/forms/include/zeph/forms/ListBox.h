@@ -29,6 +29,7 @@ public:
     void ClearSelection();
 
     const char* KindName() const override { return "TListBox"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     std::string Describe() const override;
 
     // A person clicking item index (extend: with ctrl held, in a multi-select list).
@@ -64,6 +65,7 @@ public:
     void SetItemEnabled(int index, bool enabled);
 
     const char* KindName() const override { return "TCheckListBox"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     std::string Describe() const override;
     // Space toggles the tick of the focused item.
     void DefaultKeyChar(char key) override;

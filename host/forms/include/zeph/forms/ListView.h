@@ -97,6 +97,7 @@ public:
     void SetItemIndex(int index);
 
     const char* KindName() const override { return "TListView"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     std::string Describe() const override;
     // Space toggles the tick of the focused item.
     void DefaultKeyChar(char key) override;

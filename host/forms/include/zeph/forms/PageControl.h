@@ -28,6 +28,7 @@ public:
     bool Active() const;
 
     const char* KindName() const override { return "TTabSheet"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     bool AcceptsFocus() const override { return false; }
 
 private:
@@ -52,6 +53,7 @@ public:
     void SetActivePageIndex(int index);
 
     const char* KindName() const override { return "TPageControl"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     std::string Describe() const override;
 
     // A person clicking the tab of page: refused (EUserAction) when its tab is hidden;

@@ -31,6 +31,7 @@ public:
     void StepBy(int delta);
 
     const char* KindName() const override { return "TProgressBar"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     std::string Describe() const override;
     bool AcceptsFocus() const override { return false; }
 

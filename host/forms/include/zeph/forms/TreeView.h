@@ -97,6 +97,7 @@ public:
     void SetSelected(TreeNode* node);
 
     const char* KindName() const override { return "TTreeView"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     std::string Describe() const override;
 
     // A person clicking a node, double-clicking it (OnDblClick, then its children fold out
@@ -136,6 +137,7 @@ public:
     TreeNode* FindKey(std::string_view code) const;
 
     const char* KindName() const override { return "TDataTreeView"; }
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 } // namespace zeph::forms
