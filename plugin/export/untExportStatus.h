@@ -8,9 +8,8 @@
 #include <zeph/forms/MessagePump.h>
 #include <zeph/forms/ProgressBar.h>
 
-#include <chrono>
 #include <cstddef>
-#include <optional>
+#include <functional>
 
 namespace morvane::exporting {
 
@@ -29,21 +28,22 @@ public:
     // status line counts the records at those moments.
     void Progress(std::size_t done);
     // Asked by the walk before each record; true once the person has cancelled.
-    bool Cancelled() const noexcept {
-        if (cancelled_ && !cancelSeenAt_) {
-            cancelSeenAt_ = std::chrono::steady_clock::now();
+    bool Cancelled() {
+        if (cancelled_ && !stopped_) {
+            stopped_ = true;
+            if (OnStopped) {
+                OnStopped(*this);
+            }
         }
         return cancelled_;
     }
-    // When the walk first saw the cancel, and so stopped.
-    std::optional<std::chrono::steady_clock::time_point> CancelSeenAt() const noexcept {
-        return cancelSeenAt_;
-    }
+    // Fired when the walk first sees the cancel, and so stops.
+    std::function<void(TfrmExportStatus& sender)> OnStopped;
 
 private:
     std::size_t total_ = 0;
     bool cancelled_ = false;
-    mutable std::optional<std::chrono::steady_clock::time_point> cancelSeenAt_;
+    bool stopped_ = false;
     zeph::forms::MessagePump pump_;
 };
 

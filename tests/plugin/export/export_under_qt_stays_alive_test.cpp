@@ -191,11 +191,10 @@ TEST_F(QtExport, ACancelClickedHalfASecondInStopsTheWalkAtOnceAndKeepsTheRowsWri
     Drive(path, [&](QWidget& window) {
         statusWindow = &window;
         log.Watch(&window);
-        // The window goes once the workbook is written: what it saw of the cancel is kept.
         morvane::exporting::TfrmExportStatus* status = StatusForm();
         ASSERT_NE(status, nullptr);
-        status->OnDestroy = [&stoppedAt, status](forms::Form&) {
-            stoppedAt = status->CancelSeenAt();
+        status->OnStopped = [&stoppedAt](morvane::exporting::TfrmExportStatus&) {
+            stoppedAt = Clock::now();
         };
         QPointer<QPushButton> cancel;
         for (QPushButton* button : window.findChildren<QPushButton*>()) {
