@@ -128,7 +128,7 @@ protected:
             QWidget* modal = QApplication::activeModalWidget();
             if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
                 dialog->selectFile(QString::fromStdString(pathUtf8));
-                dialog->accept();
+                static_cast<QDialog*>(dialog)->accept(); // the dialog's Save button
             } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 outcome = box->text().toStdString();
                 QTest::mouseClick(box->buttons().front(), Qt::LeftButton);
