@@ -106,6 +106,7 @@ protected:
         zeph::platform::SetProgramDirectory(dir);
     }
     void TearDown() override {
+        poll.reset();
         zeph::CloseWindow(handle);
         zeph::platform::SetProgramDirectory("");
         zeph::InstallHostServices(previousServices);
@@ -122,9 +123,9 @@ protected:
     // the outcome message; calls onStatus once the progress window is up. Runs from a timer,
     // so also from inside the walk when it lets events through.
     void Drive(const std::string& pathUtf8, std::function<void(QWidget&)> onStatus) {
-        auto* poll = new QTimer;
+        poll = std::make_unique<QTimer>();
         poll->setInterval(10);
-        QObject::connect(poll, &QTimer::timeout, [this, poll, pathUtf8, onStatus] {
+        QObject::connect(poll.get(), &QTimer::timeout, [this, pathUtf8, onStatus] {
             QWidget* modal = QApplication::activeModalWidget();
             if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
                 dialog->selectFile(QString::fromStdString(pathUtf8));
@@ -149,10 +150,6 @@ protected:
                     }
                 }
             }
-            if (done) {
-                poll->stop();
-                poll->deleteLater();
-            }
         });
         poll->start();
     }
@@ -165,7 +162,7 @@ protected:
     std::string dir;
     std::string outcome;
     bool statusSeen = false;
-    bool done = false;
+    std::unique_ptr<QTimer> poll;
 };
 
 // Rows of the first sheet as openpyxl reads them, the title row included.
@@ -220,7 +217,6 @@ TEST_F(QtExport, ACancelClickedHalfASecondInStopsTheWalkAtOnceAndKeepsTheRowsWri
     });
     const zeph::Variant output = zeph::DeliverRequest(
         handle, zeph::Variant::ArrayOf({"SAVE_DATASET_TO_EXCEL", "", "", "", BigPacket()}));
-    done = true;
     if (clicker.joinable()) {
         clicker.join();
     }
@@ -263,7 +259,6 @@ TEST_F(QtExport, TheProgressWindowPaintsThroughoutAnUncancelledExport) {
     zeph::DeliverRequest(
         handle, zeph::Variant::ArrayOf({"SAVE_DATASET_TO_EXCEL", "", "", "", BigPacket()}));
     const Clock::time_point ended = Clock::now();
-    done = true;
     ASSERT_TRUE(statusSeen);
     ASSERT_GE(log.paints.size(), 2u);
     const Clock::time_point lastPaint = log.paints.back();
