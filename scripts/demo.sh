@@ -1,20 +1,33 @@
 #!/usr/bin/env bash
 # Runs the demo through zeph-host against the bundled demo desk. Builds nothing: pass the build
-# directory, e.g. scripts/demo.sh build
+# directory, e.g. scripts/demo.sh build, or --installed for the zeph-host on the PATH with the
+# demo data its package installed (docs/packages.md).
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
-  echo "usage: $0 BUILD_DIR" >&2
+  echo "usage: $0 BUILD_DIR|--installed" >&2
   exit 2
 fi
-build=$(cd "$1" && pwd)
-host="$build/bin/zeph-host"
-if [ ! -x "$host" ]; then
-  echo "demo: $host is missing; build first (cmake --build $1)" >&2
-  exit 1
-fi
 root=$(cd "$(dirname "$0")/.." && pwd)
-demo="$root/host/emulator/demo"
+if [ "$1" = --installed ]; then
+  if ! command -v zeph-host >/dev/null; then
+    echo "demo: no zeph-host on the PATH; install the packages first" >&2
+    exit 1
+  fi
+  host=$(command -v zeph-host)
+  # The folder of the program and its plug-ins (the command links to the program there), and
+  # the data folder of the installation prefix.
+  build=$(dirname "$(dirname "$(readlink -f "$host")")")
+  demo=$(cd "$(dirname "$host")/../share/zeph-host/demo" && pwd)
+else
+  build=$(cd "$1" && pwd)
+  host="$build/bin/zeph-host"
+  if [ ! -x "$host" ]; then
+    echo "demo: $host is missing; build first (cmake --build $1)" >&2
+    exit 1
+  fi
+  demo="$root/host/emulator/demo"
+fi
 
 # Prints the command, then runs it; dialog lines (standard error) show beside the output.
 run() {

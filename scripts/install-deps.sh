@@ -10,8 +10,9 @@ packages=(
   python3 python3-pyftpdlib python3-multipart python3-spyne python3-xlrd python3-openpyxl
   nginx-light wrk xvfb x11-utils
   qt6-base-dev qt6-translations-l10n fonts-wqy-microhei imagemagick xdotool
-  openssl coreutils procps iproute2
+  openssl coreutils procps iproute2 lldb
   curl bc time
+  dpkg-dev file lintian librsvg2-bin
 )
 export DEBIAN_FRONTEND=noninteractive
 if [ "$(id -u)" -eq 0 ]; then

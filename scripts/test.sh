@@ -1,17 +1,29 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: first the plain build, then again under the address
-# and undefined-behaviour sanitizers. Any failure fails the whole run.
+# Builds everything and runs every test: first the plain build, then its Debian packages
+# (built, checked by lintian, installed, tried and removed again), then everything again under
+# the address and undefined-behaviour sanitizers. Any failure fails the whole run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
 echo "== plain build =="
-cmake -S . -B build -G Ninja
+# The /usr prefix lets the packaging stage use this build as it is.
+cmake -S . -B build -G Ninja -DCMAKE_INSTALL_PREFIX=/usr
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== Debian packages of the plain build =="
+bash scripts/package.sh build
+if [ "$(id -u)" -eq 0 ]; then
+  bash scripts/test-packages.sh build
+else
+  echo "NOT RUN: installing the packages (scripts/test-packages.sh) needs root"
+fi
 
 echo "== sanitizer build (asan preset) =="
 cmake --preset asan
 cmake --build --preset asan -j"$jobs"
+# The arrows are compile-time probes of the include folders, which the sanitizers do not change:
+# the plain build has proved them.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --preset asan -j"$jobs"
+  ctest --preset asan -j"$jobs" -LE '^arrows$'

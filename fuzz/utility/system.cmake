@@ -7,3 +7,14 @@ zeph_add_fuzz_target(tollund_version_layer_fuzzer
   LIBS tollund_platform)
 target_include_directories(tollund_version_layer_fuzzer PRIVATE
   ${PROJECT_SOURCE_DIR}/utility/include ${tollund_src})
+
+# The debug-help library's readers of /proc lines and ELF notes (Linux x86-64 only, as the
+# library is).
+if(TARGET dbghelp)
+  set(dbghelp_src ${PROJECT_SOURCE_DIR}/utility/dbghelp)
+  zeph_add_fuzz_target(tollund_dbghelp_parsers_fuzzer
+    SOURCES dbghelp_parsers_fuzzer.cpp ${dbghelp_src}/ProcessMapsLinux.cpp
+    ${dbghelp_src}/TaskSyscallLinux.cpp ${dbghelp_src}/ElfBuildIdLinux.cpp
+    ${dbghelp_src}/OwnMemoryLinux.cpp)
+  target_include_directories(tollund_dbghelp_parsers_fuzzer PRIVATE ${dbghelp_src})
+endif()

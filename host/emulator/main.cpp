@@ -7,6 +7,7 @@
 #ifdef ZEPH_HAS_QT
 #include <zeph/emulator/DeskWindow.h>
 #endif
+#include <tollund/CMiniDumper.h>
 #include <zeph/emulator/DeskServices.h>
 #include <zeph/emulator/InputFile.h>
 #include <zeph/emulator/PluginLibrary.h>
@@ -462,6 +463,8 @@ static int Main(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+    // A crash leaves a dump in the program directory, as it does for the real desktop.
+    CMiniDumper::SetUnhandledExceptionFilter();
     // Whatever ends the program, the desk (and its temporary folder) is unwound first.
     try {
         return Main(argc, argv);

@@ -8,7 +8,6 @@
 #include <zeph/dataset/DataPacket.h>
 #include <zeph/text/HostText.h>
 
-#include <charconv>
 #include <exception>
 #include <vector>
 
@@ -27,22 +26,6 @@ bool ReturnCodeIsZero(const zeph::Variant& code) {
     }
 }
 
-long TimeoutMs(zeph::TZephClient& client, const char* number, long fallback) {
-    const std::string value = text::Trim(client.GetSysParam(kTimeoutModule, number));
-    long seconds = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
-    if (error != std::errc() || end != value.data() + value.size() || seconds <= 0 ||
-        seconds > 24 * 3600) {
-        return fallback;
-    }
-    return seconds * 1000;
-}
-
-void ApplyTimeouts(zeph::TZephClient& client, TSoapClient& soap) {
-    soap.ConnectTimeoutMs = TimeoutMs(client, kConnectTimeoutParam, kDefaultConnectTimeoutMs);
-    soap.RequestTimeoutMs = TimeoutMs(client, kRequestTimeoutParam, kDefaultRequestTimeoutMs);
-}
-
 // The address of the bulletin-and-note server, or "" after telling the agent there is none.
 std::string ServerAddress(TInterFacefrmMain& main) {
     std::string address = GetServerIPPort(main, "BN");
@@ -54,12 +37,14 @@ std::string ServerAddress(TInterFacefrmMain& main) {
     return address;
 }
 
-// Everything after the address lookup: a failure of any kind gives "".
+// Everything after the address lookup and the call's log line: a failure of any kind gives "",
+// and one more log line says why, so that a supervisor can see why a note did not go out.
 template <typename Work>
-std::string Guarded(Work&& work) {
+std::string Guarded(zeph::TZephClient& client, const std::string& location, Work&& work) {
     try {
         return work();
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        client.WriteLog("wsdl=" + location + ", error=" + error.what(), "");
         return {};
     }
 }
@@ -109,15 +94,14 @@ std::string SendBulletin(TInterFacefrmMain& main, const std::string& Title,
     if (address.empty()) {
         return {};
     }
-    return Guarded([&] {
-        zeph::TZephClient& client = main.ZephClient;
-        TSoapClient& soap = main.Part<TBulletinPart>().hprSendBulletin;
-        soap.WSDLLocation = "http://" + address + "/axis/BulletinIssueWS.jws?wsdl";
+    zeph::TZephClient& client = main.ZephClient;
+    TSoapClient& soap = main.Part<TBulletinPart>().hprSendBulletin;
+    soap.WSDLLocation = "http://" + address + "/axis/BulletinIssueWS.jws?wsdl";
+    return Guarded(client, soap.WSDLLocation, [&] {
         client.WriteLog("wsdl=" + soap.WSDLLocation + ", title=" + Title + ",  grade=" + Grade +
                             ", typeid=" + TypeID + ", arecvgroup=" + RecvGroup +
                             ", callcause=" + CallCause + ", acontent=" + Content,
                         "");
-        ApplyTimeouts(client, soap);
         return soap.Invoke(kIssue, {Title, client.GetWorkerNO(), client.GetEnCodePass(), Grade,
                                     TypeID, RecvGroup, CallCause, Content});
     });
@@ -130,10 +114,10 @@ std::string SendNote(TInterFacefrmMain& main, const std::string& Title, const st
     if (address.empty()) {
         return {};
     }
-    return Guarded([&] {
-        zeph::TZephClient& client = main.ZephClient;
-        TSoapClient& soap = main.Part<TBulletinPart>().hprSendNote;
-        soap.WSDLLocation = "http://" + address + "/axis/NoteSendWS.jws?wsdl";
+    zeph::TZephClient& client = main.ZephClient;
+    TSoapClient& soap = main.Part<TBulletinPart>().hprSendNote;
+    soap.WSDLLocation = "http://" + address + "/axis/NoteSendWS.jws?wsdl";
+    return Guarded(client, soap.WSDLLocation, [&] {
         std::string line = "wsdl=" + soap.WSDLLocation + ", title=" + Title + ", grade=" + Grade +
                            ", recvstaffnos=" + RecvStaffNos + ", recvgroups=" + RecvGroups +
                            ", content=" + Content;
@@ -145,7 +129,6 @@ std::string SendNote(TInterFacefrmMain& main, const std::string& Title, const st
             values.push_back(Module);
         }
         client.WriteLog(line, "");
-        ApplyTimeouts(client, soap);
         return soap.Invoke(edition == Edition::Full ? kSendNew : kSend, values);
     });
 }

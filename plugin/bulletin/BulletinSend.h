@@ -42,10 +42,4 @@ std::string SendNote(TInterFacefrmMain& main, const std::string& Title, const st
                      const std::string& Content, const std::string& Module,
                      Edition edition = kBuildEdition);
 
-// The system parameters (module "BN") that bound each HTTP exchange with the server, in
-// seconds; an empty, non-numeric or non-positive value leaves the default.
-inline constexpr const char* kTimeoutModule = "BN";
-inline constexpr const char* kConnectTimeoutParam = "SOAPCONNECTTIMEOUT";
-inline constexpr const char* kRequestTimeoutParam = "SOAPTIMEOUT";
-
 } // namespace morvane::bulletin

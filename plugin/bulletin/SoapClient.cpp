@@ -2,11 +2,14 @@
 
 #include "bulletin/EventfulTransfer.h"
 #include "bulletin/SoapEnvelope.h"
+#include "bulletin/XmlLimits.h"
 
+#include <zeph/platform/NetworkSettings.h>
 #include <zeph/text/HostText.h>
 
 #include <curl/curl.h>
 
+#include <cstring>
 #include <mutex>
 
 namespace morvane::bulletin {
@@ -59,15 +62,22 @@ public:
 
     // GET when body is null, else POST of body as a SOAP 1.1 request. Transport failures and
     // time-outs raise ESoapError; an HTTP status comes back in the reply.
-    Reply Exchange(const std::string& url, const std::string* body, long connectMs, long totalMs) {
+    Reply Exchange(const std::string& url, const std::string* body) {
         curl_easy_reset(curl_);
+        const zeph::platform::HttpTimeouts limits = zeph::platform::HttpExchangeTimeouts();
+        const std::string proxy = zeph::platform::ProxyFor(url);
         Buffer buffer;
+        char reason[CURL_ERROR_SIZE] = {};
         curl_slist* headers = nullptr;
+        curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, reason);
         curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
         curl_easy_setopt(curl_, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
-        curl_easy_setopt(curl_, CURLOPT_TIMEOUT_MS, totalMs);
+        curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT_MS, limits.connectMs);
+        curl_easy_setopt(curl_, CURLOPT_TIMEOUT_MS, limits.exchangeMs);
+        // The platform's rule decides alone: libcurl reads no proxy variable of its own.
+        curl_easy_setopt(curl_, CURLOPT_PROXY, proxy.c_str());
+        curl_easy_setopt(curl_, CURLOPT_NOPROXY, "");
         curl_easy_setopt(curl_, CURLOPT_USERAGENT, "Morvane SOAP client");
         curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &Collect);
         curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &buffer);
@@ -83,9 +93,9 @@ public:
         }
         const CURLcode code = transfer_.Perform(curl_);
         curl_slist_free_all(headers);
+        curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, nullptr);
         if (code != CURLE_OK) {
-            throw ESoapError(buffer.tooLarge ? "the answer is too large"
-                                             : std::string(curl_easy_strerror(code)));
+            throw ESoapError(buffer.tooLarge ? "the answer is too large" : Failure(code, reason));
         }
         Reply reply;
         curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &reply.status);
@@ -94,6 +104,18 @@ public:
     }
 
 private:
+    // libcurl's own account (the peer, the time spent), and the system's word for the cause
+    // ("Connection refused") where there is one.
+    std::string Failure(CURLcode code, const char* reason) const {
+        std::string text = reason[0] != 0 ? reason : curl_easy_strerror(code);
+        long osError = 0;
+        curl_easy_getinfo(curl_, CURLINFO_OS_ERRNO, &osError);
+        if (osError != 0) {
+            text += " (" + std::string(std::strerror(static_cast<int>(osError))) + ")";
+        }
+        return text;
+    }
+
     CURL* curl_ = nullptr;
     EventfulTransfer transfer_;
 };
@@ -112,14 +134,17 @@ std::string TSoapClient::Endpoint() {
     if (!http_) {
         http_ = std::make_unique<Http>();
     }
-    const Http::Reply reply =
-        http_->Exchange(location, nullptr, ConnectTimeoutMs, RequestTimeoutMs);
+    const Http::Reply reply = http_->Exchange(location, nullptr);
     if (reply.status != 200) {
         throw ESoapError("the service description answered HTTP " + std::to_string(reply.status));
     }
+    if (const char* breach = XmlLimitBreach(reply.body)) {
+        throw ESoapError(std::string("the service description was not read: ") + breach);
+    }
     std::optional<std::string> endpoint = FindEndpoint(reply.body, Service, Port);
     if (!endpoint) {
-        throw ESoapError("the service description names no port " + Port + " of " + Service);
+        throw ESoapError("the service description cannot be read or names no port " + Port +
+                         " of " + Service);
     }
     return endpoints_[location] = *endpoint;
 }
@@ -135,11 +160,14 @@ std::string TSoapClient::Invoke(const SoapOperation& operation,
     const std::string request = BuildRpcRequest(operation.name, operation.parameters, wire);
     Http::Reply reply;
     try {
-        reply = http_->Exchange(endpoint, &request, ConnectTimeoutMs, RequestTimeoutMs);
+        reply = http_->Exchange(endpoint, &request);
     } catch (const ESoapError&) {
         // The server may have moved: the next call reads the description again.
         endpoints_.erase(zeph::text::GbkToUtf8(WSDLLocation));
         throw;
+    }
+    if (const char* breach = reply.status == 200 ? XmlLimitBreach(reply.body) : nullptr) {
+        throw ESoapError(std::string("the answer was not read: ") + breach);
     }
     // A fault comes with HTTP 500; either way only a readable return value counts.
     std::optional<std::string> value =

@@ -1,6 +1,7 @@
 // A SOAP client component bound to one port of one web service: it fetches the service
 // description from WSDLLocation, takes the endpoint address of its port from it and posts RPC
-// calls there over HTTP. Texts are host text on this side and UTF-8 on the wire.
+// calls there over HTTP. Texts are host text on this side and UTF-8 on the wire. Each HTTP
+// exchange takes its time limits and its proxy from the platform (zeph/platform/NetworkSettings.h).
 #pragma once
 
 #include <zeph/forms/Component.h>
@@ -26,9 +27,6 @@ struct SoapOperation {
     std::span<const char* const> parameters;
 };
 
-inline constexpr long kDefaultConnectTimeoutMs = 10'000;
-inline constexpr long kDefaultRequestTimeoutMs = 30'000;
-
 class TSoapClient : public zeph::forms::Component {
 public:
     TSoapClient(zeph::forms::Component* owner, std::string name, std::string service,
@@ -38,9 +36,6 @@ public:
     std::string WSDLLocation; // host text
     std::string Service;
     std::string Port;
-    // Limits of each HTTP exchange: reaching the server, and the exchange as a whole.
-    long ConnectTimeoutMs = kDefaultConnectTimeoutMs;
-    long RequestTimeoutMs = kDefaultRequestTimeoutMs;
 
     // Calls the operation with one value per parameter (host text) and returns the result as
     // host text. ESoapError on any failure.

@@ -1,8 +1,13 @@
 #include "bulletin/SoapEnvelope.h"
 
+#include "bulletin/XmlLimits.h"
+
+#include <zeph/text/XmlEscape.h>
+
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -13,26 +18,11 @@ namespace {
 constexpr const char* kEnvelopeNamespace = "http://schemas.xmlsoap.org/soap/envelope/";
 constexpr const char* kWsdlNamespace = "http://schemas.xmlsoap.org/wsdl/";
 
-void AppendEscaped(std::string& out, std::string_view text) {
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '\r':
-            out += "&#13;";
-            break;
-        default:
-            out += (byte < 0x20 && c != '\t' && c != '\n') || byte == 0x7F ? '?' : c;
-        }
-    }
+// DEL is a control character as well: the services get "?" for it, as for the others.
+std::string WithoutDelete(std::string_view text) {
+    std::string out(text);
+    std::replace(out.begin(), out.end(), '\x7F', '?');
+    return out;
 }
 
 struct DocFree {
@@ -41,9 +31,12 @@ struct DocFree {
 using Doc = std::unique_ptr<xmlDoc, DocFree>;
 
 // Parsing options for outside input: entities stay references, no DTD is loaded, nothing is
-// fetched, and errors stay out of the process's standard error.
+// fetched, and errors stay out of the process's standard error. The parser's own limits stay
+// (no XML_PARSE_HUGE). A document beyond the bounds of XmlLimits, or one that declares a
+// document type, is not parsed at all.
 Doc Parse(std::string_view text) {
-    if (text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+        XmlLimitBreach(text) != nullptr) {
         return nullptr;
     }
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
@@ -118,7 +111,8 @@ std::string BuildRpcRequest(std::string_view operation, std::span<const char* co
         out += names[i];
         out += " xsi:type=\"xsd:string\">";
         if (i < values.size()) {
-            AppendEscaped(out, values[i]);
+            zeph::text::AppendXmlEscaped(out, WithoutDelete(values[i]),
+                                         zeph::text::XmlPlace::ElementText);
         }
         out += "</";
         out += names[i];
@@ -169,7 +163,9 @@ std::optional<std::string> ReadReturnValue(std::string_view answer) {
 std::optional<std::string> FindEndpoint(std::string_view description, std::string_view service,
                                         std::string_view port) {
     Doc doc = Parse(description);
-    xmlNode* definitions = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
+    // As in an answer: an entity of a document type would otherwise reach the address.
+    xmlNode* definitions =
+        doc && doc->intSubset == nullptr ? xmlDocGetRootElement(doc.get()) : nullptr;
     if (!Is(definitions, "definitions", kWsdlNamespace)) {
         return std::nullopt;
     }

@@ -1,6 +1,7 @@
 // SOAP 1.1 messages of the bulletin-and-note services: the RPC/encoded request, the return
 // value of an answer, and the endpoint address in a service description. Texts are UTF-8.
-// Parsing reads only the bytes given: no DTD, no external entity, no network.
+// Parsing reads only the bytes given: no DTD, no external entity, no network; a document
+// beyond the bounds of XmlLimits.h, or one with a document type declaration, is not read.
 #pragma once
 
 #include <optional>

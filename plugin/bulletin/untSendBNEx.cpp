@@ -2,6 +2,7 @@
 
 #include "bulletin/BulletinPart.h"
 #include "bulletin/BulletinSend.h"
+#include "bulletin/ComposeLists.h"
 #include "bulletin/KeyLists.h"
 #include "core/untZeph.h"
 
@@ -9,7 +10,6 @@
 #include <zeph/text/HostText.h>
 
 #include <algorithm>
-#include <array>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -180,44 +180,21 @@ void TfrmSendBNEx::PlaceControls() {
 void TfrmSendBNEx::FormCreate() {
     FillGrades(cbBulletinGrade, 4);
     FillGrades(cbNoteGrade, 3);
-    zeph::TZephClient& client = main_.ZephClient;
-    const std::string staffNo = client.GetWorkerNO();
-    // The row limit holds for every filled drop-down, also when a refusal ends the creation.
-    struct RowLimit {
-        std::array<forms::ComboBox*, 2> dropDowns;
-        ~RowLimit() {
-            for (forms::ComboBox* dropDown : dropDowns) {
-                if (dropDown->Items.Count() > 0) {
-                    dropDown->DropDownCount = std::min(dropDown->Items.Count(), kMaxDropDownRows);
-                }
-            }
-        }
-    } rowLimit{{&cbBulletinType, &cbBulletinCallCause}};
-
-    // Each list stops the creation when the server refuses it; one that cannot be fetched
-    // leaves its drop-down empty.
-    ListFetch fetch = FetchList(client, part_.cdsBulletinType, "GETBULLETINTYPE", 4);
-    if (fetch == ListFetch::Refused) {
-        return;
-    }
-    if (fetch == ListFetch::Open) {
+    // Each list stops the creation when the server refuses it (the lists after it stay
+    // closed); one that cannot be fetched leaves its drop-down empty.
+    const TComposeLists lists = FetchComposeLists(main_, part_, edition_);
+    if (lists.bulletinTypes == ListFetch::Open) {
         FillFrom(cbBulletinType, part_.cdsBulletinType, "TypeID", "TypeName");
     }
-    fetch = FetchList(client, part_.cdsBulletinCallCause,
-                      "GETCALLCAUSECFG~" + client.GetStaffCityID(), 5);
-    if (fetch == ListFetch::Refused) {
-        return;
-    }
-    if (fetch == ListFetch::Open) {
+    if (lists.callCauses == ListFetch::Open) {
         FillFrom(cbBulletinCallCause, part_.cdsBulletinCallCause, "ID", "Caption");
     }
-    if (FetchList(client, part_.cdsGroup, "GETGROUPBYSTAFFNO~" + staffNo, 5) ==
-        ListFetch::Refused) {
-        return;
+    // Every filled drop-down, also when a refusal ended the lists part-way.
+    for (forms::ComboBox* dropDown : {&cbBulletinType, &cbBulletinCallCause}) {
+        if (dropDown->Items.Count() > 0) {
+            dropDown->DropDownCount = std::min(dropDown->Items.Count(), kMaxDropDownRows);
+        }
     }
-    const char* staffQuery =
-        edition_ == Edition::Full ? "GETSTAFFBYSTAFFNOEX~" : "GETSTAFFBYSTAFFNO~";
-    FetchList(client, main_.cdsStaff, staffQuery + staffNo, 5);
 }
 
 void TfrmSendBNEx::SelectItemByKey(forms::ComboBox& dropDown, const std::string& key) {

@@ -2,9 +2,6 @@
 
 #include <zeph/text/HostText.h>
 
-#include <algorithm>
-#include <cctype>
-
 namespace morvane::exporting {
 
 std::string NextPiece(std::string& list) {
@@ -53,22 +50,6 @@ std::vector<int> FieldPositions(const zeph::dataset::TClientDataSet& set,
     return positions;
 }
 
-namespace {
-
-bool SameAscii(char a, char b) {
-    return std::toupper(static_cast<unsigned char>(a)) ==
-           std::toupper(static_cast<unsigned char>(b));
-}
-
-// Position of needle in text from `from`, ASCII letters compared without regard to case.
-std::size_t FindIgnoringCase(std::string_view text, std::string_view needle, std::size_t from) {
-    auto hit = std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(),
-                           needle.begin(), needle.end(), SameAscii);
-    return hit == text.end() ? std::string::npos : static_cast<std::size_t>(hit - text.begin());
-}
-
-} // namespace
-
 std::string RewriteDefaultOrder(std::string packet) {
     static constexpr std::string_view kPrefix = "<PARAMS DEFAULT_ORDER=\"";
     std::size_t at = packet.find(kPrefix);
@@ -87,8 +68,9 @@ std::string RewriteDefaultOrder(std::string packet) {
     std::string out;
     out.reserve(packet.size());
     std::size_t from = 0;
-    for (std::size_t hit = FindIgnoringCase(packet, needle, 0); hit != std::string::npos;
-         hit = FindIgnoringCase(packet, needle, hit + needle.size())) {
+    for (std::size_t hit = zeph::text::FindIgnoringCase(packet, needle, 0);
+         hit != std::string::npos;
+         hit = zeph::text::FindIgnoringCase(packet, needle, hit + needle.size())) {
         out.append(packet, from, hit - from);
         out += replacement;
         from = hit + needle.size();

@@ -2,14 +2,12 @@
 
 #include "core/untZeph.h"
 #include "export/ExportPart.h"
-#include "export/SafeReplace.h"
 
 #include <zeph/dataset/DataPacket.h>
-#include <zeph/platform/FileAttributes.h>
+#include <zeph/platform/Files.h>
 #include <zeph/platform/Paths.h>
+#include <zeph/platform/ReplacingFile.h>
 #include <zeph/text/HostText.h>
-
-#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -39,12 +37,10 @@ bool HasConfigFields(const dataset::TClientDataSet& set) {
 // The file as a record set; a file that is absent, unreadable or not a configuration gives
 // an empty one.
 void LoadConfig(dataset::TClientDataSet& set, const std::string& path) {
-    const std::string native = zeph::platform::NativePath(path);
-    struct stat info {};
-    if (::stat(native.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-        // The attribute word 64: a read-only file would refuse the next save.
-        zeph::platform::SetFileAttributes(path, 64);
-        std::ifstream in(native, std::ios::binary);
+    if (zeph::platform::FileExists(path)) {
+        // A read-only file would refuse the next save.
+        zeph::platform::ClearReadOnly(path);
+        std::ifstream in(zeph::platform::NativePath(path), std::ios::binary);
         std::string packet((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         try {
             set.LoadFromXml(packet);
@@ -130,7 +126,7 @@ void SaveExportFieldConfig(TInterFacefrmMain& main, const std::string& serviceId
     std::string packet = dataset::WriteDataPacket(table);
     set.LoadFromTable(std::move(table));
     const std::string path = ExportFieldConfigPath(main);
-    std::string why = ReplaceFileContents(path, packet);
+    std::string why = zeph::platform::ReplaceFile(path, packet);
     if (!why.empty()) {
         main.ZephClient.WriteLog("保存导出字段配置文件失败："_host + path + " (" + why + ")", "");
     }

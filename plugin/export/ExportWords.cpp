@@ -5,7 +5,6 @@
 #include "export/ExportPart.h"
 #include "export/FileWriters.h"
 #include "export/OwnedWindow.h"
-#include "export/SafeReplace.h"
 #include "export/SaveOutcome.h"
 #include "export/untHint.h"
 #include "export/untSelectCol.h"
@@ -16,13 +15,12 @@
 
 #include <zeph/client/PackageRoutines.h>
 #include <zeph/dataset/DataPacket.h>
-#include <zeph/platform/FileAttributes.h>
+#include <zeph/platform/Files.h>
 #include <zeph/platform/Paths.h>
+#include <zeph/platform/ReplacingFile.h>
 #include <zeph/text/HostText.h>
 
-#include <sys/stat.h>
-
-#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,9 +29,6 @@ namespace {
 
 namespace dataset = zeph::dataset;
 
-// The attribute word the words set on an old file: no read-only bit.
-constexpr std::uint32_t kNormalAttribute = 64;
-
 // What steps 1 to 4 of both words leave: the loaded set, the chosen file and the columns.
 struct TExportRequest {
     dataset::TClientDataSet set{nullptr};
@@ -41,11 +36,6 @@ struct TExportRequest {
     bool overwrite = false;
     TExportColumns columns;
 };
-
-bool FileExists(const std::string& path) {
-    struct stat info {};
-    return ::stat(zeph::platform::NativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
 
 std::string InUseSuffix() {
     return "】失败，"_host + "\r\n" + "请确认文件是否正在使用！"_host;
@@ -104,7 +94,7 @@ std::unique_ptr<TExportRequest> Prepare(TInterFacefrmMain& main, const zeph::Var
         return nullptr;
     }
     request->fileName = dialog.FileName;
-    if (FileExists(request->fileName)) {
+    if (zeph::platform::FileExists(request->fileName)) {
         const std::string question =
             "文件【"_host + request->fileName + "】已经存在，是否覆盖？"_host;
         if (!zeph::QuesDlg(question, main.OwnerHandle())) {
@@ -137,12 +127,26 @@ void ShowRecordHint(TfrmHint& hint, const TExportRequest& request, const std::st
 // read-only file never stops it. Nothing else touches the old file before the new one is
 // complete.
 bool ReadOnlyStops(TInterFacefrmMain& main, const TExportRequest& request) {
-    if (!request.overwrite || !zeph::platform::IsReadOnlyFile(request.fileName)) {
+    if (!request.overwrite || !zeph::platform::IsReadOnly(request.fileName)) {
         return false;
     }
-    zeph::platform::SetFileAttributes(request.fileName, kNormalAttribute);
+    zeph::platform::ClearReadOnly(request.fileName);
     ShowOverwriteFailure(main, request.fileName);
     return true;
+}
+
+// Writes the file through write (given the temporary file's host-text path) beside the chosen
+// one and renames it over that when complete.
+TSaveOutcome SaveBeside(const std::string& fileName,
+                        const std::function<bool(const std::string&)>& write) {
+    zeph::platform::TReplacingFile file(fileName);
+    if (!file.Usable()) {
+        return TSaveOutcome::Of(false, file);
+    }
+    if (!write(zeph::platform::HostPath(file.TemporaryPath()))) {
+        return {TSaveOutcome::Kind::Failed};
+    }
+    return TSaveOutcome::Of(file.Commit(), file);
 }
 
 // Writes the XLS file in place of the chosen one; refused before anything is touched when the
@@ -152,9 +156,9 @@ TSaveOutcome SaveXls(const TExportRequest& request, const TFileColumns& columns,
     if (!FitsXls(request.set.Table(), columns)) {
         return {TSaveOutcome::Kind::Failed};
     }
-    return TSaveOutcome::Of(ReplaceFile(request.fileName, [&](const std::string& temporary) {
+    return SaveBeside(request.fileName, [&](const std::string& temporary) {
         return WriteXlsFile(temporary, request.set.Table(), columns, onRecord);
-    }));
+    });
 }
 
 } // namespace
@@ -186,10 +190,9 @@ void SaveDatasetToFile(TInterFacefrmMain& main, const zeph::Variant& Input, zeph
     if (extension == ".XLS") {
         outcome = SaveXls(*request, columns, [&hint] { hint->StepIt(); });
     } else if (extension == ".TXT") {
-        outcome =
-            TSaveOutcome::Of(ReplaceFile(request->fileName, [&](const std::string& temporary) {
-                return WriteTextFile(temporary, request->set.Table(), columns);
-            }));
+        outcome = SaveBeside(request->fileName, [&](const std::string& temporary) {
+            return WriteTextFile(temporary, request->set.Table(), columns);
+        });
     } else {
         // Another extension writes nothing, and leaves an old file alone.
         return;

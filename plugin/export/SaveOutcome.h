@@ -1,7 +1,7 @@
 // How saving an export file ended, so that the word shows the message that fits.
 #pragma once
 
-#include "export/SafeReplace.h"
+#include <zeph/platform/ReplacingFile.h>
 
 #include <cstddef>
 
@@ -18,11 +18,12 @@ struct TSaveOutcome {
     std::size_t row = 0; // CellTooLong: the sheet's row and column, counted from 1
     std::size_t column = 0;
 
-    static TSaveOutcome Of(const TReplaceResult& result) {
-        if (result.Ok()) {
+    // A save through file: saved, or why not.
+    static TSaveOutcome Of(bool saved, const zeph::platform::TReplacingFile& file) {
+        if (saved) {
             return {Kind::Saved};
         }
-        return {result.Refused() ? Kind::Refused : Kind::Failed};
+        return {file.Refused() ? Kind::Refused : Kind::Failed};
     }
 };
 

@@ -1,17 +1,15 @@
 #include "export/SpreadsheetExport.h"
 
 #include "export/OwnedWindow.h"
-#include "export/SafeReplace.h"
 #include "export/untExportStatus.h"
 
-#include <zeph/platform/Paths.h>
+#include <zeph/platform/ReplacingFile.h>
 #include <zeph/text/HostText.h>
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -200,38 +198,114 @@ private:
     lxw_workbook* book_ = nullptr;
 };
 
-// What a cell holds once its column's kind has been applied to the packet's text.
-struct Cell {
-    std::string_view text; // for a text cell
-    std::optional<double> number;
-    std::optional<lxw_datetime> when;
-};
-
-Cell CellOf(std::string_view value, ColumnKind kind, const TSMExportSettings& settings) {
-    Cell cell{value, std::nullopt, std::nullopt};
-    switch (kind) {
-    case ColumnKind::Integer:
-    case ColumnKind::Floating:
-    case ColumnKind::Currency:
-        cell.number = Number(value);
-        break;
-    case ColumnKind::Date:
-    case ColumnKind::DateTime:
-    case ColumnKind::Time:
-        cell.when = DateTimeOf(value, kind);
-        break;
-    case ColumnKind::Logical:
-        if (zeph::text::SameText(value, "true")) {
-            cell.text = settings.trueText;
-        } else if (zeph::text::SameText(value, "false")) {
-            cell.text = settings.falseText;
+// The dataset's positions of the export's columns, with their titles; columns whose field the
+// dataset lacks are left out.
+void ChooseColumns(const dataset::TClientDataSet& set, const TExportColumns& columns,
+                   std::vector<Column>& used, std::vector<std::string>& titles) {
+    for (std::size_t i = 0; i < columns.fields.size(); ++i) {
+        int position = set.FindField(columns.fields[i]);
+        if (position < 0) {
+            continue;
         }
-        break;
-    case ColumnKind::Text:
-        break;
+        Column column;
+        column.position = static_cast<std::size_t>(position);
+        column.kind = KindOf(set.FieldDefs()[column.position]);
+        used.push_back(column);
+        titles.push_back(i < columns.titles.size() ? columns.titles[i] : columns.fields[i]);
     }
-    return cell;
 }
+
+// Writes one sheet, a row at a time, and keeps each column's widest text.
+class SheetWriter {
+public:
+    SheetWriter(lxw_worksheet* sheet, std::vector<Column>& used, const TSMExportSettings& settings)
+        : sheet_(sheet), used_(used), settings_(settings) {}
+
+    bool WriteTitles(const std::vector<std::string>& titles) {
+        bool ok = true;
+        for (std::size_t c = 0; c < used_.size(); ++c) {
+            used_[c].width = std::max(used_[c].width, DisplayWidth(titles[c]));
+            ok = ok && worksheet_write_string(sheet_, row_, static_cast<lxw_col_t>(c),
+                                              zeph::text::GbkToUtf8(titles[c]).c_str(),
+                                              nullptr) == LXW_NO_ERROR;
+        }
+        ++row_;
+        return ok;
+    }
+
+    bool WriteRecord(const dataset::TRecordTable& table, std::size_t record) {
+        bool ok = true;
+        for (std::size_t c = 0; ok && c < used_.size(); ++c) {
+            ok = WriteCell(used_[c], static_cast<lxw_col_t>(c),
+                           table.Value(record, used_[c].position));
+        }
+        ++row_;
+        return ok;
+    }
+
+    // Each column as wide as its widest text, or the spreadsheet's default width.
+    bool SetWidths() {
+        for (std::size_t c = 0; c < used_.size(); ++c) {
+            double width = settings_.autoFitColumns ? std::clamp(used_[c].width, 1, kMaxColumnWidth)
+                                                    : LXW_DEF_COL_WIDTH;
+            if (worksheet_set_column(sheet_, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                                     width, used_[c].format) != LXW_NO_ERROR) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    // A number, a date or time in its column's format, the settings' word for a logical value,
+    // or text; an empty value is a blank cell.
+    bool WriteCell(Column& column, lxw_col_t col, std::string_view value) {
+        std::optional<double> number;
+        std::optional<lxw_datetime> when;
+        switch (column.kind) {
+        case ColumnKind::Integer:
+        case ColumnKind::Floating:
+        case ColumnKind::Currency:
+            number = Number(value);
+            break;
+        case ColumnKind::Date:
+        case ColumnKind::DateTime:
+        case ColumnKind::Time:
+            when = DateTimeOf(value, column.kind);
+            break;
+        case ColumnKind::Logical:
+            if (zeph::text::SameText(value, "true")) {
+                value = settings_.trueText;
+            } else if (zeph::text::SameText(value, "false")) {
+                value = settings_.falseText;
+            }
+            break;
+        case ColumnKind::Text:
+            break;
+        }
+        lxw_error error = LXW_NO_ERROR;
+        if (value.empty()) {
+            error = worksheet_write_blank(sheet_, row_, col, column.format);
+        } else if (number) {
+            error = worksheet_write_number(sheet_, row_, col, *number, column.format);
+        } else if (when) {
+            error = worksheet_write_datetime(sheet_, row_, col, &*when, column.format);
+        } else {
+            utf8_ = zeph::text::GbkToUtf8(value);
+            error = worksheet_write_string(sheet_, row_, col, utf8_.c_str(), column.format);
+        }
+        // A date shows in its column's format, whatever the packet's spelling.
+        const int shown = when ? static_cast<int>(column.formatText.size()) : DisplayWidth(value);
+        column.width = std::max(column.width, shown);
+        return error == LXW_NO_ERROR;
+    }
+
+    lxw_worksheet* sheet_;
+    std::vector<Column>& used_;
+    const TSMExportSettings& settings_;
+    lxw_row_t row_ = 0;
+    std::string utf8_;
+};
 
 // More characters than a workbook cell holds; a double-byte character counts one.
 bool TooLongForCell(std::string_view text) {
@@ -247,91 +321,55 @@ bool TooLongForCell(std::string_view text) {
     return false;
 }
 
-// The workbook under its progress window; false when it could not be written.
-bool WriteWorkbook(const std::string& nativePath, const dataset::TClientDataSet& set,
-                   std::vector<Column>& used, const std::vector<std::string>& titles,
-                   const TSMExportSettings& settings, zeph::forms::Component* owner) {
-    Workbook book(nativePath);
-    if (book.get() == nullptr) {
+// A value the column writes as text (not as a number or a date) that no cell can hold.
+bool TooLongValue(const Column& column, std::string_view value) {
+    if (value.size() <= kMaxCellCharacters) {
         return false;
     }
-    const std::string sheetName = zeph::text::GbkToUtf8(settings.sheetName);
-    lxw_worksheet* sheet = workbook_add_worksheet(book.get(), sheetName.c_str());
-    if (sheet == nullptr) {
-        return false;
+    switch (column.kind) {
+    case ColumnKind::Integer:
+    case ColumnKind::Floating:
+    case ColumnKind::Currency:
+        if (Number(value)) {
+            return false;
+        }
+        break;
+    case ColumnKind::Date:
+    case ColumnKind::DateTime:
+    case ColumnKind::Time:
+        if (DateTimeOf(value, column.kind)) {
+            return false;
+        }
+        break;
+    case ColumnKind::Logical: // "True" and "False" are short; any other value stays as it is
+    case ColumnKind::Text:
+        break;
     }
-    for (Column& column : used) {
-        column.format = workbook_add_format(book.get());
-        column.formatText = ColumnNumberFormat(set.FieldDefs()[column.position], settings);
-        format_set_num_format(column.format, zeph::text::GbkToUtf8(column.formatText).c_str());
-    }
+    return TooLongForCell(value);
+}
 
-    std::optional<OwnedWindow<TfrmExportStatus>> status;
-    if (settings.animatedStatus && owner != nullptr) {
-        status.emplace(*owner);
-        (*status)->Start(set.Table().RowCount());
-    }
-
-    bool ok = true;
-    lxw_row_t row = 0;
+// The first title or value too long for its cell, with its sheet row and column (from 1).
+std::optional<TSaveOutcome> FirstTooLongCell(const dataset::TRecordTable& table,
+                                             const std::vector<Column>& used,
+                                             const std::vector<std::string>& titles,
+                                             const TSMExportSettings& settings) {
+    std::size_t row = 1;
     if (settings.titleRow) {
         for (std::size_t c = 0; c < used.size(); ++c) {
-            used[c].width = std::max(used[c].width, DisplayWidth(titles[c]));
-            ok = ok && worksheet_write_string(sheet, row, static_cast<lxw_col_t>(c),
-                                              zeph::text::GbkToUtf8(titles[c]).c_str(),
-                                              nullptr) == LXW_NO_ERROR;
+            if (TooLongForCell(titles[c])) {
+                return TSaveOutcome{TSaveOutcome::Kind::CellTooLong, row, c + 1};
+            }
         }
         ++row;
     }
-    const dataset::TRecordTable& table = set.Table();
-    std::string utf8;
-    for (std::size_t record = 0; ok && record < table.RowCount(); ++record, ++row) {
-        // Cancelling stops the walk; the rows written so far make the workbook.
-        if (status && (*status)->Cancelled()) {
-            break;
-        }
-        for (std::size_t c = 0; ok && c < used.size(); ++c) {
-            Column& column = used[c];
-            Cell cell = CellOf(table.Value(record, column.position), column.kind, settings);
-            const auto col = static_cast<lxw_col_t>(c);
-            lxw_error error = LXW_NO_ERROR;
-            if (cell.text.empty()) {
-                error = worksheet_write_blank(sheet, row, col, column.format);
-            } else if (cell.number) {
-                error = worksheet_write_number(sheet, row, col, *cell.number, column.format);
-            } else if (cell.when) {
-                error = worksheet_write_datetime(sheet, row, col, &*cell.when, column.format);
-            } else {
-                utf8 = zeph::text::GbkToUtf8(cell.text);
-                error = worksheet_write_string(sheet, row, col, utf8.c_str(), column.format);
+    for (std::size_t record = 0; record < table.RowCount(); ++record, ++row) {
+        for (std::size_t c = 0; c < used.size(); ++c) {
+            if (TooLongValue(used[c], table.Value(record, used[c].position))) {
+                return TSaveOutcome{TSaveOutcome::Kind::CellTooLong, row, c + 1};
             }
-            // A date shows in its column's format, whatever the packet's spelling.
-            const int shown =
-                cell.when ? static_cast<int>(column.formatText.size()) : DisplayWidth(cell.text);
-            column.width = std::max(column.width, shown);
-            ok = error == LXW_NO_ERROR;
-        }
-        if (status) {
-            (*status)->Progress(record + 1);
         }
     }
-    if (!ok) {
-        return false;
-    }
-    for (std::size_t c = 0; c < used.size(); ++c) {
-        double width = settings.autoFitColumns ? std::clamp(used[c].width, 1, kMaxColumnWidth)
-                                               : LXW_DEF_COL_WIDTH;
-        if (worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), width,
-                                 used[c].format) != LXW_NO_ERROR) {
-            return false;
-        }
-    }
-    if (!book.Close()) {
-        // libxlsxwriter reports a failed close by its own codes, not errno.
-        errno = EIO;
-        return false;
-    }
-    return true;
+    return std::nullopt;
 }
 
 } // namespace
@@ -378,46 +416,60 @@ TSMExportToXLS::TSMExportToXLS(zeph::forms::Component* owner, std::string name)
 
 TSaveOutcome TSMExportToExcel::Export(const dataset::TClientDataSet& set,
                                       const TExportColumns& columns, const std::string& fileName) {
+    using Kind = TSaveOutcome::Kind;
     std::vector<Column> used;
     std::vector<std::string> titles;
-    for (std::size_t i = 0; i < columns.fields.size(); ++i) {
-        int position = set.FindField(columns.fields[i]);
-        if (position < 0) {
-            continue;
-        }
-        Column column;
-        column.position = static_cast<std::size_t>(position);
-        column.kind = KindOf(set.FieldDefs()[column.position]);
-        used.push_back(column);
-        titles.push_back(i < columns.titles.size() ? columns.titles[i] : columns.fields[i]);
-    }
+    ChooseColumns(set, columns, used, titles);
     if (!set.Active() || set.IsEmpty()) {
-        return {TSaveOutcome::Kind::Failed};
+        return {Kind::Failed};
     }
     // What the workbook cannot hold is refused before anything is written.
+    if (std::optional<TSaveOutcome> tooLong =
+            FirstTooLongCell(set.Table(), used, titles, Settings)) {
+        return *tooLong;
+    }
+    zeph::platform::TReplacingFile target(fileName);
+    if (!target.Usable()) {
+        return TSaveOutcome::Of(false, target);
+    }
+    Workbook book(target.TemporaryPath());
+    if (book.get() == nullptr) {
+        return {Kind::Failed};
+    }
+    const std::string sheetName = zeph::text::GbkToUtf8(Settings.sheetName);
+    lxw_worksheet* sheet = workbook_add_worksheet(book.get(), sheetName.c_str());
+    if (sheet == nullptr) {
+        return {Kind::Failed};
+    }
+    for (Column& column : used) {
+        column.format = workbook_add_format(book.get());
+        column.formatText = ColumnNumberFormat(set.FieldDefs()[column.position], Settings);
+        format_set_num_format(column.format, zeph::text::GbkToUtf8(column.formatText).c_str());
+    }
+
+    std::optional<OwnedWindow<TfrmExportStatus>> status;
+    if (Settings.animatedStatus && Owner() != nullptr) {
+        status.emplace(*Owner());
+        (*status)->Start(set.Table().RowCount());
+    }
+
+    SheetWriter writer(sheet, used, Settings);
+    bool ok = !Settings.titleRow || writer.WriteTitles(titles);
     const dataset::TRecordTable& table = set.Table();
-    const std::size_t firstRecordRow = Settings.titleRow ? 2 : 1;
-    for (std::size_t c = 0; Settings.titleRow && c < used.size(); ++c) {
-        if (TooLongForCell(titles[c])) {
-            return {TSaveOutcome::Kind::CellTooLong, 1, c + 1};
+    for (std::size_t record = 0; ok && record < table.RowCount(); ++record) {
+        // Cancelling stops the walk; the rows written so far make the workbook.
+        if (status && (*status)->Cancelled()) {
+            break;
+        }
+        ok = writer.WriteRecord(table, record);
+        if (status) {
+            (*status)->Progress(record + 1);
         }
     }
-    for (std::size_t record = 0; record < table.RowCount(); ++record) {
-        for (std::size_t c = 0; c < used.size(); ++c) {
-            const std::string_view value = table.Value(record, used[c].position);
-            if (value.size() <= kMaxCellCharacters) {
-                continue;
-            }
-            const Cell cell = CellOf(value, used[c].kind, Settings);
-            if (!cell.number && !cell.when && TooLongForCell(cell.text)) {
-                return {TSaveOutcome::Kind::CellTooLong, record + firstRecordRow, c + 1};
-            }
-        }
+    if (!ok || !writer.SetWidths() || !book.Close()) {
+        return {Kind::Failed};
     }
-    return TSaveOutcome::Of(ReplaceFile(fileName, [&](const std::string& temporary) {
-        return WriteWorkbook(zeph::platform::NativePath(temporary), set, used, titles, Settings,
-                             Owner());
-    }));
+    return TSaveOutcome::Of(target.Commit(), target);
 }
 
 } // namespace morvane::exporting

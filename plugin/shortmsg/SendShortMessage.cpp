@@ -15,10 +15,12 @@ namespace {
 
 namespace forms = zeph::forms;
 
-// The result array of a procedure, read as far as it can be: element 0 the call's flag, 1 the
-// server's message, 2 the return code, 3 the returned value. Nothing when it is not an array
-// of at least four elements whose values convert, or when no flag was filled in (the array
-// comes back as it was created when the host could not reach the server).
+// The result array of a procedure, read as far as the steps need it: element 0 the call's
+// flag, 1 the server's message; only when the flag is true, 2 the return code and, when that is
+// 0, 3 the returned value. A refusal needs only its message, so what its other elements hold
+// never hides it. Nothing when it is not an array of at least four elements, when no flag was
+// filled in (the array comes back as it was created when the host could not reach the server),
+// or when an element the steps read does not convert.
 struct TProcedureResult {
     bool flag = false;
     std::string message;
@@ -35,8 +37,12 @@ std::optional<TProcedureResult> ReadResult(const zeph::Variant& result) {
         TProcedureResult read;
         read.flag = result[0].AsBoolean();
         read.message = result[1].AsText();
-        read.codeIsZero = result[2].AsInteger() == 0;
-        read.value = result[3].AsText();
+        if (read.flag) {
+            read.codeIsZero = result[2].AsInteger() == 0;
+            if (read.codeIsZero) {
+                read.value = result[3].AsText();
+            }
+        }
         return read;
     } catch (const zeph::EVariantError&) {
         return std::nullopt;

@@ -1,5 +1,6 @@
 #include "shortmsg/untSMSelect.h"
 
+#include "shortmsg/CommonMessages.h"
 #include "shortmsg/FormLayout.h"
 
 #include <zeph/client/PackageRoutines.h>
@@ -15,23 +16,6 @@ namespace dataset = zeph::dataset;
 
 std::size_t FieldIndex(const dataset::TClientDataSet& set, const char* name) {
     return set.FieldByName(name).Index();
-}
-
-// Fetches a server-flag query into the set; false (the set closed) when the server fails or
-// answers with something that is no packet.
-bool Fetch(zeph::TZephClient& client, const char* flag, const std::string& parameter,
-           dataset::TClientDataSet& set) {
-    zeph::Variant data;
-    if (!client.OpenByServerFlag(flag, parameter, data, 1, -1)) {
-        set.Close();
-        return false;
-    }
-    try {
-        set.LoadFromData(data);
-    } catch (const dataset::EDataSetError&) {
-        return false;
-    }
-    return set.Active();
 }
 
 void OnPage(forms::TabSheet& page, std::initializer_list<forms::Control*> controls) {
@@ -108,10 +92,8 @@ TfrmSMSelect::TfrmSMSelect(forms::Component* owner, zeph::TZephClient& client)
 
 void TfrmSMSelect::FormCreate(forms::Form&) {
     SelectedContent.clear();
-    staffCityKey_ = client_.GetStaffCityID();
-    if (!Fetch(client_, "ZEPHSC_AG_SELCITY", "", cdsCity)) {
-        client_.WriteLog("ERRORDLG_DAT_GETCITYDATA", "");
-    }
+    staffCityKey_ = StaffCityKey(client_);
+    FetchCities(client_, cdsCity);
 }
 
 void TfrmSMSelect::FormShow(forms::Form&) {
@@ -140,9 +122,7 @@ void TfrmSMSelect::btnRefreshClick(forms::Control&) {
     cbCity.SetItemIndex(ownCity);
 
     lvList.Items.Clear();
-    if (!Fetch(client_, "ZEPHSC_AG_SELCONTENTMSG", staffCityKey_, cdsMsg)) {
-        client_.WriteLog("ERRORDLG_DAT_GETSYSTEMPARAM: ZEPHSC_AG_SELCONTENTMSG", "");
-        cdsMsg.Close();
+    if (!FetchCommonMessages(client_, staffCityKey_, cdsMsg)) {
         dbMsgList.Items.Clear();
         return;
     }

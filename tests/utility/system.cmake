@@ -79,3 +79,26 @@ tollund_system_test(upload_tool_test
 add_dependencies(upload_tool_test tollund-upload)
 target_compile_definitions(upload_tool_test PRIVATE
   TOLLUND_UPLOAD_TOOL="$<TARGET_FILE:tollund-upload>")
+
+# Dumps of the debug-help library, opened with lldb. The program fails on purpose in functions
+# with known names.
+if(TARGET dbghelp)
+  add_executable(tollund_dump_crash_program ${tollund_system_support}/dump_crash_program.cpp)
+  target_link_libraries(tollund_dump_crash_program PRIVATE tollund)
+  set_target_properties(tollund_dump_crash_program PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tollund-test-support)
+  tollund_system_test(minidump_lldb_test
+    SOURCES minidump_lldb_test.cpp LIBS tollund LABELS tollund TIMEOUT 300)
+  add_dependencies(minidump_lldb_test tollund_dump_crash_program dbghelp)
+  target_compile_definitions(minidump_lldb_test PRIVATE
+    TOLLUND_DUMP_CRASH_PROGRAM="$<TARGET_FILE:tollund_dump_crash_program>"
+    TOLLUND_DBGHELP_LIBRARY="$<TARGET_FILE:dbghelp>")
+endif()
+if(TARGET dbghelp)
+  set(dbghelp_src ${PROJECT_SOURCE_DIR}/utility/dbghelp)
+  tollund_system_test(dbghelp_readers_test
+    SOURCES dbghelp_readers_test.cpp ${dbghelp_src}/ProcessMapsLinux.cpp
+    ${dbghelp_src}/TaskSyscallLinux.cpp ${dbghelp_src}/ElfBuildIdLinux.cpp
+    ${dbghelp_src}/OwnMemoryLinux.cpp LABELS tollund)
+  target_include_directories(dbghelp_readers_test PRIVATE ${dbghelp_src})
+endif()

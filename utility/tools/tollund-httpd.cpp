@@ -1,6 +1,7 @@
 // tollund-httpd [--request-timeout SECONDS] ROOT [PORT [ADDRESS]]: serves the files below ROOT
 // over HTTP/1.0 until SIGINT or SIGTERM, then stops cleanly.
 #include <tollund/CHttpServer.h>
+#include <tollund/CMiniDumper.h>
 
 #include <sys/stat.h>
 
@@ -51,6 +52,7 @@ bool ParsePort(const char* text, unsigned& port) {
 } // namespace
 
 int main(int argc, char** argv) {
+    CMiniDumper::SetUnhandledExceptionFilter(); // a crash leaves a dump beside the program
     unsigned requestTimeoutMs = CHttpServer::DefaultRequestTimeoutMs;
     if (argc >= 3 && std::string_view(argv[1]) == "--request-timeout") {
         unsigned seconds = 0;

@@ -2,7 +2,7 @@
 // file name give a proposed local name that is a plain name (no separator at a character
 // boundary, no "/" byte at all), and any date text is shown either as it is or as "YYYY-MM-DD
 // HH:MM:SS".
-#include "recording/untSaveRecordFile.h"
+#include "recording/RecordingDownload.h"
 #include "recording/untSelRecodFile.h"
 
 #include <zeph/text/HostText.h>

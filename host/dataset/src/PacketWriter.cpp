@@ -1,42 +1,8 @@
 #include <zeph/dataset/DataPacket.h>
+#include <zeph/text/XmlEscape.h>
 
 namespace zeph::dataset {
 namespace {
-
-// Host text is escaped bytewise: the characters XML needs escaped are all below 0x40, which
-// no GBK trail byte is.
-void AppendEscaped(std::string& out, std::string_view value) {
-    for (char c : value) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\t':
-            out += "&#9;";
-            break;
-        case '\n':
-            out += "&#10;";
-            break;
-        case '\r':
-            out += "&#13;";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                throw EDataSetError("A value holds a control character a data packet cannot carry");
-            }
-            out += c;
-        }
-    }
-}
 
 // Field names become attribute names of the rows; "xmlns" there would declare a namespace.
 void RequireAttributeName(std::string_view name) {
@@ -55,7 +21,10 @@ void AppendAttribute(std::string& out, std::string_view name, std::string_view v
     out += ' ';
     out += name;
     out += "=\"";
-    AppendEscaped(out, value);
+    if (text::FindXmlUnfit(value) != std::string_view::npos) {
+        throw EDataSetError("A value holds a control character a data packet cannot carry");
+    }
+    text::AppendXmlEscaped(out, value, text::XmlPlace::AttributeValue);
     out += '"';
 }
 

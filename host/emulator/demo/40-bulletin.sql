@@ -45,7 +45,3 @@ INSERT INTO server_procedure (procedure, flag, sql) VALUES
   ('P_QUERY_MORVANE_DLL', 'GETCALLCAUSECFG',
    'SELECT id AS ID, caption AS Caption FROM t_call_cause WHERE cityid IN (''0'', ?1) ORDER BY id');
 
--- Time limits of each HTTP exchange with the web service, in seconds (the defaults).
-INSERT INTO sys_param (module, number, value) VALUES
-  ('BN', 'SOAPCONNECTTIMEOUT', '10'),
-  ('BN', 'SOAPTIMEOUT', '30');

@@ -1,6 +1,7 @@
 #include <zeph/emulator/FtpDownload.h>
 #include <zeph/ftp/FtpPath.h>
-#include <zeph/ftp/ReplacingFile.h>
+#include <zeph/platform/Paths.h>
+#include <zeph/platform/ReplacingFile.h>
 #include <zeph/text/HostText.h>
 
 #include <curl/curl.h>
@@ -64,7 +65,7 @@ FtpResult FtpDownload(const FtpSite& site, const std::string& remoteDir,
         return result;
     }
     std::filesystem::path target = folder / text::GbkToUtf8(fileName);
-    ftp::TReplacingFile local(target.string());
+    platform::TReplacingFile local(platform::HostPath(target.string()));
     std::FILE* file = local.Stream();
     if (file == nullptr) {
         result.error = local.Error();

@@ -12,15 +12,8 @@ namespace {
 
 enum class FieldType { Int32, Int64, Real, Date, DateTime, String };
 
-std::string UpperAscii(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
 FieldType TypeOf(const ResultTable& table, std::size_t column) {
-    std::string declared = UpperAscii(table.declTypes[column]);
+    std::string declared = text::UpperCase(table.declTypes[column]);
     if (declared == "DATETIME" || declared == "TIMESTAMP") {
         return FieldType::DateTime;
     }

@@ -1,20 +1,19 @@
+#include "PluginLoader.h"
+
 #include <zeph/client/Delivery.h>
 #include <zeph/emulator/PluginLibrary.h>
-
-#include <dlfcn.h>
 
 namespace zeph::emulator {
 
 PluginLibrary::PluginLibrary(const std::string& path) : path_(path) {
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string error;
+    handle_ = detail::OpenLibrary(path, error);
     if (handle_ == nullptr) {
-        const char* error = dlerror();
-        throw EPluginError("cannot load the plug-in " + path + ": " +
-                           (error != nullptr ? error : "unknown error"));
+        throw EPluginError("cannot load the plug-in " + path + ": " + error);
     }
-    void* symbol = dlsym(handle_, "ShowMorvane");
+    void* symbol = detail::FindExport(handle_, "ShowMorvane");
     if (symbol == nullptr) {
-        dlclose(handle_);
+        detail::CloseLibrary(handle_);
         handle_ = nullptr;
         throw EPluginError("the library " + path + " does not export ShowMorvane");
     }
@@ -23,7 +22,7 @@ PluginLibrary::PluginLibrary(const std::string& path) : path_(path) {
 
 PluginLibrary::~PluginLibrary() {
     if (handle_ != nullptr) {
-        dlclose(handle_);
+        detail::CloseLibrary(handle_);
     }
 }
 

@@ -1,7 +1,8 @@
 #include <zeph/ftp/FtpPath.h>
-#include <zeph/ftp/ReplacingFile.h>
 #include <zeph/ftp/TFtpClient.h>
+#include <zeph/platform/NetworkSettings.h>
 #include <zeph/platform/Paths.h>
+#include <zeph/platform/ReplacingFile.h>
 
 #include <curl/curl.h>
 #include <poll.h>
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <string_view>
 
 namespace zeph::ftp {
@@ -64,6 +66,24 @@ std::string QuotedPath(std::string_view reply) {
     return {};
 }
 
+// The size a transfer's opening reply announces: "150 Opening ... for x.v3 (1234 bytes)." -> 1234,
+// or -1 when it names none.
+curl_off_t AnnouncedSize(std::string_view reply) {
+    const std::size_t bytes = reply.rfind(" bytes)");
+    const std::size_t open = bytes == std::string_view::npos ? bytes : reply.rfind('(', bytes);
+    if (open == std::string_view::npos || open + 1 == bytes) {
+        return -1;
+    }
+    curl_off_t size = 0;
+    for (char c : reply.substr(open + 1, bytes - open - 1)) {
+        if (c < '0' || c > '9' || size > (std::numeric_limits<curl_off_t>::max() - 9) / 10) {
+            return -1;
+        }
+        size = size * 10 + (c - '0');
+    }
+    return size;
+}
+
 } // namespace
 
 // One libcurl handle driven through a multi handle of its own, whose connection cache holds the
@@ -76,7 +96,8 @@ struct TFtpClient::Session {
     curl_socket_t control = CURL_SOCKET_BAD;
     // What the server said during the last operation.
     std::string lastReply;
-    bool greeted = false; // a server greeting: a control connection was (re)opened
+    bool greeted = false;      // a server greeting: a control connection was (re)opened
+    curl_off_t announced = -1; // the size the last transfer's opening reply named
     char errorBuffer[CURL_ERROR_SIZE] = {};
     // Called while an operation runs (the client's OnWork).
     std::function<void()> work;
@@ -100,6 +121,8 @@ struct TFtpClient::Session {
             session->lastReply.assign(line);
             if (line.substr(0, 3) == "220") {
                 session->greeted = true;
+            } else if (line.substr(0, 3) == "150" || line.substr(0, 3) == "125") {
+                session->announced = AnnouncedSize(line);
             }
         }
         return size * count;
@@ -111,6 +134,7 @@ struct TFtpClient::Session {
     CURLcode Perform(const std::string& path, const std::string& quote, std::FILE* sink) {
         lastReply.clear();
         greeted = false;
+        announced = -1;
         errorBuffer[0] = '\0';
         std::string url = baseUrl + EncodeFtpPath(path);
         curl_slist* commands = quote.empty() ? nullptr : curl_slist_append(nullptr, quote.c_str());
@@ -215,8 +239,10 @@ bool TFtpClient::Connect() {
     CURL* c = session->curl;
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "ftp");
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_PROXY, "");
-    curl_easy_setopt(c, CURLOPT_NOPROXY, "*");
+    // The platform's rule, which sends FTP direct: libcurl reads no proxy variable of its own.
+    const std::string proxy = platform::ProxyFor(session->baseUrl);
+    curl_easy_setopt(c, CURLOPT_PROXY, proxy.c_str());
+    curl_easy_setopt(c, CURLOPT_NOPROXY, "");
     if (!Username.empty()) {
         curl_easy_setopt(c, CURLOPT_USERNAME, Username.c_str());
         curl_easy_setopt(c, CURLOPT_PASSWORD, Password.c_str());
@@ -227,6 +253,8 @@ bool TFtpClient::Connect() {
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, TimeoutSeconds);
     curl_easy_setopt(c, CURLOPT_TRANSFERTEXT, 0L);
+    // Names travel as given: "../x.v3" is asked for as "../x.v3", not resolved in the URL.
+    curl_easy_setopt(c, CURLOPT_PATH_AS_IS, 1L);
     // The working directory is ours to set: libcurl sends no CWD of its own.
     curl_easy_setopt(c, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
     curl_easy_setopt(c, CURLOPT_BUFFERSIZE, kBufferSize);
@@ -347,7 +375,7 @@ bool TFtpClient::Get(const std::string& remoteFile, const std::string& localPath
         lastError_ = "not a file name: " + remoteFile;
         return false;
     }
-    TReplacingFile local(platform::NativePath(localPath));
+    platform::TReplacingFile local(localPath);
     if (local.Stream() == nullptr) {
         lastError_ = text::Utf8ToGbk(local.Error());
         return false;
@@ -361,6 +389,16 @@ bool TFtpClient::Get(const std::string& remoteFile, const std::string& localPath
     // what came may be another file of the same name.
     if (session_->greeted) {
         lastError_ = "the connection to the server was lost; " + remoteFile + " was not taken";
+        return false;
+    }
+    // Without a SIZE answer libcurl knows no length to hold the transfer to; the opening
+    // reply's announcement is the only measure of a data connection closed early.
+    curl_off_t received = 0;
+    curl_easy_getinfo(session_->curl, CURLINFO_SIZE_DOWNLOAD_T, &received);
+    if (session_->announced >= 0 && received < session_->announced) {
+        lastError_ = "the server announced " + std::to_string(session_->announced) + " bytes of " +
+                     remoteFile + " and sent " + std::to_string(received) +
+                     "; the file was not taken";
         return false;
     }
     if (!local.Commit()) {

@@ -1,8 +1,8 @@
+#include "ExecutableDirectory.h"
+
 #include <zeph/platform/Paths.h>
 
-#include <filesystem>
 #include <mutex>
-#include <system_error>
 
 namespace zeph::platform {
 namespace {
@@ -52,10 +52,7 @@ std::string ProgramDirectory() {
             return IncludeTrailingPathDelimiter(State().named);
         }
     }
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    std::filesystem::path dir = ec ? std::filesystem::current_path(ec) : exe.parent_path();
-    return IncludeTrailingPathDelimiter(HostPath(dir.string()));
+    return IncludeTrailingPathDelimiter(HostPath(detail::ExecutableDirectory()));
 }
 
 void SetProgramDirectory(std::string_view hostPath) {

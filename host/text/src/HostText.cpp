@@ -1,75 +1,20 @@
+#include "CodePage.h"
+
 #include <zeph/text/HostText.h>
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <stdexcept>
 #include <unordered_map>
 
 namespace zeph::text {
 namespace {
 
-constexpr const char* kHostCodePage = "CP936";
-
 bool IsTrailByte(unsigned char c) noexcept {
     return c >= 0x40 && c <= 0xFE && c != 0x7F;
 }
-
-// One conversion descriptor per direction and thread: iconv_t carries shift state.
-class Converter {
-public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
-        }
-    }
-    ~Converter() { iconv_close(cd_); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    // Converts, replacing each unconvertible source character by '?'. sourceCharLength tells
-    // how many bytes to skip for an invalid or unconvertible character at a position.
-    template <typename SkipFn>
-    std::string Convert(std::string_view source, SkipFn sourceCharLength) {
-        std::string out;
-        out.reserve(source.size() * 3 / 2 + 4);
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        char* in = const_cast<char*>(source.data());
-        std::size_t inLeft = source.size();
-        char buffer[4096];
-        while (inLeft > 0) {
-            char* outPtr = buffer;
-            std::size_t outLeft = sizeof buffer;
-            std::size_t rc = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
-            out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-            if (rc == static_cast<std::size_t>(-1)) {
-                if (errno == E2BIG) {
-                    continue;
-                }
-                // EILSEQ or EINVAL (truncated sequence at the end): replace one character.
-                std::size_t offset = source.size() - inLeft;
-                std::size_t skip = std::min(inLeft, sourceCharLength(source, offset));
-                in += skip;
-                inLeft -= skip;
-                out.push_back('?');
-                iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-            }
-        }
-        char* outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
-        iconv(cd_, nullptr, nullptr, &outPtr, &outLeft);
-        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-        return out;
-    }
-
-private:
-    iconv_t cd_;
-};
 
 std::size_t Utf8CharLength(std::string_view text, std::size_t pos) {
     auto c = static_cast<unsigned char>(text[pos]);
@@ -120,6 +65,10 @@ std::size_t CharLength(std::string_view text, std::size_t pos) noexcept {
     return pos < text.size() ? LengthAt(text, pos) : 0;
 }
 
+std::size_t PairedCharLength(std::string_view text, std::size_t pos) noexcept {
+    return GbkCharLength(text, pos);
+}
+
 std::size_t BoundaryAtOrBefore(std::string_view text, std::size_t maxBytes) noexcept {
     if (maxBytes >= text.size()) {
         return text.size();
@@ -137,8 +86,8 @@ std::size_t BoundaryAtOrBefore(std::string_view text, std::size_t maxBytes) noex
 
 namespace {
 
-// The code page's mapping, read from iconv once and then looked up: converting one value at a
-// time through iconv costs more than the parse that produced it.
+// The code page's mapping, read from the system once and then looked up: converting one value
+// at a time through the system costs more than the parse that produced it.
 struct CodePageTables {
     // Code point of each double-byte character, indexed (lead - 0x81) * 192 + (trail - 0x40);
     // 0 where the pair maps to nothing.
@@ -163,53 +112,11 @@ struct CodePageTables {
         return c == 0x80 ? byte80 : 0;
     }
 
-    CodePageTables() : decode(126 * 192, 0), encode(0x10000, 0) {
-        Converter toUtf8("UTF-8", kHostCodePage);
-        auto decodeOne = [&](std::string_view bytes) -> std::uint16_t {
-            std::string utf8 = toUtf8.Convert(bytes, GbkCharLength);
-            std::uint32_t cp = 0;
-            auto c = static_cast<unsigned char>(utf8.empty() ? 0 : utf8[0]);
-            if (utf8.size() == 2 && (c >> 5) == 0x6) {
-                cp = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[1]) & 0x3Fu);
-            } else if (utf8.size() == 3 && (c >> 4) == 0xE) {
-                cp = ((c & 0x0Fu) << 12) | ((static_cast<unsigned char>(utf8[1]) & 0x3Fu) << 6) |
-                     (static_cast<unsigned char>(utf8[2]) & 0x3Fu);
-            }
-            return static_cast<std::uint16_t>(cp);
-        };
-        byte80 = decodeOne("\x80");
-        for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
-            for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
-                if (trail == 0x7F) {
-                    continue;
-                }
-                const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                decode[(lead - 0x81) * 192 + (trail - 0x40)] = decodeOne({pair, 2});
-            }
-        }
-        Converter fromUtf8(kHostCodePage, "UTF-8");
-        for (std::uint32_t cp = 0x80; cp < 0x10000; ++cp) {
-            if (cp >= 0xD800 && cp <= 0xDFFF) {
-                continue;
-            }
-            char utf8[3];
-            std::size_t n = 0;
-            if (cp < 0x800) {
-                utf8[n++] = static_cast<char>(0xC0 | (cp >> 6));
-            } else {
-                utf8[n++] = static_cast<char>(0xE0 | (cp >> 12));
-                utf8[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            }
-            utf8[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-            std::string bytes = fromUtf8.Convert({utf8, n}, Utf8CharLength);
-            if (bytes.size() == 2) {
-                encode[cp] =
-                    static_cast<std::uint16_t>((static_cast<unsigned char>(bytes[0]) << 8) |
-                                               static_cast<unsigned char>(bytes[1]));
-            } else if (bytes.size() == 1 && bytes[0] != '?') {
-                encode[cp] = static_cast<unsigned char>(bytes[0]);
-            }
-        }
+    CodePageTables() {
+        detail::CodePageMapping mapping = detail::ReadCodePage();
+        decode = std::move(mapping.decode);
+        encode = std::move(mapping.encode);
+        byte80 = mapping.byte80;
         auto isCharacter = [](std::uint16_t cp) { return cp != 0 && cp < 0xFFFE; };
         roundTrips.assign(decode.size(), false);
         for (std::size_t i = 0; i < decode.size(); ++i) {
@@ -490,7 +397,12 @@ std::size_t HashIgnoringCase(std::string_view text) noexcept {
     return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
-std::size_t Find(std::string_view text, std::string_view needle, std::size_t from) noexcept {
+namespace {
+
+// The first character boundary at or after from where the needle's bytes match.
+template <typename Match>
+std::size_t FindAtBoundary(std::string_view text, std::string_view needle, std::size_t from,
+                           Match match) noexcept {
     if (needle.empty()) {
         return from <= text.size() ? from : std::string_view::npos;
     }
@@ -499,11 +411,23 @@ std::size_t Find(std::string_view text, std::string_view needle, std::size_t fro
         pos += CharLength(text, pos);
     }
     for (; pos + needle.size() <= text.size(); pos += CharLength(text, pos)) {
-        if (text.compare(pos, needle.size(), needle) == 0) {
+        if (match(text.substr(pos, needle.size()), needle)) {
             return pos;
         }
     }
     return std::string_view::npos;
+}
+
+} // namespace
+
+std::size_t Find(std::string_view text, std::string_view needle, std::size_t from) noexcept {
+    return FindAtBoundary(text, needle, from,
+                          [](std::string_view a, std::string_view b) { return a == b; });
+}
+
+std::size_t FindIgnoringCase(std::string_view text, std::string_view needle,
+                             std::size_t from) noexcept {
+    return FindAtBoundary(text, needle, from, SameText);
 }
 
 bool Contains(std::string_view text, std::string_view needle) noexcept {

@@ -2,12 +2,17 @@
 // lookups in public datasets and the routing package, downloads from a real FTP server and a
 // file opened through the desktop's opener, and a server failure that ends the word.
 #include "support/FtpTestServer.h"
+#include "support/ScopedEnv.h"
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
 
 #include <zeph/emulator/Database.h>
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -117,6 +122,45 @@ TEST_F(DemoDeskTest, TheBasicEditionHasNoBase64Words) {
     EXPECT_EQ(Host({"--server", db, "call", "BASE64ENCODE", "abc"}).out, "[\"YWJj\"]\n");
     EXPECT_EQ(Host({"--server", db, "--edition", "basic", "call", "BASE64ENCODE", "abc"}).out,
               "null\n");
+}
+
+// A failed note through the program: the desk is asked for no parameter, the host log says why
+// after the call's own line, and the stand-in's setting shortens the exchange's time limit.
+TEST_F(DemoDeskTest, AFailedNoteIsLoggedWithItsReasonAndAsksForNoParameter) {
+    // A server that takes the connection and never answers.
+    const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(silent, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(silent, 4), 0);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &size), 0);
+    const std::string port = std::to_string(ntohs(address.sin_port));
+    Sql("UPDATE t_server_address SET ip = '127.0.0.1', port = '" + port + "' WHERE class = 'BN'");
+    const std::string log = dir.File("host.log");
+    const std::vector<std::string> note = {"--server", db,         "--verbose", "--log", log,
+                                           "call",     "SENDNOTE", "t",         "1",     "10002",
+                                           "",         "c",        "AG"};
+    {
+        testing::ScopedEnv shorter("ZEPH_HTTP_TIMEOUTS_MS", "1000,1000");
+        ProcessResult r = Host(note);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "[\"False\",\"\"]\n");
+        EXPECT_EQ(r.err.find("GetSysParam"), std::string::npos) << r.err;
+        const std::string written = testing::ReadFile(log);
+        const std::string wsdl = "wsdl=http://127.0.0.1:" + port + "/axis/NoteSendWS.jws?wsdl";
+        const std::size_t call = written.find(wsdl + ", title=t,");
+        const std::size_t reason = written.find(wsdl + ", error=Operation timed out");
+        EXPECT_NE(call, std::string::npos) << written;
+        EXPECT_NE(reason, std::string::npos) << written;
+        EXPECT_LT(call, reason);
+    }
+    ::close(silent);
+    ProcessResult r = Host(note);
+    EXPECT_EQ(r.out, "[\"False\",\"\"]\n");
+    EXPECT_NE(testing::ReadFile(log).find("(Connection refused)"), std::string::npos);
 }
 
 // The desk's FTP server is a real one on loopback, serving a folder of the test.

@@ -4,6 +4,8 @@
 // failed download never touches.
 #include "support/FtpChecks.h"
 #include "support/FtpTestServer.h"
+#include "support/ScopedEnv.h"
+#include "support/Subprocess.h"
 #include "support/TempDir.h"
 
 #include <zeph/ftp/TFtpClient.h>
@@ -12,6 +14,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -102,6 +105,22 @@ TEST_F(FtpClientTest, LoginIsCheckedAtConnect) {
     };
     EXPECT_EQ(Matching(testing::SettledCommands(*server, twoLogins), "USER"),
               (std::vector<std::string>{"USER agent", "USER agent"}));
+}
+
+TEST_F(FtpClientTest, ProxiesTheEnvironmentNamesAreNeverUsed) {
+    testing::WriteFile(root.File("rec/a.v3"), "abc");
+    Serve();
+    // Proxies that nothing answers: the session goes direct all the same.
+    const std::string dead = "http://127.0.0.1:" + std::to_string(testing::FreeLoopbackPort());
+    testing::ScopedEnv ftp("ftp_proxy", dead);
+    testing::ScopedEnv all("all_proxy", dead);
+    testing::ScopedEnv allUpper("ALL_PROXY", dead);
+    testing::ScopedEnv none("no_proxy", std::nullopt);
+    client.Host = "localhost";
+    ASSERT_TRUE(client.Connect()) << client.LastError();
+    ASSERT_TRUE(client.ChangeDir("/rec/")) << client.LastError();
+    ASSERT_TRUE(client.Get("a.v3", local.File("a.v3"))) << client.LastError();
+    EXPECT_EQ(testing::ReadFile(local.File("a.v3")), "abc");
 }
 
 TEST_F(FtpClientTest, ServerDownFailsAtConnect) {

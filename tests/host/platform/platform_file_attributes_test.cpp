@@ -5,7 +5,7 @@
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
 
-#include <zeph/platform/FileAttributes.h>
+#include <zeph/platform/Files.h>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -39,11 +39,11 @@ protected:
 TEST_F(PlatformFileAttributesTest, AFileItsOwnerMayNotWriteIsReadOnlyAndStays) {
     const std::string readOnly = File("ro.txt", 0444);
     const std::string writable = File("rw.txt", 0644);
-    EXPECT_TRUE(platform::IsReadOnlyFile(readOnly));
-    EXPECT_FALSE(platform::IsReadOnlyFile(writable));
-    EXPECT_FALSE(platform::IsReadOnlyFile(temp.File("none")));
+    EXPECT_TRUE(platform::IsReadOnly(readOnly));
+    EXPECT_FALSE(platform::IsReadOnly(writable));
+    EXPECT_FALSE(platform::IsReadOnly(temp.File("none")));
     // Others may write it, its owner may not: still read-only.
-    EXPECT_TRUE(platform::IsReadOnlyFile(File("group.txt", 0464)));
+    EXPECT_TRUE(platform::IsReadOnly(File("group.txt", 0464)));
 
     EXPECT_FALSE(platform::DeleteFile(readOnly));
     EXPECT_TRUE(fs::exists(readOnly));
@@ -53,28 +53,24 @@ TEST_F(PlatformFileAttributesTest, AFileItsOwnerMayNotWriteIsReadOnlyAndStays) {
     EXPECT_FALSE(platform::DeleteFile(writable)) << "gone already";
 }
 
-TEST_F(PlatformFileAttributesTest, SettingTheAttributeWordClearsOrSetsReadOnly) {
+TEST_F(PlatformFileAttributesTest, ClearingTheAttributeLetsTheOwnerWriteAndDelete) {
     const std::string path = File("a.txt", 0444);
-    // The words' attribute word 64 carries no read-only bit: the owner may write again.
-    EXPECT_TRUE(platform::SetFileAttributes(path, 64));
+    // As the words' attribute word 64: no read-only bit any more.
+    platform::ClearReadOnly(path);
     EXPECT_EQ(ModeOf(path), 0644u);
-    EXPECT_FALSE(platform::IsReadOnlyFile(path));
-    EXPECT_TRUE(platform::SetFileAttributes(path, platform::kFileAttributeReadOnly));
-    EXPECT_EQ(ModeOf(path), 0444u) << "nobody may write it";
-    EXPECT_TRUE(platform::IsReadOnlyFile(path));
-    EXPECT_FALSE(platform::DeleteFile(path));
-    EXPECT_TRUE(platform::SetFileAttributes(path, 64));
+    EXPECT_FALSE(platform::IsReadOnly(path));
     EXPECT_TRUE(platform::DeleteFile(path));
     EXPECT_FALSE(fs::exists(path));
-    EXPECT_FALSE(platform::SetFileAttributes(path, 64)) << "no file, nothing set";
+    platform::ClearReadOnly(path); // no file: nothing happens
+    EXPECT_FALSE(fs::exists(path));
 }
 
 TEST_F(PlatformFileAttributesTest, ASymbolicLinkIsItsOwnFile) {
     const std::string target = File("target.txt", 0444);
     const std::string link = temp.File("link.txt");
     fs::create_symlink(target, link);
-    EXPECT_FALSE(platform::IsReadOnlyFile(link)) << "a link has no attribute of its own";
-    EXPECT_FALSE(platform::SetFileAttributes(link, 64));
+    EXPECT_FALSE(platform::IsReadOnly(link)) << "a link has no attribute of its own";
+    platform::ClearReadOnly(link);
     EXPECT_EQ(ModeOf(target), 0444u) << "the file it points to keeps its mode";
     EXPECT_TRUE(platform::DeleteFile(link));
     EXPECT_FALSE(fs::is_symlink(link));

@@ -1,9 +1,11 @@
-// The platform's file services: size without side effects, a copy that never overwrites, the
-// temporary directory, and host-text paths reaching UTF-8 file names.
+// The platform's file services: size without side effects, a copy that never overwrites, a
+// replacement that keeps the old file until the new one is whole, the temporary directory, and
+// host-text paths reaching UTF-8 file names.
 #include "support/TempDir.h"
 
 #include <zeph/platform/Files.h>
 #include <zeph/platform/Paths.h>
+#include <zeph/platform/ReplacingFile.h>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -130,6 +133,31 @@ TEST_F(PlatformFilesTest, TemporaryDirectoryThatCannotBeUsed) {
     fs::create_directories(deep);
     setenv("TMPDIR", deep.c_str(), 1);
     EXPECT_EQ(platform::TempDirectory(), std::nullopt);
+}
+
+TEST_F(PlatformFilesTest, FileExistsForRegularFilesOnly) {
+    EXPECT_TRUE(platform::FileExists(Write("a.txt", "x")));
+    EXPECT_TRUE(platform::FileExists(Write(zeph::text::Utf8ToGbk("录音.v3"), "")));
+    EXPECT_FALSE(platform::FileExists(dir + "/absent.txt"));
+    EXPECT_FALSE(platform::FileExists(dir));
+    EXPECT_FALSE(platform::FileExists(""));
+}
+
+TEST_F(PlatformFilesTest, InterruptedReplaceKeepsTheOldFileWhole) {
+    const std::string path = temp.File("cfg.xml");
+    Write("cfg.xml", "old contents");
+    EXPECT_THROW(platform::ReplaceFile(path, "new", [] { throw std::runtime_error("power cut"); }),
+                 std::runtime_error);
+    EXPECT_EQ(Read(path), "old contents");
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(temp.Path())) {
+        ++files;
+    }
+    EXPECT_EQ(files, 1u) << "no temporary file is left";
+
+    EXPECT_EQ(platform::ReplaceFile(path, "new"), "");
+    EXPECT_EQ(Read(path), "new");
+    EXPECT_NE(platform::ReplaceFile(temp.File("no/dir/cfg.xml"), "x"), "");
 }
 
 TEST(PlatformPathsTest, NamesAndFoldersSplitAtTheLastSeparator) {

@@ -92,6 +92,26 @@ TEST(HostTextTest, FindAndSplitStepOverDoubleByteCharacters) {
     EXPECT_TRUE(Contains("成功"_host + "x", "成功"_host));
 }
 
+TEST(HostTextTest, FindIgnoringCaseMatchesAsciiLettersOnlyAtCharacterBoundaries) {
+    EXPECT_EQ(FindIgnoringCase("<params default_order=\"1\"", "<PARAMS DEFAULT_ORDER=\""), 0u);
+    EXPECT_EQ(FindIgnoringCase("xAbAB", "ab", 2), 3u);
+    // A trail 'a' is part of its character, neither an 'A' nor a match for another character
+    // whose trail byte differs only in case.
+    EXPECT_EQ(FindIgnoringCase(kTrailLowerA, "A"), std::string::npos);
+    EXPECT_EQ(FindIgnoringCase("x" + kTrailLowerA, kTrailA), std::string::npos);
+    EXPECT_EQ(FindIgnoringCase("x" + kTrailA + "b", kTrailA + "B"), 1u);
+    EXPECT_EQ(FindIgnoringCase("abc", "", 1), 1u);
+    EXPECT_EQ(FindIgnoringCase("abc", "abcd"), std::string::npos);
+}
+
+TEST(HostTextTest, PairedCharLengthCountsWellFormedPairsOnly) {
+    EXPECT_EQ(PairedCharLength(kTrailBackslash, 0), 2u);
+    EXPECT_EQ(PairedCharLength("\x81/", 0), 1u) << "'/' is never a trail byte";
+    EXPECT_EQ(PairedCharLength("\x81\x7F", 0), 1u);
+    EXPECT_EQ(PairedCharLength("\x81", 0), 1u);
+    EXPECT_EQ(PairedCharLength("a" + kTrailA, 1), 2u);
+}
+
 TEST(HostTextTest, TrimRemovesSpacesAndControlCharacters) {
     EXPECT_EQ(Trim(" \t\r\nabc \x01"), "abc");
     EXPECT_EQ(Trim("   "), "");

@@ -21,11 +21,16 @@ answered:
   noport   the description names its ports differently
   entity   an answer whose return value is an external entity (file STATE/secret, and
            http://127.0.0.1:PORT/leak, which would be recorded if fetched)
+  dtddescription  a description whose address comes from an internal entity of its document
+           type, naming http://127.0.0.1:PORT/leak
+  manyattributes  an answer whose return element carries 20,000 attributes
+  manyelements    an answer whose return value holds 50,000 empty elements
 Usage: bn_soap_server.py STATE [PORT]; without PORT the system chooses one. Prints
 "listening on 127.0.0.1:PORT" once it accepts connections.
 """
 import io
 import os
+import re
 import socketserver
 import sys
 import threading
@@ -165,6 +170,28 @@ def application(environ, start_response):
                     f'<!ENTITY n SYSTEM "http://127.0.0.1:{port}/leak">]>\n'
                     f'<soapenv:Envelope xmlns:soapenv="{SOAP_ENV}"><soapenv:Body>'
                     f'<ns1:sendNewResponse xmlns:ns1="{TNS}"><sendNewReturn>&s;&n;</sendNewReturn>'
+                    f'</ns1:sendNewResponse></soapenv:Body></soapenv:Envelope>')
+            start_response("200 OK", [("Content-Type", "text/xml; charset=utf-8")])
+            return [text.encode("utf-8")]
+        if current == "dtddescription" and not body:
+            leak = f"http://127.0.0.1:{environ['SERVER_PORT']}/leak"
+            out = b"".join(app(environ, lambda *a, **k: None))
+            text = out.decode("utf-8")
+            start = text.index("<wsdl:definitions")
+            text = (f'<?xml version="1.0" encoding="UTF-8"?>\n'
+                    f'<!DOCTYPE wsdl:definitions [<!ENTITY here "{leak}">]>\n' + text[start:])
+            text = re.sub(r'location="[^"]*"', 'location="&here;"', text)
+            start_response("200 OK", [("Content-Type", "text/xml; charset=utf-8")])
+            return [text.encode("utf-8")]
+        if current in ("manyattributes", "manyelements") and body:
+            if current == "manyattributes":
+                open_tag = "<sendNewReturn" + "".join(f' a{i}=""' for i in range(20000)) + ">"
+                inner = "成功"
+            else:
+                open_tag, inner = "<sendNewReturn>", "<a/>" * 50000
+            text = (f'<?xml version="1.0" encoding="UTF-8"?>\n'
+                    f'<soapenv:Envelope xmlns:soapenv="{SOAP_ENV}"><soapenv:Body>'
+                    f'<ns1:sendNewResponse xmlns:ns1="{TNS}">{open_tag}{inner}</sendNewReturn>'
                     f'</ns1:sendNewResponse></soapenv:Body></soapenv:Envelope>')
             start_response("200 OK", [("Content-Type", "text/xml; charset=utf-8")])
             return [text.encode("utf-8")]

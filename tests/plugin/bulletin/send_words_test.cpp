@@ -4,6 +4,7 @@
 #include "BulletinFixture.h"
 #include "bulletin/BulletinWords.h"
 #include "editions/Editions.h"
+#include "support/ScopedEnv.h"
 
 #include <zeph/dataset/DataPacket.h>
 #include <zeph/text/HostText.h>
@@ -154,10 +155,12 @@ TEST_F(SendWordsTest, NoServerOfClassBnTellsTheAgentAndSendsNothing) {
 TEST_F(SendWordsTest, AnAddressWithBlanksGoesIntoTheLocationAsItCame) {
     lists["GETIPPORT"].rows = {{"BN", " 127.0.0.1", std::to_string(server.Port()) + " "}};
     Note({"a", "1", "10002", "", "c", "AG"});
-    ASSERT_EQ(services->logLines.size(), 1u);
-    EXPECT_EQ(services->logLines[0].substr(0, services->logLines[0].find(',')),
-              "wsdl=http:// 127.0.0.1:" + std::to_string(server.Port()) +
-                  " /axis/NoteSendWS.jws?wsdl");
+    // Such a URL cannot be fetched: the call's line, then the reason.
+    ASSERT_EQ(services->logLines.size(), 2u);
+    const std::string location =
+        "wsdl=http:// 127.0.0.1:" + std::to_string(server.Port()) + " /axis/NoteSendWS.jws?wsdl";
+    EXPECT_EQ(services->logLines[0].substr(0, services->logLines[0].find(',')), location);
+    EXPECT_EQ(services->logLines[1].rfind(location + ", error=", 0), 0u) << services->logLines[1];
     EXPECT_TRUE(ui->Records().empty());
 }
 
@@ -175,33 +178,76 @@ TEST_F(SendWordsTest, AFailedAddressQueryLeavesTheWordWithAnError) {
     EXPECT_EQ(ProcedureCalls().size(), 3u);
 }
 
-TEST_F(SendWordsTest, TransportFailuresGiveFalseAndAnEmptyTextAfterTheLogLine) {
-    for (const char* mode : {"fault", "http500", "notsoap", "noport", "entity"}) {
-        SCOPED_TRACE(mode);
+TEST_F(SendWordsTest, EachFailureGivesFalseAndAnEmptyTextAndLogsItsReasonAfterTheCallsLine) {
+    const std::string wsdl = Wsdl("NoteSendWS");
+    struct Case {
+        const char* mode;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"fault", "the service answered HTTP 500"},
+        {"http500", "the service description answered HTTP 500"},
+        {"notsoap", "the answer is not a SOAP result"},
+        {"noport", "names no port NoteSendWS of NoteSendWSService"},
+        {"entity", "the answer was not read: the document carries a document type declaration"},
+        {"dtddescription", "the service description was not read: the document carries a "
+                           "document type declaration"},
+        {"manyattributes", "the answer was not read: an element carries too many attributes"},
+        {"manyelements", "the answer was not read: the document holds too many elements"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
         main = std::make_unique<morvane::TInterFacefrmMain>(nullptr, morvane::BuiltEdition());
-        server.SetMode(mode);
+        services->logLines.clear();
+        server.SetMode(c.mode);
         EXPECT_EQ(Texts(Note({"a", "1", "10002", "", "c", "AG"})),
                   (std::vector<std::string>{"False", ""}));
+        ASSERT_EQ(services->logLines.size(), 2u);
+        EXPECT_EQ(services->logLines[0].rfind("wsdl=" + wsdl + ", title=a,", 0), 0u);
+        EXPECT_EQ(services->logLines[1].rfind("wsdl=" + wsdl + ", error=", 0), 0u);
+        EXPECT_NE(services->logLines[1].find(c.reason), std::string::npos) << services->logLines[1];
     }
-    EXPECT_EQ(services->logLines.size(), 5u);
+    // The entity of a description's document type was never followed to its address.
+    for (const auto& request : server.Requests()) {
+        EXPECT_NE(request.path, "/leak");
+    }
+
+    // The server gone: the system's word for it.
+    services->logLines.clear();
+    server.Stop();
+    EXPECT_EQ(Texts(Bulletin({"a", "1", "1", "G01", "", "c"})),
+              (std::vector<std::string>{"False", ""}));
+    ASSERT_EQ(services->logLines.size(), 2u);
+    EXPECT_EQ(services->logLines[1].rfind("wsdl=" + Wsdl("BulletinIssueWS") + ", error=", 0), 0u);
+    EXPECT_NE(services->logLines[1].find("Connection refused"), std::string::npos)
+        << services->logLines[1];
     EXPECT_TRUE(ui->Records().empty());
 }
 
-TEST_F(SendWordsTest, TimeOutsComeFromTheDeskAndEndASlowCall) {
+TEST_F(SendWordsTest, TimeOutsAreFixedAndTheHostStandInMayShortenThem) {
+    zeph::testing::ScopedEnv shorter("ZEPH_HTTP_TIMEOUTS_MS", "1000,1000");
     server.SetMode("slow");
     server.SetDelaySeconds(10);
-    services->sysParams["BN/SOAPTIMEOUT"] = "1";
-    services->sysParams["BN/SOAPCONNECTTIMEOUT"] = "1";
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Texts(Bulletin({"a", "1", "1", "G01", "", "c"})),
               (std::vector<std::string>{"False", ""}));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
-    EXPECT_EQ(services->sysParamRequests,
-              (std::vector<std::string>{"BN/SOAPCONNECTTIMEOUT", "BN/SOAPTIMEOUT"}));
-    // The server down: the same answer, at once.
-    server.Stop();
-    EXPECT_EQ(Texts(Note({"a", "1", "10002", "", "c", ""})),
-              (std::vector<std::string>{"False", ""}));
+    ASSERT_EQ(services->logLines.size(), 2u);
+    EXPECT_NE(services->logLines[1].find("timed out"), std::string::npos) << services->logLines[1];
+}
+
+TEST_F(SendWordsTest, NoSystemParameterIsAskedForASendOrItsFailure) {
+    server.SetAnswer("发送成功");
+    EXPECT_EQ(Texts(Note({"a", "1", "10002", "", "c", "AG"}))[0], "True");
+    EXPECT_EQ(Texts(Bulletin({"a", "1", "1", "G01", "", "c"}))[0], "True");
+    server.SetMode("http500");
+    main = std::make_unique<morvane::TInterFacefrmMain>(nullptr, morvane::BuiltEdition());
+    EXPECT_EQ(Texts(Note({"a", "1", "10002", "", "c", "AG"}))[0], "False");
+    EXPECT_EQ(Texts(Bulletin({"a", "1", "1", "G01", "", "c"}))[0], "False");
+    EXPECT_TRUE(services->sysParamRequests.empty());
+    for (const auto& call : services->calls) {
+        EXPECT_NE(call.operation, "GetSysParam") << call.first << "/" << call.second;
+    }
 }
 
 TEST_F(SendWordsTest, WithoutTheModuleNothingIsAskedOrSent) {

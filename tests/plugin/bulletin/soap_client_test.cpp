@@ -3,13 +3,17 @@
 #include "SoapTestServer.h"
 #include "bulletin/ServiceInterfaces.h"
 #include "bulletin/SoapClient.h"
+#include "support/ScopedEnv.h"
 #include "support/Subprocess.h"
+#include "support/TempDir.h"
 
 #include <zeph/text/HostText.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,14 +27,13 @@ using zeph::text::Utf8ToGbk;
 
 class SoapClientTest : public ::testing::Test {
 protected:
+    zeph::testing::ScopedEnv limits{"ZEPH_HTTP_TIMEOUTS_MS", "2000,5000"};
     SoapTestServer server;
     TSoapClient note{nullptr, "hprSendNote", morvane::bulletin::kNoteService,
                      morvane::bulletin::kNotePort};
 
     void SetUp() override {
         note.WSDLLocation = "http://" + server.Address() + "/axis/NoteSendWS.jws?wsdl";
-        note.ConnectTimeoutMs = 2000;
-        note.RequestTimeoutMs = 5000;
     }
     std::string Send(const std::vector<std::string>& values) {
         return note.Invoke(morvane::bulletin::kSendNew, values);
@@ -144,10 +147,32 @@ TEST_F(SoapClientTest, AnExternalEntityInTheAnswerIsNeverFollowed) {
     }
 }
 
+TEST_F(SoapClientTest, ADescriptionWithADocumentTypeIsRefusedAndItsEntityNeverFollowed) {
+    server.SetMode("dtddescription");
+    EXPECT_THROW(Send(Values()), ESoapError);
+    for (const auto& request : server.Requests()) {
+        EXPECT_NE(request.path, "/leak"); // the address the entity named was not called
+    }
+}
+
+TEST_F(SoapClientTest, AnAnswerBeyondTheBoundsIsRefusedUnread) {
+    server.SetAnswer("发送成功");
+    server.SetMode("manyattributes");
+    try {
+        Send(Values());
+        ADD_FAILURE() << "an answer with 20,000 attributes on one element was read";
+    } catch (const ESoapError& error) {
+        EXPECT_STREQ(error.what(),
+                     "the answer was not read: an element carries too many attributes");
+    }
+    server.SetMode("manyelements");
+    EXPECT_THROW(Send(Values()), ESoapError);
+}
+
 TEST_F(SoapClientTest, AServerThatIsDownOrTooSlowEndsTheCallWithinTheLimits) {
     server.SetMode("slow");
     server.SetDelaySeconds(10);
-    note.RequestTimeoutMs = 1000;
+    zeph::testing::ScopedEnv shorter("ZEPH_HTTP_TIMEOUTS_MS", "2000,1000");
     auto start = std::chrono::steady_clock::now();
     EXPECT_THROW(Send(Values()), ESoapError); // the answer comes too late
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
@@ -159,6 +184,62 @@ TEST_F(SoapClientTest, AServerThatIsDownOrTooSlowEndsTheCallWithinTheLimits) {
         "http://127.0.0.1:" + std::to_string(zeph::testing::FreeLoopbackPort()) + "/x?wsdl";
     EXPECT_THROW(Send(Values()), ESoapError);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+}
+
+// A forward proxy on loopback that passes every request to the test's service.
+class ForwardProxy {
+public:
+    explicit ForwardProxy(int targetPort)
+        : port_(zeph::testing::FreeLoopbackPort()),
+          process_({"/usr/bin/python3", FORWARD_PROXY, std::to_string(port_),
+                    std::to_string(targetPort), log_.File("requests.log")}) {
+        EXPECT_TRUE(zeph::testing::WaitForPort(port_, std::chrono::seconds(15)));
+    }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    std::string Requests() const { return zeph::testing::ReadFile(log_.File("requests.log")); }
+
+private:
+    zeph::testing::TempDir log_;
+    int port_;
+    zeph::testing::Background process_;
+};
+
+TEST_F(SoapClientTest, LoopbackIsNeverReachedThroughAProxy) {
+    // A proxy that nothing answers: a loopback service is reached all the same.
+    const std::string dead =
+        "http://127.0.0.1:" + std::to_string(zeph::testing::FreeLoopbackPort());
+    zeph::testing::ScopedEnv http("http_proxy", dead);
+    zeph::testing::ScopedEnv all("all_proxy", dead);
+    zeph::testing::ScopedEnv none("no_proxy", std::nullopt);
+    server.SetAnswer("发送成功");
+    EXPECT_EQ(GbkToUtf8(Send(Values())), "发送成功");
+    note.WSDLLocation =
+        "http://localhost:" + std::to_string(server.Port()) + "/axis/NoteSendWS.jws?wsdl";
+    EXPECT_EQ(GbkToUtf8(Send(Values())), "发送成功");
+}
+
+TEST_F(SoapClientTest, AServerElsewhereIsReachedThroughTheProxyTheEnvironmentNames) {
+    ForwardProxy proxy(server.Port());
+    zeph::testing::ScopedEnv http("http_proxy", proxy.Url());
+    zeph::testing::ScopedEnv none("no_proxy", std::nullopt);
+    server.SetAnswer("发送成功");
+    // A name that never resolves: only the proxy can have carried the exchange.
+    const std::string host = "bn.invalid:" + std::to_string(server.Port());
+    note.WSDLLocation = "http://" + host + "/axis/NoteSendWS.jws?wsdl";
+    EXPECT_EQ(GbkToUtf8(Send(Values())), "发送成功");
+    EXPECT_EQ(proxy.Requests(), "GET http://" + host +
+                                    "/axis/NoteSendWS.jws?wsdl HTTP/1.1\n"
+                                    "POST http://" +
+                                    host + "/axis/NoteSendWS.jws HTTP/1.1\n");
+
+    // Excluded by no_proxy: direct, so the name must resolve, and it does not.
+    zeph::testing::ScopedEnv excluded("no_proxy", "example.org, .invalid");
+    TSoapClient other{nullptr, "hprSendNote", morvane::bulletin::kNoteService,
+                      morvane::bulletin::kNotePort};
+    other.WSDLLocation = note.WSDLLocation;
+    EXPECT_THROW(other.Invoke(morvane::bulletin::kSendNew, Values()), ESoapError);
+    const std::string requests = proxy.Requests();
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), '\n'), 2);
 }
 
 TEST_F(SoapClientTest, OnlyHttpLocationsAreFetched) {

@@ -2,7 +2,6 @@
 // read once per main window, the columns left out remembered per service and per agent, and the
 // file replaced whole or not at all.
 #include "ExportTestKit.h"
-#include "export/SafeReplace.h"
 #include "export/untSelectCol.h"
 
 #include <zeph/dataset/DataPacket.h>
@@ -191,25 +190,6 @@ TEST_F(ExportFieldConfigTest, MissingCfgFolderIsNotCreatedAndTheFailureIsLogged)
               std::string::npos);
     // The choice still holds for this main window.
     EXPECT_EQ(Export({}), (std::vector<bool>{true, false, true}));
-}
-
-TEST(SafeReplaceTest, InterruptedSaveKeepsTheOldFileWhole) {
-    zeph::testing::TempDir temp;
-    const std::string path = temp.File("cfg.xml");
-    WriteBytes(path, "old contents");
-    EXPECT_THROW(morvane::exporting::ReplaceFileContents(
-                     path, "new", [] { throw std::runtime_error("power cut"); }),
-                 std::runtime_error);
-    EXPECT_EQ(ReadBytes(path), "old contents");
-    std::size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(temp.Path())) {
-        ++files;
-    }
-    EXPECT_EQ(files, 1u) << "no temporary file is left";
-
-    EXPECT_EQ(morvane::exporting::ReplaceFileContents(path, "new"), "");
-    EXPECT_EQ(ReadBytes(path), "new");
-    EXPECT_NE(morvane::exporting::ReplaceFileContents(temp.File("no/dir/cfg.xml"), "x"), "");
 }
 
 } // namespace

@@ -14,55 +14,33 @@ namespace {
 using namespace qctest;
 using morvane::qcreport::ConvertCheckResult;
 
-// The 32 input fields, with their layout (title element, title, row element, attribute) for the
-// reader; the expected report does not come from this table but from tests/data.
-struct Col {
-    std::string titleElement, title, rowElement, attribute, field;
-};
-const std::vector<Col> kCols = {
-    {"SERIALNUM", "流水号", "SERIAL", "SERIALNUM", "SerialNum"},
-    {"RECORDERNUM", "被检流水号", "RECORD", "RECORDERNUM", "RecorderNum"},
-    {"STAFFNO", "被检工号", "STAFFNO", "STAFFNO", "StaffNo"},
-    {"STAFFNAME", "被检员姓名", "STAFFNAME", "STAFFNAME", "StaffName"},
-    {"OBJECTNAME", "被检对象", "OBJECT", "OBJECTNAME", "ObjectName"},
-    {"CFLAG", "质检标识", "FLAG", "CFLAG", "cFlag"},
-    {"EVTERNO", "质检工号", "EVTER", "EVTERNO", "EvterNo"},
-    {"CONTENTNAME", "考评内容", "CONTENT", "CONTENTNAME", "ContentName"},
-    {"SCORE", "总得分", "TOTALSCORE", "SCORE", "Score"},
-    {"CPLANTYPE", "计划类型", "PLAN", "CPLANTYPE", "cPlanType"},
-    {"CONTENTLEVELNAME", "等级", "CONTENTLEVEL", "CONTENTLEVELNAME", "ContentLevelName"},
-    {"ERRCLS", "差错类别", "ERRCLS", "ERRCLS", "Errcls"},
-    {"ERRLVL", "差错等级", "ERRLVL", "ERRLVL", "Errlvl"},
-    {"CONTENTINSUM", "内容概括", "CONTENTINSUM", "CONTENTINSUM", "ContentInsum"},
-    {"HANDLEINFO", "处理情况", "HANDLE", "HANDLEINFO", "HandleInfo"},
-    {"IMPROVEADVICE", "改进建议", "IMPROVE", "IMPROVEADVICE", "ImproveAdvice"},
-    {"NAME", "放弃原因", "GIVEUP", "NAME", "Name"},
-    {"CKIND", "考评方式", "KIND", "CKIND", "cKind"},
-    {"CCHECKTYPE", "考评类别", "CHECK", "CCHECKTYPE", "cCheckType"},
-    {"SERVICECLASSDESC", "业务类别", "SERVICECLASSDESC", "SERVICECLASSDESC", "ServiceClassDesc"},
-    {"STARTTIM", "质检开始时间", "START", "STARTTIME", "StartTime"},
-    {"ENDTIME", "质检结束时间", "END", "ENDTIME", "EndTime"},
-    {"DEALDURATION", "处理时长", "DEAL", "DEALDURATION", "DealDuration"},
-    {"LISDURATION", "放音监听时长", "LIS", "LISDURATION", "LisDuration"},
-    {"ARRDURATION", "整理时长", "ARR", "ARRDURATION", "ArrDuration"},
-    {"EVTDURATION", "质检总时长", "EVT", "EVTDURATION", "EvtDuration"},
-    {"SIGNATARYID", "确认人", "SIGNATARY", "SIGNATARYID", "SignataryId"},
-    {"AFFIRMTIME", "确认日期", "AFFIRM", "AFFIRMTIME", "AffirmTime"},
-    {"CCHECKFLAG", "复核标识", "CHECKFLAG", "CCHECKFLAG", "cCheckFlag"},
-    {"COMMENTINFO", "总体评价", "COMMENT", "COMMENTINFO", "CommentInfo"},
-    {"SOURCEID", "记录源", "SOURCE", "SOURCEID", "SourceId"},
-    {"ISLINE", "ISLINE", "ISLINE", "ISLINE", "IsLine"},
-};
+// The 32 fields of the input records, in the order the host sends them, from tests/data: only
+// the input is built here, the report's layout is not restated (the expected report comes from
+// tests/data too).
+std::vector<std::string> ReadInputFields() {
+    std::ifstream in(std::string(ZEPH_SOURCE_DIR) +
+                     "/tests/data/qcreport/check_result_input_fields.txt");
+    std::vector<std::string> fields;
+    for (std::string line; std::getline(in, line);) {
+        fields.push_back(line);
+    }
+    EXPECT_EQ(fields.size(), 32u) << "the input field list is missing or cut short";
+    return fields;
+}
+const std::vector<std::string>& InputFields() {
+    static const std::vector<std::string> fields = ReadInputFields();
+    return fields;
+}
 
 // Value of column c in input row r: distinct per row so that the first record shows.
 std::string Cell(std::size_t c, int r, const std::string& serial) {
     if (c == 0) {
         return serial;
     }
-    if (kCols[c].field == "CommentInfo" && r == 0) {
+    if (InputFields()[c] == "CommentInfo" && r == 0) {
         return "好\"<&评价";
     }
-    return kCols[c].field + std::to_string(r);
+    return InputFields()[c] + std::to_string(r);
 }
 
 struct InputRow {
@@ -71,8 +49,8 @@ struct InputRow {
 
 std::string InputPacket(const std::vector<InputRow>& rows, bool lowerCaseNames = false) {
     std::vector<std::string> fields;
-    for (const Col& col : kCols) {
-        std::string name = col.field;
+    for (const std::string& field : InputFields()) {
+        std::string name = field;
         if (lowerCaseNames) {
             name = zeph::text::LowerCase(name);
         }
@@ -83,7 +61,7 @@ std::string InputPacket(const std::vector<InputRow>& rows, bool lowerCaseNames =
     std::vector<std::vector<std::string>> values;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         std::vector<std::string> v;
-        for (std::size_t c = 0; c < kCols.size(); ++c) {
+        for (std::size_t c = 0; c < InputFields().size(); ++c) {
             v.push_back(Cell(c, static_cast<int>(r), rows[r].serial));
         }
         v.push_back(rows[r].itemName);

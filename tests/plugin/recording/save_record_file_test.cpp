@@ -6,12 +6,15 @@
 #include "recording/untSaveRecordFile.h"
 #include "support/FtpChecks.h"
 #include "support/FtpTestServer.h"
+#include "support/Subprocess.h"
 
 #include <zeph/formdrive/User.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 
 namespace recording_test {
 namespace {
@@ -390,6 +393,73 @@ TEST_F(SaveRecordFileTest, CopyFailuresAreLoggedInTheFullEditionOnly) {
         zeph::forms::Application()->ProcessReleases();
         EXPECT_EQ(person.MessageTextsUtf8(), (std::vector<std::string>{"拷贝文件失败！"}));
         EXPECT_EQ(services->logLines.size(), full ? 3u : 0u);
+    }
+}
+
+TEST_F(SaveRecordFileTest, ARemoteNameIsRequestedAsItStandsDotSegmentsIncluded) {
+    // Two files of the same name: the one the location names, a level up, and another in the
+    // directory changed to.
+    zeph::testing::WriteFile(root_->File("rec/0571/x.v3"), "the recording named");
+    zeph::testing::WriteFile(root_->File("rec/0571/20261208/x.v3"), "another recording");
+    const std::string path = "/rec/0571/20261208/1015000002a.v3";
+    Paths("P_SV_GETRECORDFILEPATH", "FILEPATH", {path});
+    Locate(path, "/rec/0571/20261208/", "../x.v3");
+    OnEachWindow();
+    ui->AnswerFile(Local("x.v3"));
+    Call({"SAVE_RECORDFILE", kSerial, kStaff});
+    EXPECT_EQ(zeph::testing::ReadFile(Local("x.v3")), "the recording named");
+    EXPECT_EQ(Matching(Commands(), "RETR"), (std::vector<std::string>{"RETR ../x.v3"}));
+    EXPECT_TRUE(ui.MessageTextsUtf8().empty());
+}
+
+// A server that refuses SIZE, announces the size in its 150 reply (or not), sends half the
+// file and reports success.
+class ShortFtpServer {
+public:
+    ShortFtpServer(const std::string& root, const std::string& mode)
+        : port_(zeph::testing::FreeLoopbackPort()),
+          process_({"/usr/bin/python3", SHORT_FTP_SERVER, std::to_string(port_), root, mode,
+                    log_.File("commands.log")}) {
+        if (!zeph::testing::WaitForPort(port_, std::chrono::seconds(15))) {
+            throw std::runtime_error("the short FTP server did not start");
+        }
+    }
+    int Port() const { return port_; }
+
+private:
+    zeph::testing::TempDir log_;
+    int port_;
+    zeph::testing::Background process_;
+};
+
+TEST_F(SaveRecordFileTest, ATransferShorterThanAnnouncedKeepsTheAgentsFile) {
+    const std::string path = "/rec/0571/20261208/1015000002a.v3";
+    const std::string recording(4096, 'r');
+    // A name holding " bytes" hides the announcement from a search for the first " bytes".
+    zeph::testing::WriteFile(root_->File("rec/0571/20261208/call 2 bytes.v3"), recording);
+    Paths("P_SV_GETRECORDFILEPATH", "FILEPATH", {path});
+    OnEachWindow();
+    ShortFtpServer announcing(root_->Path(), "announce");
+    for (const auto& [name, size] :
+         {std::pair<std::string, std::size_t>{"1015000002a.v3", big_.size()},
+          std::pair<std::string, std::size_t>{"call 2 bytes.v3", recording.size()}}) {
+        SCOPED_TRACE(name);
+        services->logLines.clear();
+        Locate(path, "/rec/0571/20261208/", name)[8] = std::to_string(announcing.Port());
+        zeph::testing::WriteFile(Local("mine.v3"), "the agent's file");
+        ui->AnswerFile(Local("mine.v3"));
+        ui->AnswerYes();
+        Call({"SAVE_RECORDFILE", kSerial, kStaff});
+        EXPECT_EQ(zeph::testing::ReadFile(Local("mine.v3")), "the agent's file");
+        EXPECT_EQ(ui.MessageTextsUtf8().back(), "拷贝文件失败！");
+        ASSERT_EQ(services->logLines.size(), 1u);
+        EXPECT_NE(services->logLines[0].find(std::to_string(size - size / 2)), std::string::npos)
+            << services->logLines[0];
+        std::vector<std::string> entries;
+        for (const auto& entry : fs::directory_iterator(local.Path())) {
+            entries.push_back(entry.path().filename().string());
+        }
+        EXPECT_EQ(entries, (std::vector<std::string>{"mine.v3"}));
     }
 }
 

@@ -316,6 +316,39 @@ TEST_F(SendSmTest, OutputForEveryFailure) {
         0u);
 }
 
+TEST_F(SendSmTest, ARefusalKeepsTheServersMessageWhateverItsOtherElementsHold) {
+    const std::string failedLog = H("调用媒体发送日志接口，调用失败，参数：");
+    // Element 0 false: elements 2 and 3 are not read, so a Null or a word there does not turn
+    // the server's message into the failure to reach it.
+    for (const Variant& code : {Variant::Null(), Variant(), Variant("abc")}) {
+        logIdAnswer = Variant::ArrayOf({false, H("序列不可用"), code, Variant::Null()});
+        EXPECT_EQ(Texts(Send("0", "0", "1", "c", "138", "x")),
+                  (std::vector<std::string>{"False", "", "x", H("序列不可用")}));
+
+        logIdAnswer = Variant::ArrayOf({true, "", 0, "7"});
+        writeAnswer = Variant::ArrayOf({false, H("号码无效"), code, Variant::Null()});
+        services->logLines.clear();
+        EXPECT_EQ(Texts(Send("0", "0", "1", "c", "138", "x")),
+                  (std::vector<std::string>{"False", "", "x", H("号码无效")}));
+        ASSERT_EQ(services->logLines.size(), 1u);
+        EXPECT_EQ(services->logLines[0].rfind(failedLog, 0), 0u);
+
+        backend->When<TfrmSMEdit>([](TfrmSMEdit& f, forms::User& user) { user.Click(f.btnOk); });
+        writeAnswer = Variant::ArrayOf(
+            {false, H("计划已满"), code, Variant::Null(), Variant(), Variant(), Variant()});
+        EXPECT_EQ(Texts(Send("0", "1", "1", "c", "138", "x")),
+                  (std::vector<std::string>{"False", "", "x", H("计划已满")}));
+    }
+    // Element 0 true: the return code is read, and one that is no number is no usable answer.
+    logIdAnswer = Variant::ArrayOf({true, H("忙"), "abc", "9"});
+    EXPECT_EQ(Texts(Send("0", "0", "1", "c", "138", "x")),
+              (std::vector<std::string>{"False", "", "x", H("调用应用服务器接口失败")}));
+    // A nonzero code: the value of element 3 is not needed either.
+    logIdAnswer = Variant::ArrayOf({true, H("忙"), 3, Variant::ArrayOf({1})});
+    EXPECT_EQ(Texts(Send("0", "0", "1", "c", "138", "x")),
+              (std::vector<std::string>{"False", "", "x", H("忙")}));
+}
+
 TEST_F(SendSmTest, WithoutTheRightNothingIsAskedOrWritten) {
     services->rights = {"02/010306"};
     EXPECT_EQ(Texts(Send("1", "1", "1", "c", "138", "x")),

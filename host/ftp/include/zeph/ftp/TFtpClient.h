@@ -1,10 +1,11 @@
 // The host's FTP client component: one session with a server, opened by Connect and used by
 // the operations that follow, as a window holds it between showing a file and saving it.
 //
-// Fixed settings: binary transfers, passive data connections, no proxy (whatever the
-// environment says), any local address; a 15-second limit on connecting, on each reply and on a
-// transfer that stalls. Replies ending in a bare line feed are accepted. Names travel as the
-// host holds them (host text, unchanged). Operations report failure by their result and leave
+// Fixed settings: binary transfers, passive data connections, no proxy (the platform's rule,
+// zeph/platform/NetworkSettings.h, sends FTP direct whatever the environment says), any local
+// address; a 15-second limit on connecting, on each reply and on a transfer that stalls.
+// Replies ending in a bare line feed are accepted. Names travel as the host holds them (host
+// text, unchanged, dot segments included). Operations report failure by their result and leave
 // the reason in LastError().
 #pragma once
 
@@ -47,8 +48,9 @@ public:
     // Changes the working directory with one CWD of the whole path, as given.
     bool ChangeDir(const std::string& directory);
     // Downloads a file of the working directory (or a path the server resolves) into the local
-    // file localPath (host text). The local file is replaced only when the whole file arrived;
-    // on failure it is as it was.
+    // file localPath (host text). The local file is replaced only when the whole file arrived:
+    // as long as SIZE answered, or as the opening reply announced ("(N bytes)") when SIZE did
+    // not; on failure it is as it was.
     bool Get(const std::string& remoteFile, const std::string& localPath);
 
     // Why the last operation failed (host text); empty after one that succeeded.

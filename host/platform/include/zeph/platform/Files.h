@@ -1,5 +1,6 @@
-// File services the plug-in asks of the system: the temporary directory, a file's size, a copy
-// that never overwrites. Paths are host text (see Paths.h).
+// File services the plug-in asks of the system: whether a file is there, the temporary
+// directory, a file's size, the read-only attribute and deleting, a copy that never overwrites.
+// Paths are host text (see Paths.h).
 #pragma once
 
 #include <zeph/text/HostText.h>
@@ -12,6 +13,22 @@ namespace zeph::platform {
 
 // The longest temporary directory accepted, in bytes, separator included.
 inline constexpr std::size_t kMaxTempDirectoryLength = 500;
+
+// True when path names a regular file (a folder is no file).
+ZEPH_HOST_API bool FileExists(const std::string& path);
+
+// The host platform's read-only attribute: a file its owner may not write. A read-only file
+// cannot be deleted, by the superuser either, until the attribute is cleared. A symbolic link
+// has no attribute of its own and never passes a change on to the file it points to.
+ZEPH_HOST_API bool IsReadOnly(const std::string& path);
+
+// Clears the file's read-only attribute (its owner may write it again), as setting the
+// attribute word to normal (64) does; nothing happens when there is no such file or path names
+// a symbolic link.
+ZEPH_HOST_API void ClearReadOnly(const std::string& path);
+
+// Deletes the file (a symbolic link itself); false when it is read-only or cannot be removed.
+ZEPH_HOST_API bool DeleteFile(const std::string& path);
 
 // The temporary directory ($TMPDIR, else /tmp) with a separator at its end; nullopt when it is
 // too long or names no directory.

@@ -20,6 +20,12 @@ ZEPH_HOST_API bool IsLeadByte(unsigned char c) noexcept;
 // Byte length of the character starting at pos: 2 for a lead byte followed by a byte, else 1.
 ZEPH_HOST_API std::size_t CharLength(std::string_view text, std::size_t pos) noexcept;
 
+// Byte length of the character starting at pos when only a well-formed pair counts: 2 for a
+// lead byte followed by a trail byte (0x40-0xFE but 0x7F), else 1. Where a text may be cut or
+// damaged (file names from a server), a byte after a lead byte that cannot be a trail byte,
+// such as "/", stays a character of its own.
+ZEPH_HOST_API std::size_t PairedCharLength(std::string_view text, std::size_t pos) noexcept;
+
 // The largest character boundary not beyond maxBytes, so that cutting there never splits a
 // double-byte character.
 ZEPH_HOST_API std::size_t BoundaryAtOrBefore(std::string_view text, std::size_t maxBytes) noexcept;
@@ -67,6 +73,10 @@ ZEPH_HOST_API std::size_t HashIgnoringCase(std::string_view text) noexcept;
 // Position of needle at a character boundary at or after from, or npos.
 ZEPH_HOST_API std::size_t Find(std::string_view text, std::string_view needle,
                                std::size_t from = 0) noexcept;
+// Position of needle at a character boundary at or after from, ASCII letters compared without
+// regard to case (as SameText), or npos.
+ZEPH_HOST_API std::size_t FindIgnoringCase(std::string_view text, std::string_view needle,
+                                           std::size_t from = 0) noexcept;
 ZEPH_HOST_API bool Contains(std::string_view text, std::string_view needle) noexcept;
 
 // Pieces between delimiters, in order. An empty text gives no pieces; a trailing delimiter gives

@@ -50,7 +50,45 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
+// The owner may not write it; a symbolic link has no attribute of its own.
+bool ReadOnly(const struct stat& info) {
+    return !S_ISLNK(info.st_mode) && (info.st_mode & S_IWUSR) == 0;
+}
+
 } // namespace
+
+bool FileExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(NativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool IsReadOnly(const std::string& path) {
+    struct stat info {};
+    return ::lstat(NativePath(path).c_str(), &info) == 0 && ReadOnly(info);
+}
+
+void ClearReadOnly(const std::string& path) {
+    const std::string native = NativePath(path);
+    struct stat info {};
+    // lstat: a link's target is another file, which the attribute of this one never reaches.
+    if (::lstat(native.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) {
+        ::chmod(native.c_str(), (info.st_mode & 07777) | S_IWUSR);
+    }
+}
+
+bool DeleteFile(const std::string& path) {
+    const std::string native = NativePath(path);
+    struct stat info {};
+    if (::lstat(native.c_str(), &info) != 0) {
+        return false;
+    }
+    // The superuser may unlink anything; the attribute is checked here so that it stops everyone.
+    if (ReadOnly(info)) {
+        errno = EACCES;
+        return false;
+    }
+    return ::unlink(native.c_str()) == 0;
+}
 
 std::optional<std::string> TempDirectory() {
     const char* fromEnvironment = std::getenv("TMPDIR");
