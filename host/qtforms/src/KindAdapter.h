@@ -46,45 +46,25 @@ public:
     // A text the person edits: paste, select all and copy keys are the control's.
     virtual bool TakesText() const { return false; }
     // Tab is a character here, not a step along the focus chain.
-    virtual bool WantsTab(zeph::forms::Control& control) const {
-        (void)control;
-        return false;
-    }
+    virtual bool WantsTab(zeph::forms::Control&) const { return false; }
     // The widget handles this key itself (a picker's fields, a drop-down opening).
-    virtual bool LeavesKeyToWidget(int key, Qt::KeyboardModifiers modifiers) const {
-        (void)key;
-        (void)modifiers;
-        return false;
-    }
+    virtual bool LeavesKeyToWidget(int, Qt::KeyboardModifiers) const { return false; }
     // What Ctrl+A does to the control, or nothing.
-    virtual std::function<void(zeph::forms::User&)> SelectAll(zeph::forms::Control& control) const {
-        (void)control;
+    virtual std::function<void(zeph::forms::User&)> SelectAll(zeph::forms::Control&) const {
         return {};
     }
     // The arrow and page keys moving through a list's items, after the key's events.
-    virtual void StepByKey(zeph::forms::Control& control, QWidget* widget, int key,
-                           Router& router) const {
-        (void)control;
-        (void)widget;
-        (void)key;
-        (void)router;
-    }
+    virtual void StepByKey(zeph::forms::Control&, QWidget*, int, Router&) const {}
     // The text selected with the mouse in part becomes the control's selection.
-    virtual void PullSelection(zeph::forms::Control& control, QObject* part) const {
-        (void)control;
-        (void)part;
-    }
-    // The left button held down and moved by moved since it went down.
-    virtual void LeftDrag(zeph::forms::Control& control, QPoint moved, Router& router) const {
-        (void)control;
-        (void)moved;
-        (void)router;
-    }
+    virtual void PullSelection(zeph::forms::Control&, QObject*) const {}
+    // The left button held down and moved by this much since it went down.
+    virtual void LeftDrag(zeph::forms::Control&, QPoint, Router&) const {}
 };
 
 // The adapter of control's kind.
 const KindAdapter& AdapterFor(zeph::forms::Control& control);
 
+// The control a widget's signal speaks of, as the type its adapter was made for.
 template <typename T>
 T& As(zeph::forms::Control* control) {
     return static_cast<T&>(*control);
@@ -104,7 +84,6 @@ public:
         if constexpr (std::is_base_of_v<zeph::forms::WinControl, T>) {
             return &static_cast<T&>(control);
         } else {
-            (void)control;
             return nullptr;
         }
     }

@@ -163,6 +163,13 @@ MadeWindow SelectShortMessage() {
     return Keep(built);
 }
 
+// The main window is handed its edition's tables by the entry point.
+MadeWindow MainWindow() {
+    auto built = std::make_shared<Built>();
+    built->form = std::make_unique<morvane::TInterFacefrmMain>(nullptr, morvane::BuiltEdition());
+    return Keep(built);
+}
+
 MadeWindow TestCalls() {
     auto built = std::make_shared<Built>();
     built->main = std::make_unique<morvane::TInterFacefrmMain>(nullptr, morvane::BuiltEdition());
@@ -180,6 +187,7 @@ const std::vector<PluginWindow>& WindowMakers() {
         {"TfrmSendBNEx", SendBulletin},         {"TfrmSelectCol", SelectColumns},
         {"TfrmSaveRecordFile", SaveRecordFile}, {"TfrmSMEdit", EditShortMessage},
         {"TfrmSMSelect", SelectShortMessage},   {"TFrmTestMain", TestCalls},
+        {"TInterFacefrmMain", MainWindow},
     };
     return makers;
 }
