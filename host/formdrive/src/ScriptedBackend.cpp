@@ -1,4 +1,5 @@
 #include <zeph/formdrive/ScriptedBackend.h>
+#include <zeph/forms/Application.h>
 
 namespace zeph::forms {
 namespace {
@@ -85,6 +86,7 @@ ModalResult ScriptedBackend::RunModal(Form& form) {
 void ScriptedBackend::ShowModeless(Form& form) {
     RecordWindow(form, false);
     if (Action action = scripts_.Take(form)) {
+        AfterRequest after;
         action(form, user_);
     }
 }

@@ -130,6 +130,14 @@ TApplication* SetApplication(TApplication* application) {
     return previous;
 }
 
+AfterRequest::AfterRequest() : wasRunning_(Application()->requestRunning_) {
+    Application()->requestRunning_ = false;
+}
+
+AfterRequest::~AfterRequest() {
+    Application()->requestRunning_ = wasRunning_;
+}
+
 HourGlass::HourGlass() : previous_(Application()->GetCursor()) {
     Application()->SetCursor(Cursor::HourGlass);
 }
