@@ -9,7 +9,7 @@ packages=(
   uuid-dev libx11-dev liburing-dev
   python3 python3-pyftpdlib python3-multipart python3-spyne python3-xlrd python3-openpyxl
   nginx-light wrk xvfb x11-utils
-  qt6-base-dev fonts-wqy-microhei imagemagick xdotool
+  qt6-base-dev qt6-translations-l10n fonts-wqy-microhei imagemagick xdotool
   openssl coreutils procps iproute2 lldb
   curl bc time
   dpkg-dev file lintian librsvg2-bin

@@ -209,6 +209,12 @@ public:
 
     // Delivers one request: its Output, and the error line (UTF-8) when it failed.
     int Deliver(const CallRequest& request, Variant& output, std::string& error) {
+        if (forms::Application()->RequestRunning()) {
+            // Asked from a window that let events through while a word runs: refused before
+            // the running word's backend or main window is touched.
+            error = "zeph-host: a word is running; deliver the next one when it has returned";
+            return kExitPlugin;
+        }
         if (auto fixed = fixedBackend_.lock()) {
             forms::Application()->SetBackend(fixed);
         } else {

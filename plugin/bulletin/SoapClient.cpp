@@ -1,5 +1,6 @@
 #include "bulletin/SoapClient.h"
 
+#include "bulletin/EventfulTransfer.h"
 #include "bulletin/SoapEnvelope.h"
 #include "bulletin/XmlLimits.h"
 
@@ -90,7 +91,7 @@ public:
             curl_easy_setopt(curl_, CURLOPT_POSTFIELDSIZE_LARGE,
                              static_cast<curl_off_t>(body->size()));
         }
-        const CURLcode code = curl_easy_perform(curl_);
+        const CURLcode code = transfer_.Perform(curl_);
         curl_slist_free_all(headers);
         curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, nullptr);
         if (code != CURLE_OK) {
@@ -116,6 +117,7 @@ private:
     }
 
     CURL* curl_ = nullptr;
+    EventfulTransfer transfer_;
 };
 
 TSoapClient::TSoapClient(zeph::forms::Component* owner, std::string name, std::string service,

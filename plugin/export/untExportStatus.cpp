@@ -39,13 +39,18 @@ void TfrmExportStatus::Start(std::size_t total) {
     lblStatus.SetCaption(StatusText(0, total_));
     pbStatus.SetPosition(0);
     Show();
+    pump_.Now();
 }
 
 void TfrmExportStatus::Progress(std::size_t done) {
     int percent = total_ == 0 ? 100 : static_cast<int>(done * 100 / total_);
-    if (percent != pbStatus.Position() || done == total_) {
+    const bool due = pump_.Due();
+    if (percent != pbStatus.Position() || done == total_ || due) {
         lblStatus.SetCaption(StatusText(done, total_));
         pbStatus.SetPosition(percent);
+    }
+    if (due) {
+        pump_.Now();
     }
 }
 

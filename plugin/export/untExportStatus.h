@@ -5,9 +5,11 @@
 #include <zeph/forms/Button.h>
 #include <zeph/forms/Form.h>
 #include <zeph/forms/Label.h>
+#include <zeph/forms/MessagePump.h>
 #include <zeph/forms/ProgressBar.h>
 
 #include <cstddef>
+#include <functional>
 
 namespace morvane::exporting {
 
@@ -21,13 +23,28 @@ public:
 
     // Shows the window for an export of total records.
     void Start(std::size_t total);
-    // done records of the total are written; the bar moves when its percentage changes.
+    // done records of the total are written; the bar moves when its percentage changes. Lets
+    // events through at a steady pace, so the window paints and its Cancel is taken; the
+    // status line counts the records at those moments.
     void Progress(std::size_t done);
-    bool Cancelled() const noexcept { return cancelled_; }
+    // Asked by the walk before each record; true once the person has cancelled.
+    bool Cancelled() {
+        if (cancelled_ && !stopped_) {
+            stopped_ = true;
+            if (OnStopped) {
+                OnStopped(*this);
+            }
+        }
+        return cancelled_;
+    }
+    // Fired when the walk first sees the cancel, and so stops.
+    std::function<void(TfrmExportStatus& sender)> OnStopped;
 
 private:
     std::size_t total_ = 0;
     bool cancelled_ = false;
+    bool stopped_ = false;
+    zeph::forms::MessagePump pump_;
 };
 
 } // namespace morvane::exporting

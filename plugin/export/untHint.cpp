@@ -73,6 +73,7 @@ void TfrmHint::SetMaximum(int maximum) {
     }
     BringToFront();
     Repaint();
+    pump_.Tick();
 }
 
 void TfrmHint::SetHintText(const std::string& text) {
@@ -87,6 +88,7 @@ void TfrmHint::StepIt() {
         Repaint();
         BringToFront();
     }
+    pump_.Tick();
 }
 
 void TfrmHint::FormMouseDown(forms::MouseButton button, int x, int y) {

@@ -4,6 +4,7 @@
 
 #include <zeph/forms/Form.h>
 #include <zeph/forms/Label.h>
+#include <zeph/forms/MessagePump.h>
 #include <zeph/forms/ProgressBar.h>
 
 #include <string>
@@ -32,6 +33,8 @@ private:
     void FormMouseMove(int x, int y);
 
     bool dragging_ = false;
+    // An export steps the bar once per record: the desk is let through between records.
+    zeph::forms::MessagePump pump_;
     int dragX_ = 0;
     int dragY_ = 0;
 };

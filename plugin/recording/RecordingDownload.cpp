@@ -55,7 +55,10 @@ std::string DefaultLocalName(const std::string& serialNo, const std::string& rem
 TRecordingDownload::TRecordingDownload(TInterFacefrmMain& main, zeph::forms::Component& owner,
                                        Edition edition)
     : main_(main), edition_(edition),
-      ftpRecord_(std::make_unique<zeph::ftp::TFtpClient>(&owner, "ftpRecord")) {}
+      ftpRecord_(std::make_unique<zeph::ftp::TFtpClient>(&owner, "ftpRecord")) {
+    // The desk stays alive while a recording downloads.
+    ftpRecord_->OnWork = [this](zeph::ftp::TFtpClient&) { pump_.Tick(); };
+}
 
 TRecordingDownload::~TRecordingDownload() = default;
 

@@ -6,6 +6,7 @@
 #include "core/Edition.h"
 
 #include <zeph/forms/Component.h>
+#include <zeph/forms/MessagePump.h>
 
 #include <memory>
 #include <string>
@@ -61,6 +62,7 @@ private:
     TInterFacefrmMain& main_;
     Edition edition_;
     std::unique_ptr<zeph::ftp::TFtpClient> ftpRecord_;
+    zeph::forms::MessagePump pump_;
     TFtpLocation location_;
     std::string host_;
 };

@@ -11,6 +11,21 @@ struct ReleaseAfterRequest {
     ~ReleaseAfterRequest() { forms::Application()->ProcessReleases(); }
 };
 
+// Marks the request as running until it ends, however it ends.
+struct RunningRequest {
+    RunningRequest() {
+        if (!forms::Application()->BeginRequest()) {
+            // A window let events through while a word ran and a person asked for another:
+            // running it inside the first, or after it, would answer a request nobody waits for.
+            throw EDeliveryError("A request is running; a request cannot be delivered until it "
+                                 "returns");
+        }
+    }
+    ~RunningRequest() { forms::Application()->EndRequest(); }
+    RunningRequest(const RunningRequest&) = delete;
+    RunningRequest& operator=(const RunningRequest&) = delete;
+};
+
 } // namespace
 
 void DeliverRequest(forms::WindowHandle handle, const Variant& input, Variant& output) {
@@ -22,6 +37,7 @@ void DeliverRequest(forms::WindowHandle handle, const Variant& input, Variant& o
     if (client == nullptr) {
         throw EDeliveryError("The window " + std::to_string(handle) + " has no client component");
     }
+    RunningRequest running;
     ReleaseAfterRequest releases;
     client->Call(input, output);
 }

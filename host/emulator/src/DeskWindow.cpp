@@ -2,6 +2,7 @@
 #include <zeph/forms/Application.h>
 #include <zeph/forms/Forms.h>
 #include <zeph/qtforms/QtBackend.h>
+#include <zeph/qtforms/QtLanguage.h>
 #include <zeph/text/HostText.h>
 
 #include <QApplication>
@@ -60,12 +61,21 @@ public:
 
 private:
     void Deliver(const std::string& line) {
+        if (running_) {
+            return; // the field and buttons are disabled while a word runs
+        }
         if (text::Trim(line).empty()) {
             lblStatus.SetCaption("请先输入一个词"_host);
             return;
         }
         lblStatus.SetCaption(text::Utf8ToGbk("正在发送 " + line));
-        DeskAnswer answer = calls_.deliver(line);
+        DeskAnswer answer;
+        {
+            // The word's windows let events through while it runs: the desk takes no second
+            // word meanwhile.
+            Running running(*this);
+            answer = calls_.deliver(line);
+        }
         if (answer.status != 0) {
             failedStatus = answer.status;
         }
@@ -76,13 +86,37 @@ private:
         std::cout << line << '\n' << answer.shown << '\n' << std::flush;
     }
 
+    struct Running {
+        explicit Running(TfrmZephDesk& desk) : desk_(desk) { desk_.SetRunning(true); }
+        ~Running() { desk_.SetRunning(false); }
+        Running(const Running&) = delete;
+        Running& operator=(const Running&) = delete;
+        TfrmZephDesk& desk_;
+    };
+
+    void SetRunning(bool running) {
+        running_ = running;
+        edtWord.Enabled = !running;
+        btnDeliver.Enabled = !running;
+        btnTest.Enabled = !running;
+        Invalidate();
+        if (!running && edtWord.CanFocus()) {
+            edtWord.SetFocus();
+        }
+    }
+
     DeskWindowCalls& calls_;
+    bool running_ = false;
 };
 
 } // namespace
 
 int RunDeskWindow(int argc, char** argv, const std::string& title, DeskWindowCalls calls) {
     QApplication application(argc, argv);
+    if (!qtforms::InstallQtTranslations()) {
+        std::cerr << "zeph-host: Qt's Chinese translations are not installed "
+                     "(qt6-translations-l10n); its dialogs speak English\n";
+    }
     auto backend = std::make_shared<qtforms::QtBackend>();
     forms::Application()->SetBackend(backend);
     int status = 0;

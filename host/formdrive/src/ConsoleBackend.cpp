@@ -1,4 +1,5 @@
 #include <zeph/formdrive/ConsoleBackend.h>
+#include <zeph/forms/Application.h>
 #include <zeph/forms/Label.h>
 #include <zeph/forms/ProgressBar.h>
 
@@ -308,6 +309,7 @@ void ConsoleBackend::ShowModeless(Form& form) {
         Line("Progress", state.texts + " (" + state.className + ")");
     }
     if (WindowScripts::Action action = scripts_.Take(form)) {
+        AfterRequest after;
         RunScripted(form, action);
     }
 }

@@ -1,4 +1,5 @@
 #include <zeph/formdrive/ScriptedBackend.h>
+#include <zeph/forms/Application.h>
 
 namespace zeph::forms {
 namespace {
@@ -85,7 +86,34 @@ ModalResult ScriptedBackend::RunModal(Form& form) {
 void ScriptedBackend::ShowModeless(Form& form) {
     RecordWindow(form, false);
     if (Action action = scripts_.Take(form)) {
+        AfterRequest after;
         action(form, user_);
+    }
+}
+
+void ScriptedBackend::WhenProcessingMessages(std::size_t nth,
+                                             std::function<void(User& user)> action) {
+    duringWork_.emplace_back(nth, std::move(action));
+}
+
+void ScriptedBackend::ProcessMessages() {
+    const std::size_t call = ++processMessagesCalls_;
+    // Taken out first: an action may let events through again or queue more.
+    std::vector<std::function<void(User&)>> now;
+    for (auto it = duringWork_.begin(); it != duringWork_.end();) {
+        if (it->first == call) {
+            now.push_back(std::move(it->second));
+            it = duringWork_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (auto& action : now) {
+        try {
+            action(user_);
+        } catch (const EUserAction& e) {
+            failures_.push_back(std::string("an action while work ran failed: ") + e.what());
+        }
     }
 }
 

@@ -58,6 +58,26 @@ void TApplication::SetCursor(Cursor cursor) {
     }
 }
 
+void TApplication::ProcessMessages() {
+    GetBackend().ProcessMessages();
+}
+
+bool TApplication::BeginRequest() {
+    if (requestRunning_) {
+        return false;
+    }
+    requestRunning_ = true;
+    GetBackend().RequestStarted();
+    return true;
+}
+
+void TApplication::EndRequest() {
+    if (requestRunning_) {
+        requestRunning_ = false;
+        GetBackend().RequestEnded();
+    }
+}
+
 void TApplication::QueueRelease(Form* form) {
     if (std::find(releases_.begin(), releases_.end(), form) == releases_.end()) {
         releases_.push_back(form);
@@ -108,6 +128,14 @@ TApplication* SetApplication(TApplication* application) {
     TApplication* previous = CurrentApplication();
     CurrentApplication() = application;
     return previous;
+}
+
+AfterRequest::AfterRequest() : wasRunning_(Application()->requestRunning_) {
+    Application()->requestRunning_ = false;
+}
+
+AfterRequest::~AfterRequest() {
+    Application()->requestRunning_ = wasRunning_;
 }
 
 HourGlass::HourGlass() : previous_(Application()->GetCursor()) {

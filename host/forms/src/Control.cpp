@@ -103,7 +103,7 @@ void Control::BringToFront() {
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
         siblings.push_back(this);
     }
-    Repaint();
+    Invalidate();
 }
 
 void Control::SendToBack() {
@@ -112,10 +112,16 @@ void Control::SendToBack() {
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
         siblings.insert(siblings.begin(), this);
     }
-    Repaint();
+    Invalidate();
 }
 
 void Control::Repaint() {
+    if (Form* form = ParentForm()) {
+        Application()->GetBackend().PaintWindow(*form);
+    }
+}
+
+void Control::Invalidate() {
     if (Form* form = ParentForm()) {
         Application()->GetBackend().WindowChanged(*form);
     }

@@ -13,7 +13,7 @@ void Label::SetCaption(std::string caption) {
     if (AutoSize) {
         AdjustSize();
     }
-    Repaint();
+    Invalidate();
 }
 
 int Label::TextWidth(std::string_view text) const {

@@ -59,7 +59,7 @@ void PageControl::SetActivePage(TabSheet* page) {
         throw EInvalidOperation("The page belongs to another page control");
     }
     active_ = page;
-    Repaint();
+    Invalidate();
 }
 
 void PageControl::SetActivePageIndex(int index) {

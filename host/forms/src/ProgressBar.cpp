@@ -22,12 +22,12 @@ void ProgressBar::SetRange(int min, int max) {
     min_ = min;
     max_ = std::max(min, max);
     position_ = std::clamp(position_, min_, max_);
-    Repaint();
+    Invalidate();
 }
 
 void ProgressBar::SetPosition(int value) {
     position_ = std::clamp(value, min_, max_);
-    Repaint();
+    Invalidate();
 }
 
 void ProgressBar::StepIt() {
@@ -37,13 +37,13 @@ void ProgressBar::StepIt() {
         next = std::clamp<long long>(next, min_, max_);
     }
     position_ = static_cast<int>(std::max<long long>(next, min_));
-    Repaint();
+    Invalidate();
 }
 
 void ProgressBar::StepBy(int delta) {
     long long next = static_cast<long long>(position_) + delta;
     position_ = static_cast<int>(std::clamp<long long>(next, min_, max_));
-    Repaint();
+    Invalidate();
 }
 
 std::string ProgressBar::Describe() const {

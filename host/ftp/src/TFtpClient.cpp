@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <string_view>
 
@@ -98,6 +99,8 @@ struct TFtpClient::Session {
     bool greeted = false;      // a server greeting: a control connection was (re)opened
     curl_off_t announced = -1; // the size the last transfer's opening reply named
     char errorBuffer[CURL_ERROR_SIZE] = {};
+    // Called while an operation runs (the client's OnWork).
+    std::function<void()> work;
 
     ~Session() {
         if (curl != nullptr) {
@@ -170,6 +173,9 @@ struct TFtpClient::Session {
                 wait = kLongestWaitMs;
             }
             curl_multi_poll(multi, nullptr, 0, static_cast<int>(wait), nullptr);
+            if (work) {
+                work();
+            }
         }
         int left = 0;
         while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
@@ -206,6 +212,9 @@ TFtpClient::~TFtpClient() = default;
 
 bool TFtpClient::Connect() {
     static GlobalCurl global;
+    if (Busy()) {
+        return false;
+    }
     Disconnect();
     lastError_.clear();
     if (!IsHostName(Host)) {
@@ -226,6 +235,7 @@ bool TFtpClient::Connect() {
     const bool literalV6 = Host.find(':') != std::string::npos && Host.front() != '[';
     session->baseUrl =
         "ftp://" + (literalV6 ? "[" + Host + "]" : Host) + ":" + std::to_string(Port) + "/";
+    session->work = [this] { Work(); };
     CURL* c = session->curl;
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "ftp");
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
@@ -280,10 +290,33 @@ bool TFtpClient::Connected() const {
 }
 
 void TFtpClient::Disconnect() {
-    session_.reset();
+    if (!inWork_) {
+        session_.reset();
+    }
+}
+
+void TFtpClient::Work() {
+    if (!OnWork || inWork_) {
+        return;
+    }
+    inWork_ = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave{inWork_};
+    OnWork(*this);
+}
+
+bool TFtpClient::Busy() const {
+    // Asked from inside OnWork: the session is in the middle of an operation, whose error text
+    // this must not replace.
+    return inWork_;
 }
 
 std::string TFtpClient::RetrieveCurrentDir() {
+    if (Busy()) {
+        return {};
+    }
     lastError_.clear();
     if (!Connected()) {
         lastError_ = "not connected";
@@ -303,6 +336,9 @@ std::string TFtpClient::RetrieveCurrentDir() {
 }
 
 bool TFtpClient::ChangeDir(const std::string& directory) {
+    if (Busy()) {
+        return false;
+    }
     lastError_.clear();
     if (!Connected()) {
         lastError_ = "not connected";
@@ -326,6 +362,9 @@ bool TFtpClient::ChangeDir(const std::string& directory) {
 }
 
 bool TFtpClient::Get(const std::string& remoteFile, const std::string& localPath) {
+    if (Busy()) {
+        return false;
+    }
     lastError_.clear();
     if (!Connected()) {
         lastError_ = "not connected";

@@ -72,6 +72,14 @@ void SyncListView(QTreeWidget& tree, const forms::ListView& model) {
         SyncColumns(tree, model);
     }
     tree.setHeaderHidden(!report || !model.ShowColumnHeaders);
+    // Lines between the rows and columns of a report, as the platform's list view draws them.
+    const bool grid = report && model.GridLines;
+    if (tree.property("zephGridLines").toBool() != grid) {
+        tree.setProperty("zephGridLines", grid);
+        tree.setStyleSheet(grid ? QStringLiteral("QTreeView::item { border-right: 1px solid "
+                                                 "#c0c0c0; border-bottom: 1px solid #c0c0c0; }")
+                                : QString());
+    }
     tree.setSelectionMode(model.MultiSelect ? QAbstractItemView::ExtendedSelection
                                             : QAbstractItemView::SingleSelection);
     while (tree.topLevelItemCount() > model.Items.Count()) {

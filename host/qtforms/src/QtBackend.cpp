@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace zeph::qtforms {
@@ -102,6 +103,9 @@ struct QtBackend::Impl final : Dispatcher {
     QPointer<QWidget> mainWidget;
     int waitCursors = 0;
     QTimer timer;
+    // While a request runs: the windows that were there before it, which wait for it to end.
+    std::set<const forms::Form*> waiting;
+    bool requestRunning = false;
 
     Impl() {
         InstallFontSubstitutions();
@@ -149,6 +153,12 @@ struct QtBackend::Impl final : Dispatcher {
     void Act(forms::Form* form, forms::Control* control,
              std::function<void(forms::User&)> action) override {
         if (syncing || views.count(form) == 0) {
+            return;
+        }
+        if (requestRunning && waiting.count(form) != 0) {
+            // Only the running request's own windows take a person's actions; the desk and the
+            // plug-in's other windows would start a request inside it.
+            QApplication::beep();
             return;
         }
         if (control != form && !form->ContainsControl(control)) {
@@ -236,7 +246,34 @@ void QtBackend::WindowChanged(forms::Form& form) {
     }
 }
 
+void QtBackend::PaintWindow(forms::Form& form) {
+    impl_->SyncAll();
+    if (QWidget* window = impl_->WindowOf(&form); window != nullptr && window->isVisible()) {
+        window->repaint();
+    }
+}
+
+void QtBackend::ProcessMessages() {
+    impl_->SyncAll();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    impl_->AfterAction();
+}
+
+void QtBackend::RequestStarted() {
+    impl_->requestRunning = true;
+    impl_->waiting.clear();
+    for (auto& [form, view] : impl_->views) {
+        impl_->waiting.insert(form);
+    }
+}
+
+void QtBackend::RequestEnded() {
+    impl_->requestRunning = false;
+    impl_->waiting.clear();
+}
+
 void QtBackend::WindowDestroyed(forms::Form& form) {
+    impl_->waiting.erase(&form);
     auto it = impl_->views.find(&form);
     if (it == impl_->views.end()) {
         return;

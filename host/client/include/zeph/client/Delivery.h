@@ -15,7 +15,8 @@ public:
 
 // Raises OnCalled on the ZephClient of the window with this handle and returns Output. Errors
 // that leave the handler reach the caller unchanged; windows released meanwhile are freed
-// before this returns. EDeliveryError when no window has the handle or it has no ZephClient.
+// before this returns. EDeliveryError when no window has the handle or it has no ZephClient, or
+// while another request is running (requests are not nested nor queued).
 ZEPH_HOST_API Variant DeliverRequest(forms::WindowHandle handle, const Variant& input);
 
 // Same, leaving Output where the caller can see what had been stored when an error left.

@@ -45,6 +45,8 @@ public:
     ModalResult RunModal(Form& form) override;
     void ShowModeless(Form& form) override;
     void WindowChanged(Form& form) override;
+    // Nothing waits: a console paints nothing and reads answers only when a dialog asks.
+    void ProcessMessages() override {}
     void WindowDestroyed(Form& form) override;
     ModalResult ShowMessage(const MessageRequest& request) override;
     std::optional<FileDialogAnswer> RunFileDialog(const FileDialogRequest& request) override;

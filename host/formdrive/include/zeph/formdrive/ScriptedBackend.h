@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zeph::forms {
@@ -42,6 +43,13 @@ public:
     void When(std::string window, Action action) {
         scripts_.Add(std::move(window), std::move(action));
     }
+    // What the person does while a long piece of work lets events through: the action runs
+    // inside the nth call of ProcessMessages (1 for the first) of the whole test. Actions for
+    // the same call run in the order they were given.
+    void WhenProcessingMessages(std::size_t nth, std::function<void(User& user)> action);
+    // How many times work has let events through so far.
+    std::size_t ProcessMessagesCalls() const noexcept { return processMessagesCalls_; }
+
     // The sections of a parsed script.
     void Load(const Script& script) { scripts_.Load(script); }
 
@@ -81,6 +89,7 @@ public:
     std::optional<FileDialogAnswer> RunFileDialog(const FileDialogRequest& request) override;
     std::optional<std::string> RunFolderDialog(const FolderDialogRequest& request) override;
     void CursorChanged(Cursor cursor) override { cursors_.push_back(cursor); }
+    void ProcessMessages() override;
 
 private:
     void RecordWindow(Form& form, bool modal);
@@ -96,6 +105,8 @@ private:
     std::vector<FolderDialogRequest> folderDialogs_;
     std::vector<Cursor> cursors_;
     std::vector<std::string> failures_;
+    std::vector<std::pair<std::size_t, std::function<void(User&)>>> duringWork_;
+    std::size_t processMessagesCalls_ = 0;
 };
 
 } // namespace zeph::forms

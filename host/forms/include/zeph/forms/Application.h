@@ -28,6 +28,16 @@ public:
     Cursor GetCursor() const noexcept { return cursor_; }
     void SetCursor(Cursor cursor);
 
+    // Lets pending events through (windows paint, clicks are taken) and returns; long loops call
+    // it, or a MessagePump, so the windows stay alive while they run.
+    void ProcessMessages();
+
+    // Brackets a request delivered by the host; requests do not nest: BeginRequest gives false
+    // while one is running.
+    bool BeginRequest();
+    void EndRequest();
+    bool RequestRunning() const noexcept { return requestRunning_; }
+
     // Frees windows released during the last event. Hosts call it after each delivered request
     // and backends after each user action.
     void ProcessReleases();
@@ -45,12 +55,28 @@ private:
     std::shared_ptr<Backend> backend_;
     Cursor cursor_ = Cursor::Default;
     std::vector<Form*> releases_;
+    bool requestRunning_ = false;
+    friend class AfterRequest;
 };
 
 // The current application object of the process, and replacing it (the previous one is
 // returned and stays alive with its owner).
 ZEPH_HOST_API TApplication* Application();
 ZEPH_HOST_API TApplication* SetApplication(TApplication* application);
+
+// A backend that plays a modeless window's script at once, inside the word that showed it,
+// plays what a person does once that word has returned: for the script's length no request is
+// running, so the window may deliver words as it would then.
+class ZEPH_HOST_API AfterRequest {
+public:
+    AfterRequest();
+    ~AfterRequest();
+    AfterRequest(const AfterRequest&) = delete;
+    AfterRequest& operator=(const AfterRequest&) = delete;
+
+private:
+    bool wasRunning_;
+};
 
 // Shows the hourglass for the lifetime of the object and restores the previous cursor.
 class ZEPH_HOST_API HourGlass {

@@ -76,6 +76,15 @@ public:
     virtual void CursorChanged(Cursor cursor) { (void)cursor; }
     // A window asked to be drawn again or brought to the front.
     virtual void WindowChanged(Form& form) { (void)form; }
+    // A window asked to be drawn now: it is painted before this returns.
+    virtual void PaintWindow(Form& form) { WindowChanged(form); }
+    // Lets pending events through while a long piece of work runs on this thread: windows
+    // paint and take what a person does. Actions may run windows' handlers from inside.
+    virtual void ProcessMessages() {}
+    // A request (an interface word) starts and ends. Meanwhile only windows that appear for
+    // it take a person's actions; the windows that were there before wait.
+    virtual void RequestStarted() {}
+    virtual void RequestEnded() {}
     // A window is being destroyed; a backend forgets it.
     virtual void WindowDestroyed(Form& form) { (void)form; }
     // A script asks to see the window as it stands (the action show); a console writes its

@@ -97,8 +97,11 @@ public:
     // Moves the control above its siblings.
     void BringToFront();
     void SendToBack();
-    // Asks the backend to draw the window again; a no-op without a drawing backend.
+    // Draws the window now: it is painted before this returns (a no-op without a drawing
+    // backend).
     void Repaint();
+    // Marks the window as changed: it is drawn when events are next let through.
+    void Invalidate();
     virtual void Show() { Visible = true; }
     virtual void Hide() { Visible = false; }
 

@@ -12,6 +12,7 @@
 #include <zeph/component/Component.h>
 #include <zeph/text/HostText.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,6 +30,10 @@ public:
     std::string Username = "anonymous";
     std::string Password;
     long TimeoutSeconds = 15;
+    // Fired every few milliseconds while an operation waits on the server or moves data, so
+    // the window that runs it can let events through. An operation started from inside it
+    // fails: the session is busy.
+    std::function<void(TFtpClient& sender)> OnWork;
 
     // Connects and logs in, blocking up to the time limit; a refused connection, a wrong
     // password or a server that does not answer fails here. An open session is closed first.
@@ -53,7 +58,11 @@ public:
 
 private:
     struct Session;
+    void Work();
+    bool Busy() const;
+
     std::unique_ptr<Session> session_;
+    bool inWork_ = false;
     std::string lastError_;
 };
 

@@ -33,6 +33,11 @@ public:
     RunFolderDialog(const zeph::forms::FolderDialogRequest& request) override;
     void CursorChanged(zeph::forms::Cursor cursor) override;
     void WindowChanged(zeph::forms::Form& form) override;
+    void PaintWindow(zeph::forms::Form& form) override;
+    // Processes Qt's pending events: windows brought up to date paint, clicks are delivered.
+    void ProcessMessages() override;
+    void RequestStarted() override;
+    void RequestEnded() override;
     void WindowDestroyed(zeph::forms::Form& form) override;
 
     // The widget that presents a control (the top-level widget for a window), or nullptr when
