@@ -209,7 +209,22 @@ public:
         ScriptAction action;
         action.line = line_;
         std::string_view rest = TrimBlanks(line);
-        std::string verbWord = Lower(NextWord(rest));
+        const VerbInfo& info = FindVerb(Lower(NextWord(rest)));
+        action.verb = info.verb;
+        if (TakesNothing(action.verb)) {
+            if (!TrimBlanks(rest).empty()) {
+                Fail(std::string("'") + info.name + "' takes nothing after it");
+            }
+            return action;
+        }
+        rest = TrimBlanks(rest);
+        action.target = ReadTarget(rest, info);
+        // Text arguments keep their blanks: only the one blank after the name separates.
+        ReadArgument(action, info, rest.empty() ? rest : rest.substr(1));
+        return action;
+    }
+
+    const VerbInfo& FindVerb(const std::string& verbWord) const {
         const VerbInfo* info = nullptr;
         for (const VerbInfo& v : kVerbs) {
             if (verbWord == v.name) {
@@ -219,35 +234,31 @@ public:
         if (info == nullptr) {
             Fail("unknown action '" + verbWord + "'");
         }
-        action.verb = info->verb;
-        switch (action.verb) {
-        case ScriptVerb::Escape:
-        case ScriptVerb::Enter:
-        case ScriptVerb::Close:
-        case ScriptVerb::Show:
-            if (!TrimBlanks(rest).empty()) {
-                Fail(std::string("'") + info->name + "' takes nothing after it");
-            }
-            return action;
-        default:
-            break;
-        }
-        rest = TrimBlanks(rest);
+        return *info;
+    }
+
+    static bool TakesNothing(ScriptVerb verb) {
+        return verb == ScriptVerb::Escape || verb == ScriptVerb::Enter ||
+               verb == ScriptVerb::Close || verb == ScriptVerb::Show;
+    }
+
+    std::string ReadTarget(std::string_view& rest, const VerbInfo& info) const {
         std::string_view target = NextWord(rest);
         if (target.empty()) {
-            Fail(std::string("'") + info->name + "' needs a control name");
+            Fail(std::string("'") + info.name + "' needs a control name");
         }
         if (!IsName(target)) {
             Fail("'" + std::string(target) + "' is not a control name");
         }
-        action.target = std::string(target);
-        // Text arguments keep their blanks: only the one blank after the name separates.
-        std::string_view argument = rest.empty() ? rest : rest.substr(1);
+        return std::string(target);
+    }
+
+    void ReadArgument(ScriptAction& action, const VerbInfo& info, std::string_view argument) const {
         switch (action.verb) {
         case ScriptVerb::Type:
         case ScriptVerb::Paste:
             if (argument.empty()) {
-                Fail(std::string("'") + info->name + "' needs a text after the control name");
+                Fail(std::string("'") + info.name + "' needs a text after the control name");
             }
             action.text = ToHost(Unescape(argument));
             break;
@@ -256,7 +267,7 @@ public:
         case ScriptVerb::ClickButton:
         case ScriptVerb::Focus:
             if (!TrimBlanks(argument).empty()) {
-                Fail(std::string("'") + info->name + "' takes only a control name");
+                Fail(std::string("'") + info.name + "' takes only a control name");
             }
             break;
         case ScriptVerb::DoubleClick:
@@ -270,45 +281,53 @@ public:
         case ScriptVerb::Collapse:
             action.item = Item(argument);
             if (action.item.kind == ScriptItem::Kind::None) {
-                Fail(std::string("'") + info->name + "' needs an item (an index or a text)");
+                Fail(std::string("'") + info.name + "' needs an item (an index or a text)");
             }
             break;
-        case ScriptVerb::Key: {
-            std::string name = Lower(TrimBlanks(argument));
-            if (name.empty()) {
-                Fail("'key' needs a key name (enter, escape, space, ...) or a character");
-            }
-            if (name.size() != 1 && ScriptKeyCode(name) == 0) {
-                Fail("unknown key '" + name + "'");
-            }
-            action.text = std::string(TrimBlanks(argument));
+        case ScriptVerb::Key:
+            action.text = KeyArgument(argument);
             break;
-        }
-        case ScriptVerb::Set: {
-            std::string value(TrimBlanks(argument));
-            if (!ParseDateTime(value)) {
-                Fail("'" + value +
-                     "' is not a date (YYYY-MM-DD [HH:MM[:SS]]) or time (HH:MM[:SS])");
-            }
-            action.text = value;
+        case ScriptVerb::Set:
+            action.text = DateTimeArgument(argument);
             break;
-        }
-        case ScriptVerb::Spin: {
-            std::string_view value = TrimBlanks(argument);
-            if (!value.empty() && value.front() == '+') {
-                value.remove_prefix(1);
-            }
-            auto [end, ec] =
-                std::from_chars(value.data(), value.data() + value.size(), action.number);
-            if (value.empty() || ec != std::errc() || end != value.data() + value.size()) {
-                Fail("'spin' needs a whole number of steps");
-            }
+        case ScriptVerb::Spin:
+            action.number = SpinArgument(argument);
             break;
-        }
         default:
             break;
         }
-        return action;
+    }
+
+    std::string KeyArgument(std::string_view argument) const {
+        std::string name = Lower(TrimBlanks(argument));
+        if (name.empty()) {
+            Fail("'key' needs a key name (enter, escape, space, ...) or a character");
+        }
+        if (name.size() != 1 && ScriptKeyCode(name) == 0) {
+            Fail("unknown key '" + name + "'");
+        }
+        return std::string(TrimBlanks(argument));
+    }
+
+    std::string DateTimeArgument(std::string_view argument) const {
+        std::string value(TrimBlanks(argument));
+        if (!ParseDateTime(value)) {
+            Fail("'" + value + "' is not a date (YYYY-MM-DD [HH:MM[:SS]]) or time (HH:MM[:SS])");
+        }
+        return value;
+    }
+
+    int SpinArgument(std::string_view argument) const {
+        std::string_view value = TrimBlanks(argument);
+        if (!value.empty() && value.front() == '+') {
+            value.remove_prefix(1);
+        }
+        int steps = 0;
+        auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), steps);
+        if (value.empty() || ec != std::errc() || end != value.data() + value.size()) {
+            Fail("'spin' needs a whole number of steps");
+        }
+        return steps;
     }
 
 private:
