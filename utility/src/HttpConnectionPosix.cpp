@@ -100,24 +100,6 @@ void CloseRequestFile(REQUEST* request) {
 
 } // namespace tollund::detail
 
-uint32_t CHttpServer::ClientThread(void* param) {
-    auto* request = static_cast<REQUEST*>(param);
-    CHttpServer* server = request->server;
-    char buffer[RequestBufferSize];
-    if (server->RecvRequest(request, buffer, sizeof buffer) &&
-        server->Analyze(request, buffer) == 0) {
-        server->SendHeader(request);
-        if (request->method == 0) {
-            server->SendFile(request);
-        }
-    }
-    server->Disconnect(request);
-    CloseRequestFile(request);
-    delete request;
-    CountDown();
-    return 0;
-}
-
 bool CHttpServer::RecvRequest(REQUEST* request, char* buffer, uint32_t size) {
     if (buffer == nullptr || size == 0) {
         return false;

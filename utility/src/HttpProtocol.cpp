@@ -214,6 +214,25 @@ void CHttpServer::CountUp() {
     }
 }
 
+// A connection's life, the same on every platform: read the request, answer it, close.
+uint32_t CHttpServer::ClientThread(void* param) {
+    auto* request = static_cast<REQUEST*>(param);
+    CHttpServer* server = request->server;
+    char buffer[RequestBufferSize];
+    if (server->RecvRequest(request, buffer, sizeof buffer) &&
+        server->Analyze(request, buffer) == 0) {
+        server->SendHeader(request);
+        if (request->method == 0) {
+            server->SendFile(request);
+        }
+    }
+    server->Disconnect(request);
+    CloseRequestFile(request);
+    delete request;
+    CountDown();
+    return 0;
+}
+
 void CHttpServer::CountDown() {
     const std::lock_guard<std::mutex> guard(m_critSect);
     if (ClientNum > 0) {
