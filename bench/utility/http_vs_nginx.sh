@@ -22,9 +22,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-free_port() {
-    python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
+source "$(dirname "$0")/nginx_peer.sh"
 
 chmod 755 "$work" # nginx's worker runs as an unprivileged user
 mkdir -p "$work/www" "$work/nginx/tmp"
@@ -34,27 +32,8 @@ cat "$work/www/"* >/dev/null
 
 nginx_port=$(free_port)
 tollund_port=$(free_port)
-cat >"$work/nginx/nginx.conf" <<CONF
-worker_processes 1;
-daemon off;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/error.log;
-events { worker_connections 4096; }
-http {
-    access_log off;
-    keepalive_timeout 0;
-    sendfile on;
-    default_type application/octet-stream;
-    client_body_temp_path $work/nginx/tmp;
-    proxy_temp_path $work/nginx/tmp;
-    fastcgi_temp_path $work/nginx/tmp;
-    uwsgi_temp_path $work/nginx/tmp;
-    scgi_temp_path $work/nginx/tmp;
-    server { listen 127.0.0.1:$nginx_port; root $work/www; }
-}
-CONF
-nginx -e "$work/nginx/error.log" -p "$work/nginx" -c "$work/nginx/nginx.conf" &
-nginx_master=$!
+start_nginx_peer "$work" "$nginx_port"
+nginx_master=$nginx_pid
 pids+=($nginx_master)
 "$httpd" "$work/www" "$tollund_port" 127.0.0.1 2>"$work/httpd.log" &
 tollund_pid=$!

@@ -2,6 +2,7 @@
 
 #include "ProcessPosix.h"
 
+#include "CommandLine.h"
 #include "RegistryPosix.h"
 
 #include <tollund/CFunction.h>
@@ -149,7 +150,6 @@ namespace {
 
 using namespace tollund::detail;
 
-constexpr size_t CommandLineBuffer = 1040;
 constexpr size_t GotoUrlBuffer = 520;
 constexpr size_t ReadPiece = 4096;
 constexpr int ShellStarted = 33;       // results above 32 mean "started"
@@ -297,10 +297,7 @@ void TakeWhatIsLeft(CapturedChild& child, std::string* sink) {
 int CFunction::ExecCommand(const std::string& appPath, const std::string& commandLine,
                            std::string& output, int capture, int timeoutSeconds) {
     output.clear();
-    if (commandLine.size() >= CommandLineBuffer) {
-        RLog("[ExecCommand] Command line too long (%u characters, at most %u).Command:%s",
-             static_cast<unsigned>(commandLine.size()),
-             static_cast<unsigned>(CommandLineBuffer - 1), appPath.c_str());
+    if (!tollund::detail::ExecCommandLineFits(appPath, commandLine)) {
         return 0;
     }
     CapturedChild child;

@@ -1,6 +1,8 @@
 // Processes on Windows: CreateProcess with the output into an inherited pipe and a wait with a
 // time-out, the shell's open for files and addresses, WinExec for the registry's command.
 
+#include "CommandLine.h"
+
 #include <tollund/CFunction.h>
 
 // The system headers need windows.h (or winsock2.h) first.
@@ -16,7 +18,7 @@
 
 namespace {
 
-constexpr size_t CommandLineBuffer = 1040;
+using tollund::detail::CommandLineBuffer;
 constexpr size_t GotoUrlBuffer = 520;
 constexpr DWORD ReadPiece = 4096;
 constexpr DWORD PollMs = 20;
@@ -89,10 +91,7 @@ DWORD WaitCapturing(HANDLE process, HANDLE pipe, std::string* sink, DWORD limitM
 int CFunction::ExecCommand(const std::string& appPath, const std::string& commandLine,
                            std::string& output, int capture, int timeoutSeconds) {
     output.clear();
-    if (commandLine.size() >= CommandLineBuffer) {
-        RLog("[ExecCommand] Command line too long (%u characters, at most %u).Command:%s",
-             static_cast<unsigned>(commandLine.size()),
-             static_cast<unsigned>(CommandLineBuffer - 1), appPath.c_str());
+    if (!tollund::detail::ExecCommandLineFits(appPath, commandLine)) {
         return 0;
     }
     HANDLE readEnd = nullptr;
