@@ -1,21 +1,10 @@
 #include "support/TempDir.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 
 namespace zeph::testing {
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zeph-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    path_ = pattern;
-}
 
 TempDir::~TempDir() {
     std::error_code ec;
