@@ -1,6 +1,7 @@
-// A program for the kit's tests: copies its input to its output, writes each argument on a line
-// of its error output, then the value of ZEPH_KIT_VALUE if set, and exits with the status given
-// as its first argument.
+// A program for the kit's tests: copies its input to its output, writes each argument in
+// brackets to its error output, then the value of ZEPH_KIT_VALUE if set, and exits with the status
+// given as its first argument. It writes no line breaks: Windows' C runtime would turn them into
+// CR LF (the tests' inputs have none either).
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,10 +12,10 @@ int main(int argc, char** argv) {
         std::fwrite(buffer, 1, got, stdout);
     }
     for (int i = 2; i < argc; ++i) {
-        std::fprintf(stderr, "[%s]\n", argv[i]);
+        std::fprintf(stderr, "[%s]", argv[i]);
     }
     if (const char* value = std::getenv("ZEPH_KIT_VALUE")) {
-        std::fprintf(stderr, "value=%s\n", value);
+        std::fprintf(stderr, "value=%s", value);
     }
     return argc > 1 ? std::atoi(argv[1]) : 0;
 }

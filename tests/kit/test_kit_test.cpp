@@ -42,13 +42,13 @@ TEST(TestKit, RunsAProgramOfThePlatformWithArgumentsInputAndStatus) {
         "input bytes");
     EXPECT_EQ(r.status, 7);
     EXPECT_EQ(r.out, "input bytes");
-    EXPECT_EQ(r.err, "[two words]\n[a\"quote]\n[trailing\\]\n[back\\\\\"slash]\n[]\n");
+    EXPECT_EQ(r.err, "[two words][a\"quote][trailing\\][back\\\\\"slash][]");
 }
 
 TEST(TestKit, ProgramsSeeTheEnvironmentSetForTheScope) {
     {
         ScopedEnv value("ZEPH_KIT_VALUE", std::string("set here"));
-        EXPECT_EQ(zeph::testing::Run({KIT_ECHO, "0"}).err, "value=set here\n");
+        EXPECT_EQ(zeph::testing::Run({KIT_ECHO, "0"}).err, "value=set here");
     }
     EXPECT_EQ(zeph::testing::Run({KIT_ECHO, "0"}).err, "");
 }
@@ -118,6 +118,24 @@ TEST(TestKit, TheFtpServerServesTheTestsFolderAndLogsCommands) {
     EXPECT_EQ(commands.front(), "USER anonymous");
     server.Stop();
     EXPECT_FALSE(WaitForPort(server.Port(), 500ms));
+}
+
+TEST(TestKit, ASilentListenerTakesConnectionsAndNeverAnswersUntilClosed) {
+    SilentListener silent;
+    const std::string probe =
+        "import socket, sys\n"
+        "try:\n"
+        "    s = socket.create_connection(('127.0.0.1', int(sys.argv[1])), 5)\n"
+        "    s.settimeout(1)\n"
+        "    print('answered' if s.recv(1) else 'closed')\n"
+        "except socket.timeout:\n"
+        "    print('silent')\n"
+        "except ConnectionRefusedError:\n"
+        "    print('refused')\n";
+    const std::string port = std::to_string(silent.Port());
+    EXPECT_EQ(zeph::testing::Run({"/usr/bin/python3", "-c", probe, port}).out, "silent\n");
+    silent.Close();
+    EXPECT_EQ(zeph::testing::Run({"/usr/bin/python3", "-c", probe, port}).out, "refused\n");
 }
 
 } // namespace

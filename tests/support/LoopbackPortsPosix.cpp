@@ -45,4 +45,33 @@ bool WaitForPort(int port, std::chrono::milliseconds limit) {
     return false;
 }
 
+SilentListener::SilentListener() {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    // Connections wait in the backlog, accepted by the system and never by the program.
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(fd, 4) != 0 || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        throw std::runtime_error("no silent listener");
+    }
+    socket_ = fd;
+    port_ = ntohs(address.sin_port);
+}
+
+SilentListener::~SilentListener() {
+    Close();
+}
+
+void SilentListener::Close() {
+    if (socket_ != -1) {
+        close(static_cast<int>(socket_));
+        socket_ = -1;
+    }
+}
+
 } // namespace zeph::testing

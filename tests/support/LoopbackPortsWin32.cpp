@@ -1,8 +1,12 @@
 #include "support/Subprocess.h"
 #include "support/Winsock.h"
 
+// The system headers need winsock2.h before windows.h.
+// clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <windows.h>
+// clang-format on
 
 #include <cstdint>
 #include <stdexcept>
@@ -67,6 +71,35 @@ bool WaitForPort(int port, std::chrono::milliseconds limit) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
+}
+
+SilentListener::SilentListener() {
+    EnsureWinsock();
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = Loopback(0);
+    int size = sizeof address;
+    // Connections wait in the backlog, accepted by the system and never by the program.
+    if (s == INVALID_SOCKET ||
+        bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(s, 4) != 0 ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        if (s != INVALID_SOCKET) {
+            closesocket(s);
+        }
+        throw std::runtime_error("no silent listener");
+    }
+    socket_ = static_cast<std::intptr_t>(s);
+    port_ = ntohs(address.sin_port);
+}
+
+SilentListener::~SilentListener() {
+    Close();
+}
+
+void SilentListener::Close() {
+    if (socket_ != -1) {
+        closesocket(static_cast<SOCKET>(socket_));
+        socket_ = -1;
+    }
 }
 
 } // namespace zeph::testing

@@ -1,9 +1,12 @@
 #include "support/PeerLauncher.h"
 #include "support/Winsock.h"
 
-#include <windows.h>
+// The system headers need winsock2.h before windows.h.
+// clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <windows.h>
+// clang-format on
 
 #include <atomic>
 #include <cctype>

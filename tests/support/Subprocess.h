@@ -8,6 +8,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -64,5 +65,21 @@ std::string PeerPath(const std::string& path);
 int FreeLoopbackPort();
 // True once something accepts connections on 127.0.0.1:port (tries until the limit).
 bool WaitForPort(int port, std::chrono::milliseconds limit);
+
+// A server on 127.0.0.1 that takes connections and never answers, for tests of time limits.
+class SilentListener {
+public:
+    SilentListener(); // throws std::runtime_error when no port can be had
+    ~SilentListener();
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+    int Port() const noexcept { return port_; }
+    // From now on connections are refused.
+    void Close();
+
+private:
+    std::intptr_t socket_ = -1;
+    int port_ = 0;
+};
 
 } // namespace zeph::testing
