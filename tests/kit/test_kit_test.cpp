@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
 
@@ -77,6 +78,13 @@ TEST(TestKit, ALinuxProgramReadsTheFilesATestWrote) {
         {"/bin/sh", "-c", "printf 'from the peer' > \"$1\"", "sh", dir / "back.txt"});
     EXPECT_EQ(w.status, 0) << w.err;
     EXPECT_EQ(ReadFile(dir / "back.txt"), "from the peer");
+    // A name beyond ASCII, given in UTF-8.
+    std::ofstream(std::filesystem::path(dir.Path()) / std::filesystem::path(u8"报告 一.txt"))
+        << "chinese name";
+    ProcessResult named =
+        zeph::testing::Run({"/bin/cat", dir / "\xE6\x8A\xA5\xE5\x91\x8A \xE4\xB8\x80.txt"});
+    EXPECT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(named.out, "chinese name");
 }
 
 TEST(TestKit, AMissingProgramIsAnError) {

@@ -294,9 +294,16 @@ std::string PeerPath(const std::string& path) {
     if (unixName == nullptr) {
         throw std::runtime_error("not under Wine: no Linux side to name " + path);
     }
-    int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    // Tests name files in UTF-8 (the Linux side's names) or in the ANSI code page; a path that
+    // is not valid UTF-8 is read in the latter.
+    UINT codePage = CP_UTF8;
+    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, nullptr, 0);
+    if (length == 0) {
+        codePage = CP_ACP;
+        length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    }
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
+    MultiByteToWideChar(codePage, 0, path.c_str(), -1, wide.data(), length);
     char* name = unixName(wide.c_str());
     if (name == nullptr) {
         throw std::runtime_error("Wine has no Linux name for " + path);

@@ -58,7 +58,8 @@ private:
     std::unique_ptr<Process> process_;
 };
 
-// The path under which a Linux program sees the file at `path` (the same path on Linux).
+// The path under which a Linux program sees the file at `path` (the same path on Linux). Under
+// Wine `path` is a Windows path in UTF-8 or, when it is not valid UTF-8, the ANSI code page.
 std::string PeerPath(const std::string& path);
 
 // A TCP port on 127.0.0.1 that was free a moment ago.

@@ -107,18 +107,27 @@ std::mutex& StartLock() {
     return lock;
 }
 
+// Arguments are UTF-8, as on Linux: the programs read their command line as UTF-16.
+std::wstring Wide(const std::string& utf8) {
+    const int units =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
+    return wide;
+}
+
 Handle Start(const std::string& program, const std::vector<std::string>& argv, HANDLE in,
              HANDLE out, HANDLE err) {
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = in;
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION info{};
-    std::string line = CommandLine(program, argv);
-    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+    std::wstring line = Wide(CommandLine(program, argv));
+    if (!CreateProcessW(Wide(program).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        nullptr, &startup, &info)) {
         throw std::runtime_error("cannot start " + program + ": error " +
                                  std::to_string(GetLastError()));
     }

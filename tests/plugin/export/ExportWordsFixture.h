@@ -1,0 +1,64 @@
+// The export words' tests through the full edition's main window: the fixture and the texts the
+// words show.
+#pragma once
+
+#include "ExportTestKit.h"
+#include "export/untSelectCol.h"
+
+#include <zeph/formdrive/User.h>
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+namespace export_test {
+
+inline const std::string kPacket =
+    Packet({{"X"}, {"Y"}, {"Z"}}, {{"1", "中文"_host, "a,b"}, {"2", "", "c"}});
+
+inline std::string SavedText(const std::string& path) {
+    return "保存文件【" + zeph::text::GbkToUtf8(path) + "】成功!";
+}
+inline std::string FailedText(const std::string& path) {
+    return "保存文件【" + zeph::text::GbkToUtf8(path) + "】失败，\r\n请确认文件是否正在使用！";
+}
+
+class ExportWordsTest : public MainWindowTest {
+protected:
+    // Every column kept.
+    void ConfirmPicker() {
+        backend->When<TfrmSelectCol>([](morvane::exporting::TfrmSelectCol& f,
+                                        zeph::forms::User& user) { user.Click(f.bbtnSave); });
+    }
+    void SaveToFile(const std::string& path, const std::string& titles, const std::string& fields,
+                    const std::string& packet = kPacket) {
+        backend->AnswerFile(path);
+        Call({"save_dataset_to_file", "", titles, fields, packet});
+    }
+    std::size_t FilesIn() const {
+        std::size_t n = 0;
+        for ([[maybe_unused]] const auto& entry :
+             std::filesystem::directory_iterator(temp.Path())) {
+            ++n;
+        }
+        return n;
+    }
+};
+
+TEST(ExportColumnsTest, DefaultOrderIsRewrittenToZeroWhereverItStands) {
+    using morvane::exporting::RewriteDefaultOrder;
+    EXPECT_EQ(
+        RewriteDefaultOrder(R"(<PARAMS DEFAULT_ORDER="1 2" a="<params default_order="1 2"/>)"),
+        R"(<PARAMS DEFAULT_ORDER="0" a="<PARAMS DEFAULT_ORDER="0"/>)");
+    EXPECT_EQ(RewriteDefaultOrder(R"(<PARAMS LCID="2052"/>)"), R"(<PARAMS LCID="2052"/>)");
+    EXPECT_EQ(RewriteDefaultOrder(R"(<PARAMS DEFAULT_ORDER="3)"), R"(<PARAMS DEFAULT_ORDER="3)");
+
+    std::string list = "a~~b~";
+    std::vector<std::string> pieces;
+    while (!list.empty()) {
+        pieces.push_back(morvane::exporting::NextPiece(list));
+    }
+    EXPECT_EQ(pieces, (std::vector<std::string>{"a", "", "b"})) << "a trailing ~ adds no piece";
+}
+
+} // namespace export_test
