@@ -21,11 +21,13 @@ protected:
     void SetUp() override { dir = temp.Path(); }
     std::string Write(const std::string& hostName, const std::string& bytes) {
         std::string path = dir + "/" + hostName;
-        std::ofstream(zeph::platform::NativePath(path), std::ios::binary) << bytes;
+        std::ofstream(zeph::testing::Utf8Path(zeph::platform::NativePath(path)), std::ios::binary)
+            << bytes;
         return path;
     }
     static std::string Read(const std::string& hostPath) {
-        std::ifstream in(zeph::platform::NativePath(hostPath), std::ios::binary);
+        std::ifstream in(zeph::testing::Utf8Path(zeph::platform::NativePath(hostPath)),
+                         std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
