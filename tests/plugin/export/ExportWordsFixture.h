@@ -27,8 +27,10 @@ class ExportWordsTest : public MainWindowTest {
 protected:
     // Every column kept.
     void ConfirmPicker() {
-        backend->When<TfrmSelectCol>([](morvane::exporting::TfrmSelectCol& f,
-                                        zeph::forms::User& user) { user.Click(f.bbtnSave); });
+        backend->When<morvane::exporting::TfrmSelectCol>(
+            [](morvane::exporting::TfrmSelectCol& f, zeph::forms::User& user) {
+                user.Click(f.bbtnSave);
+            });
     }
     void SaveToFile(const std::string& path, const std::string& titles, const std::string& fields,
                     const std::string& packet = kPacket) {
