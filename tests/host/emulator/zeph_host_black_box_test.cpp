@@ -155,10 +155,11 @@ TEST(ZephHostTest, OtherFailuresHaveTheirOwnStatus) {
          "",
          "zeph-host: cannot load the plug-in"},
         {"library without ShowMorvane",
-         {"--plugin", "libsqlite3.so.0", "call"},
+         {"--plugin", ZEPH_FOREIGN_LIBRARY, "call"},
          4,
          "",
-         "zeph-host: the library libsqlite3.so.0 does not export ShowMorvane"},
+         std::string("zeph-host: the library ") + ZEPH_FOREIGN_LIBRARY +
+             " does not export ShowMorvane"},
         {"database missing",
          {"--server", dir.File("none.db"), "call"},
          5,

@@ -148,7 +148,8 @@ TEST_F(DemoDeskTest, AFailedNoteIsLoggedWithItsReasonAndAsksForNoParameter) {
     silent.Close();
     ProcessResult r = Host(note);
     EXPECT_EQ(r.out, "[\"False\",\"\"]\n");
-    EXPECT_NE(testing::ReadFile(log).find("(Connection refused)"), std::string::npos);
+    EXPECT_NE(testing::ReadFile(log).find("(Connection refused)"), std::string::npos)
+        << testing::ReadFile(log);
 }
 
 // The desk's FTP server is a real one on loopback, serving a folder of the test.

@@ -47,20 +47,4 @@ protected:
     }
 };
 
-TEST(ExportColumnsTest, DefaultOrderIsRewrittenToZeroWhereverItStands) {
-    using morvane::exporting::RewriteDefaultOrder;
-    EXPECT_EQ(
-        RewriteDefaultOrder(R"(<PARAMS DEFAULT_ORDER="1 2" a="<params default_order="1 2"/>)"),
-        R"(<PARAMS DEFAULT_ORDER="0" a="<PARAMS DEFAULT_ORDER="0"/>)");
-    EXPECT_EQ(RewriteDefaultOrder(R"(<PARAMS LCID="2052"/>)"), R"(<PARAMS LCID="2052"/>)");
-    EXPECT_EQ(RewriteDefaultOrder(R"(<PARAMS DEFAULT_ORDER="3)"), R"(<PARAMS DEFAULT_ORDER="3)");
-
-    std::string list = "a~~b~";
-    std::vector<std::string> pieces;
-    while (!list.empty()) {
-        pieces.push_back(morvane::exporting::NextPiece(list));
-    }
-    EXPECT_EQ(pieces, (std::vector<std::string>{"a", "", "b"})) << "a trailing ~ adds no piece";
-}
-
 } // namespace export_test

@@ -18,7 +18,7 @@ protected:
     std::string Sized(const std::string& name, std::int64_t size) {
         std::string path = WriteFile(name, "");
         std::error_code failed;
-        std::filesystem::resize_file(zeph::platform::NativePath(path),
+        std::filesystem::resize_file(zeph::testing::Utf8Path(zeph::platform::NativePath(path)),
                                      static_cast<std::uintmax_t>(size), failed);
         EXPECT_FALSE(failed) << failed.message();
         return path;
