@@ -173,6 +173,28 @@ void SyncListView(QWidget* widget, const forms::ListView& model) {
     }
 }
 
+// The item next to item in the arrow key's direction as the captions lie (rows of icons,
+// columns of a list), or item itself when none is there.
+int NeighbourIndex(const QListView& list, int item, int key) {
+    const QPoint step = key == Qt::Key_Left    ? QPoint(-1, 0)
+                        : key == Qt::Key_Right ? QPoint(1, 0)
+                        : key == Qt::Key_Up    ? QPoint(0, -1)
+                                               : QPoint(0, 1);
+    const QRect from = list.visualRect(list.model()->index(item, 0));
+    const int reach = 2 * std::max(from.width(), from.height());
+    for (int distance = 1; distance <= reach; ++distance) {
+        const QModelIndex there = list.indexAt(from.center() + step * distance);
+        if (there.isValid() && there.row() != item) {
+            return there.row();
+        }
+    }
+    return item;
+}
+
+bool IsArrow(int key) {
+    return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+}
+
 // A click on a row of either page; toggled keeps the row ticked by the same click.
 void ConnectClicks(QAbstractItemView* view, forms::Control* c, Router& router,
                    std::shared_ptr<int> toggled) {
@@ -219,9 +241,14 @@ void ConnectTicks(QTreeWidget* tree, forms::Control* c, Router& router,
 class ListViewAdapterImpl final : public AdapterOf<forms::ListView> {
 public:
     bool ClicksBySignal() const override { return true; }
-    void StepByKey(forms::Control& control, QWidget*, int key, Router& router) const override {
+    void StepByKey(forms::Control& control, QWidget* widget, int key,
+                   Router& router) const override {
         auto* view = &static_cast<forms::ListView&>(control);
-        int next = StepIndex(key, view->ItemIndex(), view->Items.Count());
+        // The arrows go through the captions as they lie; the report's rows are a column.
+        const bool laidOut = view->ViewStyle != forms::ViewStyle::Report && IsArrow(key) &&
+                             widget != nullptr && view->ItemIndex() >= 0;
+        int next = laidOut ? NeighbourIndex(*CaptionsOf(widget), view->ItemIndex(), key)
+                           : StepIndex(key, view->ItemIndex(), view->Items.Count());
         if (next >= 0 && next != view->ItemIndex()) {
             router.Act(view, [view, next](forms::User& user) { user.Select(*view, next); });
         }

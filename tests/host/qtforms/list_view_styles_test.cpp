@@ -1,6 +1,7 @@
 // A list view draws its items as its style asks: large icons with the caption beneath in rows,
 // small icons with the caption beside in rows, a list in columns, or a report with columns;
-// a click on an item in any style selects it.
+// a click on an item in any style selects it, and the arrow keys go through the items as
+// they lie.
 #include <zeph/forms/Application.h>
 #include <zeph/forms/Form.h>
 #include <zeph/forms/ListView.h>
@@ -15,6 +16,7 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QWidget>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -100,7 +102,10 @@ Ink InkOf(const QImage& picture) {
 
 struct Drawn {
     Ink ink;
-    int selected = -1; // the item a click on the second item's place selected
+    int selected = -1;        // the item a click on the second item's place selected
+    int afterRight = -1;      // then the item the right arrow chose
+    int afterDown = -1;       // then the item the down arrow chose
+    bool downIsBelow = false; // that item shows under the one before it
 };
 
 Drawn Draw(forms::ViewStyle style, const char* name) {
@@ -124,6 +129,15 @@ Drawn Draw(forms::ViewStyle style, const char* name) {
             const QRect place = view->visualRect(view->model()->index(1, 0));
             QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, place.center());
             drawn.selected = window.lvFiles.ItemIndex();
+            QTest::keyClick(view, Qt::Key_Right);
+            drawn.afterRight = window.lvFiles.ItemIndex();
+            QTest::keyClick(view, Qt::Key_Down);
+            drawn.afterDown = window.lvFiles.ItemIndex();
+            const QRect before = view->visualRect(view->model()->index(drawn.afterRight, 0));
+            const QRect below = view->visualRect(view->model()->index(drawn.afterDown, 0));
+            drawn.downIsBelow =
+                below.top() >= before.bottom() &&
+                std::abs(below.center().x() - before.center().x()) < before.width() / 2;
         }
         window.Hide();
     }
@@ -159,6 +173,19 @@ TEST(ListViewStyles, EachStyleLaysTheItemsOutAsItShowsThem) {
     EXPECT_GE(icon.ink.ColumnBands(8), 3);
     EXPECT_GT(icon.ink.top, 32);
     EXPECT_GT(icon.ink.bottom - icon.ink.top, small.ink.bottom - small.ink.top);
+
+    // The right arrow goes to the next item in a row, and stays in a column; the down arrow
+    // goes to the item beneath.
+    for (const Drawn* d : {&icon, &small}) {
+        EXPECT_EQ(d->afterRight, 2);
+        EXPECT_GT(d->afterDown, 2);
+        EXPECT_TRUE(d->downIsBelow);
+    }
+    for (const Drawn* d : {&list, &report}) {
+        EXPECT_EQ(d->afterRight, 1);
+        EXPECT_EQ(d->afterDown, 2);
+        EXPECT_TRUE(d->downIsBelow);
+    }
 }
 
 } // namespace
