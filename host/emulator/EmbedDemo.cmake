@@ -1,4 +1,5 @@
-# Writes a C++ source holding the demo SQL scripts (cmake -P, with DEMO_DIR and OUTPUT).
+# Writes a C++ source holding the demo SQL scripts (cmake -P, with DEMO_DIR, OUTPUT and the
+# plug-in editions' file names of this platform, FULL_FILE and BASIC_FILE).
 file(GLOB scripts ${DEMO_DIR}/*.sql)
 list(SORT scripts)
 set(body "")
@@ -6,7 +7,11 @@ set(table "")
 set(index 0)
 foreach(script IN LISTS scripts)
   get_filename_component(name ${script} NAME)
-  file(READ ${script} hex HEX)
+  file(READ ${script} text)
+  string(REPLACE "@MORVANE_FULL_FILE@" "${FULL_FILE}" text "${text}")
+  string(REPLACE "@MORVANE_BASIC_FILE@" "${BASIC_FILE}" text "${text}")
+  file(WRITE ${OUTPUT}.script "${text}")
+  file(READ ${OUTPUT}.script hex HEX)
   string(LENGTH "${hex}" length)
   math(EXPR bytes "${length} / 2")
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," hex "${hex}")

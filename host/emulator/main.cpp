@@ -8,19 +8,18 @@
 #include <zeph/emulator/DeskWindow.h>
 #endif
 #include <tollund/CMiniDumper.h>
+#include <zeph/emulator/DeskPlatform.h>
 #include <zeph/emulator/DeskServices.h>
 #include <zeph/emulator/InputFile.h>
 #include <zeph/emulator/PluginLibrary.h>
 #include <zeph/formdrive/ConsoleBackend.h>
 #include <zeph/formdrive/Script.h>
+#include <zeph/formdrive/Terminal.h>
 #include <zeph/forms/Application.h>
 #include <zeph/forms/Form.h>
 #include <zeph/platform/Paths.h>
 #include <zeph/text/HostText.h>
 
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -59,73 +58,9 @@ public:
     THostMainWindow() : forms::Form(nullptr, "ZephHostMain") { Caption = "Zeph"; }
 };
 
-// Paths removed when a signal ends the program; only async-signal-safe calls touch them.
-constexpr int kCleanupFiles = 4;
-char cleanupFiles[kCleanupFiles][4096];
-char cleanupFolder[4096];
-
-extern "C" void RemoveTemporaryAndDie(int signal) {
-    for (auto& file : cleanupFiles) {
-        if (file[0] != '\0') {
-            unlink(file);
-        }
-    }
-    if (cleanupFolder[0] != '\0') {
-        rmdir(cleanupFolder);
-    }
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
-
-void CopyPath(char (&to)[4096], const std::string& from) {
-    if (from.size() < sizeof to) {
-        std::memcpy(to, from.c_str(), from.size() + 1);
-    }
-}
-
-// A demo database in a temporary folder, removed when the program ends, also by a signal.
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zeph-host-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw EDatabaseError("cannot create a temporary folder for the demo database");
-        }
-        path_ = pattern;
-        const char* suffixes[kCleanupFiles] = {"", "-journal", "-wal", "-shm"};
-        for (int i = 0; i < kCleanupFiles; ++i) {
-            CopyPath(cleanupFiles[i], (path_ / "desk.db").string() + suffixes[i]);
-        }
-        CopyPath(cleanupFolder, path_.string());
-        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-            std::signal(signal, RemoveTemporaryAndDie);
-        }
-    }
-    ~TemporaryFolder() {
-        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-            std::signal(signal, SIG_DFL);
-        }
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    const std::filesystem::path& Path() const noexcept { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-std::filesystem::path ProgramDir() {
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::current_path() : exe.parent_path();
-}
-
 std::string DefaultPlugin(const std::string& edition) {
-    const char* name = edition == "basic" ? "libmorvane-basic.so" : "libmorvane.so";
-    return (ProgramDir().parent_path() / "lib" / name).string();
+    const char* name = edition == "basic" ? ZEPH_MORVANE_BASIC_FILE : ZEPH_MORVANE_FULL_FILE;
+    return (ExecutableFolder().parent_path() / "lib" / name).string();
 }
 
 class Desk {
@@ -304,7 +239,7 @@ private:
 };
 
 int Repl(Desk& desk, const CallRequest& primed) {
-    bool interactive = isatty(STDIN_FILENO) != 0;
+    bool interactive = forms::StandardInputIsTerminal();
     int status = kExitOk;
     std::deque<std::string> pending = primed.answers;
     std::string line;
@@ -415,7 +350,8 @@ int MakeDemo(const std::string& path) {
 } // namespace
 
 static int Main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args = ProgramArguments(argc, argv);
+    args.erase(args.begin());
     Options options;
     std::optional<forms::Script> script;
     try {
@@ -463,6 +399,7 @@ static int Main(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+    UseBinaryStandardStreams();
     // A crash leaves a dump in the program directory, as it does for the real desktop.
     CMiniDumper::SetUnhandledExceptionFilter();
     // Whatever ends the program, the desk (and its temporary folder) is unwound first.

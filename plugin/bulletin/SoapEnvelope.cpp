@@ -3,6 +3,7 @@
 #include "bulletin/XmlLimits.h"
 
 #include <zeph/text/XmlEscape.h>
+#include <zeph/text/XmlHostEncoding.h>
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -39,6 +40,7 @@ Doc Parse(std::string_view text) {
         XmlLimitBreach(text) != nullptr) {
         return nullptr;
     }
+    zeph::text::RegisterXmlHostEncodings();
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
     return Doc(xmlReadMemory(text.data(), static_cast<int>(text.size()), "", nullptr, options));
 }

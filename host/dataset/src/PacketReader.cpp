@@ -4,6 +4,7 @@
 
 #include <zeph/dataset/DataPacket.h>
 #include <zeph/text/HostText.h>
+#include <zeph/text/XmlHostEncoding.h>
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -166,7 +167,7 @@ TRecordTable ParseDataPacket(std::string_view packet) {
     if (packet.empty()) {
         throw EDataSetError("Invalid data packet: empty text");
     }
-    xmlInitParser();
+    text::RegisterXmlHostEncodings();
     // The push parser converts and parses the text a chunk at a time, so the parser never holds
     // more than a chunk of converted text, however large the packet.
     std::unique_ptr<xmlParserCtxt, ContextFree> ctxt(

@@ -55,5 +55,5 @@ INSERT INTO zeph_sequence (name, value) VALUES ('MS_LOGID', 700000);
 
 -- Libraries CallDll reaches (the call test window names them): the two editions of this build.
 INSERT INTO dll_library (name, path) VALUES
-  ('Morvane.dll', '$LIBDIR/libmorvane.so'),
-  ('MorvaneBasic.dll', '$LIBDIR/libmorvane-basic.so');
+  ('Morvane.dll', '$LIBDIR/@MORVANE_FULL_FILE@'),
+  ('MorvaneBasic.dll', '$LIBDIR/@MORVANE_BASIC_FILE@');

@@ -1,18 +1,15 @@
+#include <zeph/emulator/DeskPlatform.h>
 #include <zeph/emulator/DeskServices.h>
 #include <zeph/emulator/FtpDownload.h>
 #include <zeph/emulator/RoutPackage.h>
 #include <zeph/text/HostText.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <vector>
-
-extern char** environ;
 
 namespace zeph::emulator {
 namespace {
@@ -37,17 +34,6 @@ std::string Timestamp() {
     char result[48];
     std::snprintf(result, sizeof result, "%s.%03d", buffer, static_cast<int>(millis));
     return result;
-}
-
-// Children of the player are reaped when the next one starts, so none lingers as a zombie.
-std::vector<pid_t>& Players() {
-    static std::vector<pid_t> players;
-    return players;
-}
-
-void ReapPlayers() {
-    auto& players = Players();
-    std::erase_if(players, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
 }
 
 } // namespace
@@ -171,7 +157,6 @@ bool DeskServices::FTPDownLoad(const std::string& remoteDir, const std::string& 
 }
 
 void DeskServices::BeginPlayFile(const std::string& fileName) {
-    ReapPlayers();
     std::string command = Setting("player_command");
     std::string file = Utf8(fileName);
     if (command.empty()) {
@@ -179,22 +164,13 @@ void DeskServices::BeginPlayFile(const std::string& fileName) {
         WriteLog(Host("BeginPlayFile: " + file), {});
         return;
     }
-    // The file name reaches the command as "$1", never as command text.
-    std::vector<std::string> args{"/bin/sh", "-c", command, "zeph-player", file};
-    std::vector<char*> argv;
-    for (auto& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int rc = posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv.data(), environ);
-    if (rc != 0) {
+    std::optional<long> pid = StartPlayer(command, file);
+    if (!pid) {
         Trace("BeginPlayFile " + file + ": cannot start the player");
         WriteLog(Host("BeginPlayFile: " + file + ": cannot start the player"), {});
         return;
     }
-    Players().push_back(pid);
-    Trace("BeginPlayFile " + file + " (player pid " + std::to_string(pid) + ")");
+    Trace("BeginPlayFile " + file + " (player pid " + std::to_string(*pid) + ")");
     WriteLog(Host("BeginPlayFile: " + file), {});
 }
 
@@ -260,14 +236,12 @@ void DeskServices::WriteLog(const std::string& text, const std::string&) {
     if (file.is_relative()) {
         file = std::filesystem::absolute(db_.Path()).parent_path() / file;
     }
-    std::FILE* out = std::fopen(file.c_str(), "ab");
-    if (out == nullptr) {
+    std::ofstream out(file, std::ios::binary | std::ios::app);
+    if (!out) {
         Trace("WriteLog: cannot open " + file.string());
         return;
     }
-    std::string line = Timestamp() + " " + text + "\n";
-    std::fwrite(line.data(), 1, line.size(), out);
-    std::fclose(out);
+    out << Timestamp() << ' ' << text << '\n';
 }
 
 } // namespace zeph::emulator

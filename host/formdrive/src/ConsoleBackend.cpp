@@ -1,9 +1,8 @@
 #include <zeph/formdrive/ConsoleBackend.h>
+#include <zeph/formdrive/Terminal.h>
 #include <zeph/forms/Application.h>
 #include <zeph/forms/Label.h>
 #include <zeph/forms/ProgressBar.h>
-
-#include <unistd.h>
 
 #include <filesystem>
 #include <iostream>
@@ -128,7 +127,7 @@ ConsoleBackend::ConsoleBackend(std::ostream& log, std::istream& terminal, bool i
     : log_(log), terminal_(terminal), interactive_(interactive) {}
 
 std::shared_ptr<ConsoleBackend> ConsoleBackend::ForProcess() {
-    return std::make_shared<ConsoleBackend>(std::cerr, std::cin, isatty(STDIN_FILENO) == 1);
+    return std::make_shared<ConsoleBackend>(std::cerr, std::cin, StandardInputIsTerminal());
 }
 
 void ConsoleBackend::AddAnswer(std::string utf8) {

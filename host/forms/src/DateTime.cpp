@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -100,17 +101,19 @@ TDateTime TimeOf(TDateTime value) {
 }
 
 TDateTime Now() {
-    std::timespec now{};
-    std::timespec_get(&now, TIME_UTC);
+    using namespace std::chrono;
+    const system_clock::time_point now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
     std::tm local{};
-    localtime_r(&now.tv_sec, &local);
+    localtime_r(&seconds, &local);
     DateTimeParts parts{local.tm_year + 1900,
                         local.tm_mon + 1,
                         local.tm_mday,
                         local.tm_hour,
                         local.tm_min,
                         std::min(local.tm_sec, 59),
-                        static_cast<int>(now.tv_nsec / 1000000)};
+                        static_cast<int>(millis < 0 ? millis + 1000 : millis)};
     return EncodeDateTime(parts);
 }
 

@@ -1,3 +1,5 @@
+#include "ControlSocket.h"
+
 #include <zeph/ftp/FtpPath.h>
 #include <zeph/ftp/TFtpClient.h>
 #include <zeph/platform/NetworkSettings.h>
@@ -5,10 +7,7 @@
 #include <zeph/platform/ReplacingFile.h>
 
 #include <curl/curl.h>
-#include <poll.h>
-#include <sys/socket.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <limits>
@@ -281,12 +280,8 @@ bool TFtpClient::Connected() const {
     }
     // Between operations the server has nothing to say: a readable control connection is one
     // it closed, or is about to close after telling why ("421 ...").
-    pollfd p{socket, POLLIN, 0};
-    int ready = ::poll(&p, 1, 0);
-    if (ready == 0) {
-        return true;
-    }
-    return ready < 0 && errno == EINTR;
+    const detail::SocketState state = detail::LookAtSocket(socket);
+    return state == detail::SocketState::Quiet || state == detail::SocketState::Interrupted;
 }
 
 void TFtpClient::Disconnect() {

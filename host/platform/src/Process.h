@@ -1,5 +1,5 @@
-// Starting programs for the shell services: posix_spawn, a bounded wait, and reaping children
-// that outlived the wait so none stays a zombie.
+// Starting programs for the shell services: a bounded wait, and reaping children that outlived
+// the wait so none stays a zombie (nor holds its process handle).
 #pragma once
 
 #include <chrono>

@@ -4,11 +4,13 @@
 // user-defined areas map to private-use code points as the host platform maps them.
 #pragma once
 
+#include <zeph/text/HostText.h>
+
 namespace zeph::text {
 
 // Registers the handlers with libxml2 (and initialises its parser) once; later calls and calls
 // from other threads wait for the first and do nothing. Call before a document in the host's
 // encoding is read or written.
-void RegisterXmlHostEncodings();
+ZEPH_HOST_API void RegisterXmlHostEncodings();
 
 } // namespace zeph::text
