@@ -69,6 +69,9 @@ void AddUserDefinedAreas(CodePageMapping& mapping) {
     for (const Run& run : kUnassigned) {
         codePoint = MapRun(mapping, run.lead, run.firstTrail, run.lastTrail, codePoint);
     }
+    // The host platform writes U+F8F5 as the single byte FF. Reading FF stays "?" everywhere:
+    // host text takes no single byte but 80 for a character.
+    mapping.encode[0xF8F5] = 0xFF;
 }
 
 } // namespace zeph::text::detail

@@ -7,7 +7,7 @@
 namespace zeph::text::detail {
 
 // Maps every pair of the user-defined areas to its private-use code point and each of those
-// code points back to its pair, over whatever the tables held for them.
+// code points back to its pair, and U+F8F5 to the byte FF, over whatever the tables held.
 void AddUserDefinedAreas(CodePageMapping& mapping);
 
 } // namespace zeph::text::detail

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Compares the Windows dump of code page 936 (dump_code_page.cpp) with glibc's CP936 and
-prints the differences: decode lines "<pair> <code point>" for each pair whose Windows code point
-iconv does not give, encode lines "<code point> <bytes>" for each code point whose Windows bytes
-iconv does not give. Checks that the dump agrees with iconv on everything else."""
+prints what host text has to add to iconv's tables to convert as the Windows build does (which
+encodes with WC_NO_BEST_FIT_CHARS): the pairs that Windows maps to a code point and back where
+iconv refuses them, and the code points that Windows alone writes as a single byte. Every other
+difference goes to standard error."""
 import ctypes
 import sys
 
@@ -42,6 +43,7 @@ def main(dump_path):
     encoder = Iconv("CP936", "UTF-16BE")
     decode_diffs, encode_diffs = [], []
     counts = {"D": 0, "E": 0}
+    best_fit = best_fit_differs = 0
     with open(dump_path, "rb") as dump:
         for raw in dump:
             fields = raw.decode("ascii").split()
@@ -60,7 +62,11 @@ def main(dump_path):
                 if theirs != windows:
                     decode_diffs.append((key, windows, theirs))
             else:
-                windows = values[0]
+                if values[0] != values[1] and not values[1].startswith("!"):
+                    best_fit_differs += 1  # never: the flag only ever takes a mapping away
+                if values[0] != values[1]:
+                    best_fit += 1
+                windows = values[1]
                 got = encoder.convert(bytes.fromhex(key))
                 theirs = None if got is None else got.hex().upper()
                 if windows.startswith("!") and theirs is None:
@@ -69,7 +75,9 @@ def main(dump_path):
                     encode_diffs.append((key, windows, theirs))
     if counts["D"] != 128 + 126 * 191 or counts["E"] != 0x10000 - 0x80 - 0x800:
         sys.exit(f"incomplete dump: {counts}")
-    write_pairs(decode_diffs, encode_diffs)
+    write_differences(decode_diffs, encode_diffs)
+    print(f"  {best_fit} code points that WC_NO_BEST_FIT_CHARS leaves out are written as a"
+          f" look-alike without it ({best_fit_differs} otherwise different)", file=sys.stderr)
 
 
 def next_pair(pair):
@@ -77,9 +85,10 @@ def next_pair(pair):
     return (pair & 0xFF00) | (trail + 1 if trail == 0x7F else trail)
 
 
-def write_pairs(decode_diffs, encode_diffs):
+def write_differences(decode_diffs, encode_diffs):
     """Writes the pairs that iconv refuses and Windows decodes to one code point, which Windows
-    also encodes back to the pair, as runs of one lead byte; reports every other difference."""
+    also encodes back to the pair, as runs of one lead byte, and the code points that Windows
+    alone writes as one byte; reports every other difference."""
     encoded = {key: windows for key, windows, _ in encode_diffs}
     pairs, others = [], []
     for key, windows, theirs in decode_diffs:
@@ -88,8 +97,13 @@ def write_pairs(decode_diffs, encode_diffs):
         else:
             others.append(f"decode {key}: Windows {windows}, iconv {theirs}")
     inverse = {f"{cp:04X}" for _, cp in pairs}
+    single = []
     for key, windows, theirs in encode_diffs:
-        if key not in inverse:
+        if key in inverse:
+            continue
+        if theirs is None and len(windows) == 2:
+            single.append((key, windows))
+        else:
             others.append(f"encode {key}: Windows {windows}, iconv {theirs}")
     runs = []
     for pair, cp in sorted(pairs):
@@ -98,12 +112,15 @@ def write_pairs(decode_diffs, encode_diffs):
             last[1], last[3] = pair, cp
         else:
             runs.append([pair, pair, cp, cp])
-    print("# Double-byte pairs of code page 936 that glibc's CP936 refuses and Windows maps to")
-    print("# private-use code points (and back), as runs within one lead byte: first-last pair,")
-    print("# first-last code point; trail byte 7F is never part of a run. Made by generate.sh.")
+    print("# What Windows' code page 936 converts and glibc's CP936 refuses. Made by generate.sh.")
+    print("# Double-byte pairs that map to private-use code points and back, as runs within one")
+    print("# lead byte: first-last pair, first-last code point (trail byte 7F is never in a run).")
     for run in runs:
         print("%04X-%04X %04X-%04X" % tuple(run))
     print(f"# {len(pairs)} pairs")
+    print("# Code points written as one byte: code point, byte.")
+    for key, windows in single:
+        print(f"{key} {windows}")
     print(f"{len(pairs)} pairs map to private-use code points both ways; other differences:",
           file=sys.stderr)
     for line in others:

@@ -1,8 +1,9 @@
 // Prints code page 936 as the Windows code page functions convert it, one line per input:
 //   D <bytes> <code points>   every single byte 80-FF and every pair 81-FE x 40-FE
-//   E <code point> <bytes>    every BMP code point from 80 (surrogates left out)
+//   E <code point> <bytes> <bytes>   every BMP code point from 80 (surrogates left out), with
+//                                   flags 0 and with WC_NO_BEST_FIT_CHARS
 // with "-" for what the function refuses, and "!" before bytes the encoder wrote as its
-// default character. Flags are 0 in both directions, as the host converts.
+// default character. Decoding takes flags 0: a pair the code page does not hold becomes "?".
 #include <windows.h>
 
 #include <cstdio>
@@ -27,13 +28,14 @@ void Decode(const char* bytes, int length) {
     std::printf("\n");
 }
 
-void Encode(wchar_t cp) {
+void EncodeWith(wchar_t cp, DWORD flags) {
     char bytes[8];
     BOOL usedDefault = FALSE;
-    int n = WideCharToMultiByte(kCodePage, 0, &cp, 1, bytes, sizeof bytes, nullptr, &usedDefault);
-    std::printf("E %04X ", static_cast<unsigned>(cp));
+    int n =
+        WideCharToMultiByte(kCodePage, flags, &cp, 1, bytes, sizeof bytes, nullptr, &usedDefault);
+    std::printf(" ");
     if (n <= 0) {
-        std::printf("-\n");
+        std::printf("-");
         return;
     }
     if (usedDefault) {
@@ -42,6 +44,12 @@ void Encode(wchar_t cp) {
     for (int i = 0; i < n; ++i) {
         std::printf("%02X", static_cast<unsigned char>(bytes[i]));
     }
+}
+
+void Encode(wchar_t cp) {
+    std::printf("E %04X", static_cast<unsigned>(cp));
+    EncodeWith(cp, 0);
+    EncodeWith(cp, WC_NO_BEST_FIT_CHARS);
     std::printf("\n");
 }
 

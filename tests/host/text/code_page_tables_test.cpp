@@ -24,7 +24,7 @@ using Supplement = std::map<std::string, std::string>;
 const Supplement& DecodeSupplement() {
     static const Supplement supplement = [] {
         Supplement bytes;
-        for (auto [pair, cp] : zeph::text::testing::ReadUserDefinedAreas()) {
+        for (auto [pair, cp] : zeph::text::testing::ReadUserDefinedAreas().pairs) {
             bytes[PairBytes(pair)] = Utf8Of(cp);
         }
         return bytes;
@@ -37,6 +37,9 @@ const Supplement& EncodeSupplement() {
         Supplement bytes;
         for (const auto& [pair, utf8] : DecodeSupplement()) {
             bytes[utf8] = pair;
+        }
+        for (auto [cp, byte] : zeph::text::testing::ReadUserDefinedAreas().bytes) {
+            bytes[Utf8Of(cp)] = std::string(1, static_cast<char>(byte));
         }
         return bytes;
     }();

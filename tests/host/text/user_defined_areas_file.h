@@ -1,5 +1,6 @@
-// The pairs of code page 936's user-defined areas and their private-use code points as Windows
-// converts them, read from tests/data/codepage936/user_defined_areas.txt (made under Wine).
+// What Windows' code page 936 converts and glibc's CP936 refuses: the pairs of the user-defined
+// areas with their private-use code points, and code points written as one byte; read from
+// tests/data/codepage936/user_defined_areas.txt (made under Wine).
 #pragma once
 
 #include <cstdint>
@@ -11,17 +12,31 @@
 
 namespace zeph::text::testing {
 
-// Pair (lead << 8 | trail) to code point.
-inline std::map<std::uint16_t, std::uint16_t> ReadUserDefinedAreas() {
+struct UserDefinedAreas {
+    std::map<std::uint16_t, std::uint16_t> pairs; // pair (lead << 8 | trail) to code point
+    std::map<std::uint16_t, unsigned char> bytes; // code point written as one byte
+};
+
+inline UserDefinedAreas ReadUserDefinedAreas() {
     std::ifstream in(std::string(ZEPH_SOURCE_DIR) +
                      "/tests/data/codepage936/user_defined_areas.txt");
     if (!in) {
         throw std::runtime_error("cannot read user_defined_areas.txt");
     }
-    std::map<std::uint16_t, std::uint16_t> pairs;
+    UserDefinedAreas areas;
     std::string line;
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        if (line.find('-') == std::string::npos) {
+            unsigned cp = 0, byte = 0x100;
+            std::istringstream fields(line);
+            fields >> std::hex >> cp >> byte;
+            if (!fields || cp > 0xFFFF || byte > 0xFF) {
+                throw std::runtime_error("bad line in user_defined_areas.txt: " + line);
+            }
+            areas.bytes[static_cast<std::uint16_t>(cp)] = static_cast<unsigned char>(byte);
             continue;
         }
         unsigned firstPair = 0, lastPair = 0, firstCode = 0, lastCode = 0;
@@ -35,14 +50,14 @@ inline std::map<std::uint16_t, std::uint16_t> ReadUserDefinedAreas() {
         unsigned code = firstCode;
         for (unsigned pair = firstPair; pair <= lastPair; ++pair) {
             if ((pair & 0xFF) != 0x7F) {
-                pairs[static_cast<std::uint16_t>(pair)] = static_cast<std::uint16_t>(code++);
+                areas.pairs[static_cast<std::uint16_t>(pair)] = static_cast<std::uint16_t>(code++);
             }
         }
         if (code != lastCode + 1) {
             throw std::runtime_error("pairs and code points differ in number: " + line);
         }
     }
-    return pairs;
+    return areas;
 }
 
 // The BMP code point as UTF-8.

@@ -18,7 +18,7 @@ using zeph::text::testing::PairBytes;
 using zeph::text::testing::Utf8Of;
 
 const std::map<std::uint16_t, std::uint16_t>& Areas() {
-    static const auto areas = zeph::text::testing::ReadUserDefinedAreas();
+    static const auto areas = zeph::text::testing::ReadUserDefinedAreas().pairs;
     return areas;
 }
 
@@ -41,6 +41,19 @@ TEST(UserDefinedAreas, EveryPairDecodesAndEncodesAsWindowsDoes) {
                 break;
             }
         }
+    }
+}
+
+// The host platform writes U+F8F5 as the byte FF, which host text reads as no character on
+// either platform (of the single bytes only 80 is one).
+TEST(UserDefinedAreas, CodePointsWrittenAsOneByteAreWrittenSoAndNeverReadBack) {
+    const auto bytes = zeph::text::testing::ReadUserDefinedAreas().bytes;
+    ASSERT_EQ(bytes.size(), 1u);
+    for (auto [cp, byte] : bytes) {
+        const std::string one(1, static_cast<char>(byte));
+        EXPECT_EQ(Utf8ToGbk("a" + Utf8Of(cp) + "b"), "a" + one + "b");
+        EXPECT_EQ(GbkToUtf8(one), "?");
+        EXPECT_FALSE(IsRoundTripGbk(one));
     }
 }
 
