@@ -1,0 +1,187 @@
+#!/usr/bin/env bash
+# Shows that the Windows build under Wine gives the Linux build's results, in one run on one
+# machine (docs/windows.md):
+#  - the five conversion words on the benchmark's packets and on the test packets: the same
+#    Output, byte for byte (every element, and the report element's host text bytes);
+#  - SAVE_DATASET_TO_FILE (text file) and SAVE_DATASET_TO_EXCEL of the basic edition (XLS) give
+#    byte-identical files, and of the full edition (workbook) the same cells and formats read
+#    back by openpyxl;
+#  - each conversion's time on the benchmark's packets under Wine beside Linux's.
+# Builds nothing:
+#   scripts/windows-sameness.sh LINUX_BUILD WINDOWS_BUILD [RECORDS]   (default 20000)
+# LINUX_BUILD needs zeph-host, both editions and qcreport_bench_packets; WINDOWS_BUILD
+# zeph-host.exe, both editions' DLLs and its wine-run.
+set -euo pipefail
+
+if [ $# -lt 2 ] || [ $# -gt 3 ]; then
+  echo "usage: $0 LINUX_BUILD WINDOWS_BUILD [RECORDS]" >&2
+  exit 2
+fi
+root=$(cd "$(dirname "$0")/.." && pwd)
+linux=$(cd "$1" && pwd)
+windows=$(cd "$2" && pwd)
+records=${3:-20000}
+for file in "$linux/bin/zeph-host" "$linux/bin/qcreport_bench_packets" "$windows/wine-run" \
+  "$windows/bin/zeph-host.exe"; do
+  if [ ! -e "$file" ]; then
+    echo "sameness: $file is missing; build it first" >&2
+    exit 1
+  fi
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/bench" "$work/linux" "$work/windows"
+
+# zeph-host of one platform: host linux|windows ARGS...
+host() {
+  local platform=$1
+  shift
+  if [ "$platform" = linux ]; then
+    "$linux/bin/zeph-host" "$@"
+  else
+    "$windows/wine-run" "$windows/bin/zeph-host.exe" "$@"
+  fi
+}
+
+failures=0
+fail() {
+  echo "DIFFERENT: $*"
+  failures=$((failures + 1))
+}
+
+# The words and their arguments after the packet.
+words=(CHECK_RESULT SKILL_REPORT CHECK_REPORT CHECK_PERSON CRTABFORUPDATEIP)
+declare -A wordArgs=(
+  [CHECK_RESULT]="1 101 ''"
+  [SKILL_REPORT]="1 '' ''"
+  [CHECK_REPORT]="1 '' 10 1"
+  [CHECK_PERSON]="1 10003"
+  [CRTABFORUPDATEIP]="10"
+)
+declare -A benchPacket=(
+  [CHECK_RESULT]=check-result.xml
+  [SKILL_REPORT]=skill-report.xml
+  [CHECK_REPORT]=check-report.xml
+  [CHECK_PERSON]=check-person.xml
+  [CRTABFORUPDATEIP]=ip-table.xml
+)
+
+# One word on one packet on both platforms: the Output as JSON and its report element's bytes,
+# with the exit status; compared byte for byte.
+compare_word() {
+  local word=$1 packet=$2 name=$3
+  local args
+  eval "args=(${wordArgs[$word]})"
+  for platform in linux windows; do
+    local out="$work/$platform/$name"
+    set +e
+    host "$platform" call "$word" "@$packet" "${args[@]}" >"$out.json" 2>/dev/null </dev/null
+    echo "status $?" >>"$out.json"
+    host "$platform" --raw 1 call "$word" "@$packet" "${args[@]}" >"$out.raw" 2>/dev/null \
+      </dev/null
+    echo "status $?" >>"$out.raw"
+    set -e
+  done
+  if cmp -s "$work/linux/$name.json" "$work/windows/$name.json" &&
+    cmp -s "$work/linux/$name.raw" "$work/windows/$name.raw"; then
+    echo "same: $word on $(basename "$packet") ($(wc -c <"$work/linux/$name.raw") bytes of report)"
+  else
+    fail "$word on $packet"
+  fi
+}
+
+echo "Linux build: $linux"
+echo "Windows build: $windows (under $("${ZEPH_WINE:-/usr/lib/wine/wine64}" --version 2>/dev/null || echo Wine))"
+"$linux/bin/qcreport_bench_packets" "$work/bench" "$records"
+# Starts Wine's server for the run, so the first timing is not Wine's start.
+host windows call CHECK_STAFF_QUERY a b c >/dev/null 2>&1 </dev/null || true
+
+echo
+echo "== Conversions on the benchmark's packets ($records records)"
+for word in "${words[@]}"; do
+  compare_word "$word" "$work/bench/${benchPacket[$word]}" "bench-$word"
+done
+
+echo
+echo "== Conversions on the test packets"
+packets=("$root"/host/emulator/demo/*.xml "$root"/tests/data/qcreport/*.xml
+  "$root"/tests/data/qcreport/bad/*.xml)
+for packet in "${packets[@]}"; do
+  for word in "${words[@]}"; do
+    compare_word "$word" "$packet" "test-$word-$(basename "$packet" .xml)"
+  done
+done
+
+echo
+echo "== Exports from the same packet (check-report.xml, $records records)"
+packet="$work/bench/check-report.xml"
+printf '[TfrmSelectCol]\nclick bbtnSave\n' >"$work/picker.zs"
+for platform in linux windows; do
+  dir="$work/$platform"
+  set +e
+  host "$platform" --script "$work/picker.zs" --answer "$dir/records.txt" call \
+    SAVE_DATASET_TO_FILE "" "" "" "@$packet" >/dev/null 2>"$dir/file.err" </dev/null
+  host "$platform" --edition basic --script "$work/picker.zs" --answer "$dir/records.xls" call \
+    SAVE_DATASET_TO_EXCEL "" "" "" "@$packet" >/dev/null 2>"$dir/xls.err" </dev/null
+  host "$platform" --script "$work/picker.zs" --answer "$dir/records.xlsx" call \
+    SAVE_DATASET_TO_EXCEL "" "" "" "@$packet" >/dev/null 2>"$dir/xlsx.err" </dev/null
+  set -e
+done
+for file in records.txt records.xls; do
+  if [ -s "$work/linux/$file" ] && cmp -s "$work/linux/$file" "$work/windows/$file"; then
+    echo "same bytes: $file ($(wc -c <"$work/linux/$file") bytes)"
+  else
+    fail "$file"
+  fi
+done
+reader="$root/tests/plugin/export/read_export.py"
+if [ -s "$work/linux/records.xlsx" ] &&
+  python3 "$reader" xlsx "$work/linux/records.xlsx" >"$work/linux/records.xlsx.json" &&
+  python3 "$reader" xlsx "$work/windows/records.xlsx" >"$work/windows/records.xlsx.json" &&
+  cmp -s "$work/linux/records.xlsx.json" "$work/windows/records.xlsx.json"; then
+  echo "same cells and formats: records.xlsx ($(wc -c <"$work/linux/records.xlsx") and" \
+    "$(wc -c <"$work/windows/records.xlsx") bytes)"
+else
+  fail "records.xlsx"
+fi
+
+# Wall time of a call, best of three, in milliseconds.
+best_ms() {
+  local best=
+  for _ in 1 2 3; do
+    local start end
+    start=$(date +%s%N)
+    host "$@" >/dev/null 2>&1 </dev/null || true
+    end=$(date +%s%N)
+    local ms=$(((end - start) / 1000000))
+    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
+  done
+  echo "$best"
+}
+
+echo
+echo "== Times on the benchmark's packets ($records records), best of three, milliseconds"
+echo "   (a call's whole run; \"net\" less the run of a word that converts nothing)"
+linuxBase=$(best_ms linux call CHECK_STAFF_QUERY a b c)
+windowsBase=$(best_ms windows call CHECK_STAFF_QUERY a b c)
+printf '%-18s %10s %10s %10s %10s %8s\n' word linux "linux net" wine "wine net" "net x"
+printf '%-18s %10s %10s %10s %10s\n' "(no conversion)" "$linuxBase" "" "$windowsBase" ""
+for word in "${words[@]}"; do
+  eval "args=(${wordArgs[$word]})"
+  packet="$work/bench/${benchPacket[$word]}"
+  l=$(best_ms linux call "$word" "@$packet" "${args[@]}")
+  w=$(best_ms windows call "$word" "@$packet" "${args[@]}")
+  ln=$((l - linuxBase))
+  wn=$((w - windowsBase))
+  ratio=$(awk -v a="$wn" -v b="$ln" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')
+  printf '%-18s %10s %10s %10s %10s %8s\n' "$word" "$l" "$ln" "$w" "$wn" "$ratio"
+done
+
+echo
+if [ "$failures" -eq 0 ]; then
+  echo "sameness: all results identical"
+else
+  echo "sameness: $failures results differ"
+  exit 1
+fi
