@@ -64,8 +64,11 @@ TReplacingFile::TReplacingFile(const std::string& path) : target_(NativePath(pat
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
         temporary = TemporaryName(FolderOf(target), name);
-        file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        // Shared: a library may open the temporary file by its name (TemporaryPath) and write
+        // it while this handle stays open for the flush.
+        file = CreateFileW(temporary.c_str(), GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
     }
     if (file == INVALID_HANDLE_VALUE) {

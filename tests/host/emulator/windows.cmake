@@ -6,7 +6,7 @@ if(WIN32)
 else()
   set(same_output_label host)
 endif()
-foreach(case IN ITEMS words arguments desk test-window-full test-window-basic)
+foreach(case IN ITEMS words arguments desk export test-window-full test-window-basic)
   add_test(NAME zeph_host_same_output.${case}
     COMMAND ${CMAKE_COMMAND} -DCASE=${case} -DPROGRAM=$<TARGET_FILE:zeph-host>
       "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"

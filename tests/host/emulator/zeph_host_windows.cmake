@@ -61,6 +61,20 @@ elseif(CASE STREQUAL "desk")
     "您好，请回电。")
   run(ARGS --server desk.db call SENDSM 202612080930120001 0 0 1 "回访通知" 13800000001 "a~b")
   run(ARGS --server desk.db call GETROUTPACKAGE callerno)
+elseif(CASE STREQUAL "export")
+  # A dataset saved as a text file and as an XLS file, through the save dialog and the column
+  # picker: the files' bytes are the same on both platforms (their digests are compared).
+  file(WRITE ${WORK}/picker.txt "[TfrmSelectCol]\nclick bbtnSave\n")
+  run(INPUT "--answer out.txt call SAVE_DATASET_TO_FILE '' StaffNo~StaffName '' @${demo}/qc-score-records.xml
+--answer out.xls call SAVE_DATASET_TO_FILE '' StaffNo~StaffName '' @${demo}/qc-score-records.xml
+" ARGS --script picker.txt repl)
+  foreach(extension IN ITEMS txt xls)
+    set(digest "(no file)")
+    if(EXISTS ${WORK}/out.${extension})
+      file(SHA256 ${WORK}/out.${extension} digest)
+    endif()
+    string(APPEND all_out "out.${extension}: ${digest}\n")
+  endforeach()
 elseif(CASE MATCHES "^test-window-(full|basic)$")
   # The call test window, driven by a script: its call reaches the loaded plug-in through
   # CallDll("Morvane.dll"), whichever edition it is.
@@ -85,6 +99,9 @@ foreach(stream all_out all_err)
   endforeach()
   string(REPLACE "${demo}" "$DEMO" text "${text}")
   string(REPLACE "${SOURCE}" "$SOURCE" text "${text}")
+  # Windows names the work folder through its drive Z:, with its own separators.
+  string(REPLACE "/" "\\" work_on_z "Z:${WORK}")
+  string(REPLACE "${work_on_z}\\" "$WORK/" text "${text}")
   string(REPLACE "${WORK}" "$WORK" text "${text}")
   set(${stream} "${text}")
 endforeach()
