@@ -6,7 +6,8 @@
 #  - SAVE_DATASET_TO_FILE (text file) and SAVE_DATASET_TO_EXCEL of the basic edition (XLS) give
 #    byte-identical files, and of the full edition (workbook) the same cells and formats read
 #    back by openpyxl;
-#  - each conversion's time on the benchmark's packets under Wine beside Linux's.
+#  - each conversion's time on the benchmark's packets under Wine beside Linux's, measured
+#    inside one running program.
 # Builds nothing:
 #   scripts/windows-sameness.sh LINUX_BUILD WINDOWS_BUILD [RECORDS]   (default 20000)
 # LINUX_BUILD needs zeph-host, both editions and qcreport_bench_packets; WINDOWS_BUILD
@@ -51,7 +52,8 @@ fail() {
 }
 
 # The words and their arguments after the packet: on the test packets as the demo calls them,
-# on the benchmark's packets as the benchmark does (every staff member on one page).
+# on the benchmark's packets likewise, with every staff member on one page and the staff member
+# the packets hold.
 words=(CHECK_RESULT SKILL_REPORT CHECK_REPORT CHECK_PERSON CRTABFORUPDATEIP)
 declare -A testArgs=(
   [CHECK_RESULT]="1 101 ''"
@@ -61,10 +63,10 @@ declare -A testArgs=(
   [CRTABFORUPDATEIP]="10"
 )
 declare -A benchArgs=(
-  [CHECK_RESULT]="O C ''"
-  [SKILL_REPORT]="O C ''"
-  [CHECK_REPORT]="O '' 2000 1"
-  [CHECK_PERSON]="O 10001"
+  [CHECK_RESULT]="1 101 ''"
+  [SKILL_REPORT]="1 '' ''"
+  [CHECK_REPORT]="1 '' 2000 1"
+  [CHECK_PERSON]="1 10001"
   [CRTABFORUPDATEIP]="10"
 )
 declare -A benchPacket=(
@@ -109,6 +111,10 @@ echo
 echo "== Conversions on the benchmark's packets ($records records)"
 for word in "${words[@]}"; do
   compare_word "$word" "$work/bench/${benchPacket[$word]}" "bench-$word" "${benchArgs[$word]}"
+  # The benchmark's packets are valid: a refusal here would measure nothing.
+  if ! head -c 8 "$work/linux/bench-$word.json" | grep -q '^\["True"'; then
+    fail "$word refused the benchmark's packet: $(head -c 200 "$work/linux/bench-$word.json")"
+  fi
 done
 
 echo
@@ -154,37 +160,49 @@ else
   fail "records.xlsx"
 fi
 
-# Wall time of a call, best of five, in milliseconds.
-best_ms() {
-  local best=
-  for _ in 1 2 3 4 5; do
-    local start end
+# Milliseconds of one repl session of the platform's zeph-host that reads the lines on standard
+# input, best of three sessions.
+session_ms() {
+  local platform=$1 lines=$2 best=
+  for _ in 1 2 3; do
+    local start end ms
     start=$(date +%s%N)
-    host "$@" >/dev/null 2>&1 </dev/null || true
+    printf '%s\n' "$lines" | host "$platform" repl >/dev/null 2>&1 || true
     end=$(date +%s%N)
-    local ms=$(((end - start) / 1000000))
+    ms=$(((end - start) / 1000000))
     if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
   done
   echo "$best"
 }
 
+# The same line, count times.
+repeat_line() {
+  local line=$1 count=$2
+  for ((i = 0; i < count; ++i)); do printf '%s\n' "$line"; done
+}
+
+# Each conversion's time inside one running program, so neither the program's start nor Wine's
+# counts: a session of N conversions less a session of N calls of a word that converts nothing,
+# over N.
+calls=10
 echo
-echo "== Times on the benchmark's packets ($records records), best of five, milliseconds"
-echo "   (a call's whole run; \"net\" less the run of a word that converts nothing)"
-linuxBase=$(best_ms linux call CHECK_STAFF_QUERY a b c)
-windowsBase=$(best_ms windows call CHECK_STAFF_QUERY a b c)
-printf '%-18s %10s %10s %10s %10s %8s\n' word linux "linux net" wine "wine net" "net x"
-printf '%-18s %10s %10s %10s %10s\n' "(no conversion)" "$linuxBase" "" "$windowsBase" ""
+echo "== Times on the benchmark's packets ($records records): milliseconds per conversion"
+echo "   (a repl session of $calls conversions less one of $calls calls that convert nothing,"
+echo "   over $calls; each session the best of three)"
+linuxBase=$(session_ms linux "$(repeat_line "call CHECK_STAFF_QUERY a b c" $calls)")
+windowsBase=$(session_ms windows "$(repeat_line "call CHECK_STAFF_QUERY a b c" $calls)")
+printf '%-18s %10s %10s %8s\n' word linux wine "wine/linux"
 for word in "${words[@]}"; do
-  eval "args=(${benchArgs[$word]})"
-  packet="$work/bench/${benchPacket[$word]}"
-  l=$(best_ms linux call "$word" "@$packet" "${args[@]}")
-  w=$(best_ms windows call "$word" "@$packet" "${args[@]}")
-  ln=$((l - linuxBase))
-  wn=$((w - windowsBase))
-  ratio=$(awk -v a="$wn" -v b="$ln" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')
-  printf '%-18s %10s %10s %10s %10s %8s\n' "$word" "$l" "$ln" "$w" "$wn" "$ratio"
+  line="call $word @$work/bench/${benchPacket[$word]} ${benchArgs[$word]}"
+  l=$(session_ms linux "$(repeat_line "$line" $calls)")
+  w=$(session_ms windows "$(repeat_line "$line" $calls)")
+  printf '%-18s %10s %10s %8s\n' "$word" \
+    "$(awk -v t="$l" -v b="$linuxBase" -v n=$calls 'BEGIN { printf "%.1f", (t - b) / n }')" \
+    "$(awk -v t="$w" -v b="$windowsBase" -v n=$calls 'BEGIN { printf "%.1f", (t - b) / n }')" \
+    "$(awk -v l="$l" -v w="$w" -v lb="$linuxBase" -v wb="$windowsBase" \
+      'BEGIN { if (l > lb) printf "%.2f", (w - wb) / (l - lb); else print "-" }')"
 done
+printf "%-18s %10s %10s\n" "(no conversion x$calls)" "$linuxBase" "$windowsBase"
 
 echo
 if [ "$failures" -eq 0 ]; then
