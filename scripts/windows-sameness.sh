@@ -160,9 +160,9 @@ else
   fail "records.xlsx"
 fi
 
-# Milliseconds of one repl session of the platform's zeph-host that reads the lines on standard
-# input, best of three sessions.
-session_ms() {
+# Milliseconds of one repl run of the platform's zeph-host that reads the lines on standard
+# input, best of three runs.
+repl_ms() {
   local platform=$1 lines=$2 best=
   for _ in 1 2 3; do
     local start end ms
@@ -182,20 +182,20 @@ repeat_line() {
 }
 
 # Each conversion's time inside one running program, so neither the program's start nor Wine's
-# counts: a session of N conversions less a session of N calls of a word that converts nothing,
+# counts: a repl run of N conversions less a run of N calls of a word that converts nothing,
 # over N.
 calls=10
 echo
 echo "== Times on the benchmark's packets ($records records): milliseconds per conversion"
-echo "   (a repl session of $calls conversions less one of $calls calls that convert nothing,"
-echo "   over $calls; each session the best of three)"
-linuxBase=$(session_ms linux "$(repeat_line "call CHECK_STAFF_QUERY a b c" $calls)")
-windowsBase=$(session_ms windows "$(repeat_line "call CHECK_STAFF_QUERY a b c" $calls)")
+echo "   (a repl run of $calls conversions less one of $calls calls that convert nothing,"
+echo "   over $calls; each run the best of three)"
+linuxBase=$(repl_ms linux "$(repeat_line "call CHECK_STAFF_QUERY a b c" $calls)")
+windowsBase=$(repl_ms windows "$(repeat_line "call CHECK_STAFF_QUERY a b c" $calls)")
 printf '%-18s %10s %10s %8s\n' word linux wine "wine/linux"
 for word in "${words[@]}"; do
   line="call $word @$work/bench/${benchPacket[$word]} ${benchArgs[$word]}"
-  l=$(session_ms linux "$(repeat_line "$line" $calls)")
-  w=$(session_ms windows "$(repeat_line "$line" $calls)")
+  l=$(repl_ms linux "$(repeat_line "$line" $calls)")
+  w=$(repl_ms windows "$(repeat_line "$line" $calls)")
   printf '%-18s %10s %10s %8s\n' "$word" \
     "$(awk -v t="$l" -v b="$linuxBase" -v n=$calls 'BEGIN { printf "%.1f", (t - b) / n }')" \
     "$(awk -v t="$w" -v b="$windowsBase" -v n=$calls 'BEGIN { printf "%.1f", (t - b) / n }')" \
