@@ -70,6 +70,10 @@ set(PKG_CONFIG_ARGN --static CACHE STRING "Arguments pkg-config always gets")
 foreach(kind EXE SHARED MODULE)
   set(CMAKE_${kind}_LINKER_FLAGS_INIT "-static")
 endforeach()
+# Libraries found by path (pkg-config's imported targets) are the static ones too: zlib's import
+# library beside libz.a would make every module need zlib1.dll, which Windows does not have. The
+# platform's own settings come after this file, so the choice is made when project() ends.
+set(CMAKE_PROJECT_INCLUDE ${CMAKE_CURRENT_LIST_DIR}/windows/static-libraries.cmake)
 
 # ctest and gtest_discover_tests run the .exe files under Wine, through a copy of windows/wine-run
 # in the build tree, which gives the tree a Wine prefix of its own. The emulator is one program

@@ -1,29 +1,48 @@
 #!/usr/bin/env bash
 # Runs the demo through zeph-host against the bundled demo desk. Builds nothing: pass the build
 # directory, e.g. scripts/demo.sh build, or --installed for the zeph-host on the PATH with the
-# demo data its package installed (docs/packages.md).
+# demo data its package installed (docs/packages.md), or --windows and a Windows build directory
+# for zeph-host.exe under Wine (docs/windows.md).
 set -euo pipefail
 
-if [ $# -ne 1 ]; then
-  echo "usage: $0 BUILD_DIR|--installed" >&2
+usage() {
+  echo "usage: $0 BUILD_DIR|--installed|--windows WINDOWS_BUILD_DIR" >&2
   exit 2
-fi
+}
+[ $# -ge 1 ] || usage
 root=$(cd "$(dirname "$0")/.." && pwd)
+windows=
 if [ "$1" = --installed ]; then
+  [ $# -eq 1 ] || usage
   if ! command -v zeph-host >/dev/null; then
     echo "demo: no zeph-host on the PATH; install the packages first" >&2
     exit 1
   fi
-  host=$(command -v zeph-host)
+  host=("$(command -v zeph-host)")
   # The folder of the program and its plug-ins (the command links to the program there), and
   # the data folder of the installation prefix.
-  build=$(dirname "$(dirname "$(readlink -f "$host")")")
-  demo=$(cd "$(dirname "$host")/../share/zeph-host/demo" && pwd)
+  build=$(dirname "$(dirname "$(readlink -f "${host[0]}")")")
+  demo=$(cd "$(dirname "${host[0]}")/../share/zeph-host/demo" && pwd)
+elif [ "$1" = --windows ]; then
+  [ $# -eq 2 ] || usage
+  windows=1
+  build=$(cd "$2" && pwd)
+  # The build tree's Wine runner: its own prefix, the build's DLLs found (docs/windows.md).
+  # Wine's drive Z: is the root, so the Linux paths below open the same files.
+  host=("$build/wine-run" "$build/bin/zeph-host.exe")
+  for file in "${host[@]}"; do
+    if [ ! -e "$file" ]; then
+      echo "demo: $file is missing; build the Windows tree first (cmake --build --preset windows)" >&2
+      exit 1
+    fi
+  done
+  demo="$root/host/emulator/demo"
 else
+  [ $# -eq 1 ] || usage
   build=$(cd "$1" && pwd)
-  host="$build/bin/zeph-host"
-  if [ ! -x "$host" ]; then
-    echo "demo: $host is missing; build first (cmake --build $1)" >&2
+  host=("$build/bin/zeph-host")
+  if [ ! -x "${host[0]}" ]; then
+    echo "demo: ${host[0]} is missing; build first (cmake --build $1)" >&2
     exit 1
   fi
   demo="$root/host/emulator/demo"
@@ -34,7 +53,7 @@ run() {
   printf '\n$ zeph-host'
   printf ' %q' "$@"
   printf '\n'
-  "$host" "$@" 2>&1 </dev/null || echo "(exit status $?)"
+  "${host[@]}" "$@" 2>&1 </dev/null || echo "(exit status $?)"
 }
 
 echo "zeph-host demo: the plug-in of $build, the demo desk of $demo"
@@ -69,7 +88,7 @@ run call SENDSM 202612080930120001 0 0 1 "回访通知" 13800000001 "a~b"
 # compose window; then what the service received and the host log.
 state=$(mktemp -d)
 desk="$state/desk.db"
-"$host" make-demo "$desk" >/dev/null
+"${host[@]}" make-demo "$desk" >/dev/null
 /usr/bin/python3 "$root/tests/plugin/bulletin/bn_soap_server.py" "$state" >"$state/server.out" &
 server=$!
 ftp_pid=
@@ -130,13 +149,21 @@ if [ -z "$port" ]; then
   echo "demo: the FTP server did not start (is python3-pyftpdlib installed?)" >&2
   exit 1
 fi
-"$host" make-demo "$work/desk.db" >/dev/null
-/usr/bin/python3 - "$work/desk.db" "$port" "$work/played.txt" <<'PY'
-import shlex, sqlite3, sys
+"${host[@]}" make-demo "$work/desk.db" >/dev/null
+# The player notes the file it is given: a shell command on Linux; on Windows the command runs
+# without a shell, the file its last argument, so a batch file of cmd.exe does it there.
+if [ -n "$windows" ]; then
+  played=$(printf 'Z:%s' "$work/played.txt" | tr / '\\')
+  printf '@echo %%~1>>"%s"\r\n' "$played" >"$work/play.cmd"
+  player="cmd /c $(printf 'Z:%s' "$work/play.cmd" | tr / '\\')"
+else
+  player='printf "%s\n" "$1" >> '$(printf '%q' "$work/played.txt")
+fi
+/usr/bin/python3 - "$work/desk.db" "$port" "$player" <<'PY'
+import sqlite3, sys
 db = sqlite3.connect(sys.argv[1])
 db.execute("UPDATE t_ftp_location SET port = ?", (sys.argv[2],))
-db.execute("UPDATE desk_setting SET value = ? WHERE name = 'player_command'",
-           ('printf "%s\\n" "$1" >> ' + shlex.quote(sys.argv[3]),))
+db.execute("UPDATE desk_setting SET value = ? WHERE name = 'player_command'", (sys.argv[3],))
 db.commit()
 PY
 printf '[TfrmSaveRecordFile]\nclick bbtnSave\n\n[TfrmSelRecodFile]\ndblclick lvRecordFile 1\n' \
@@ -158,4 +185,4 @@ run --server "$work/desk.db" --script "$work/windows.txt" call PLAY_RECORDFILE 2
 sleep 0.5
 echo
 echo "The player was given:"
-cat "$work/played.txt" 2>/dev/null || echo "(nothing)"
+tr -d '\r' <"$work/played.txt" 2>/dev/null || echo "(nothing)"

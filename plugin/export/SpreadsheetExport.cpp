@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace morvane::exporting {
@@ -188,11 +189,8 @@ public:
     Workbook(const Workbook&) = delete;
     Workbook& operator=(const Workbook&) = delete;
     lxw_workbook* get() const noexcept { return book_; }
-    bool Close() {
-        lxw_error error = workbook_close(book_);
-        book_ = nullptr;
-        return error == LXW_NO_ERROR;
-    }
+    // The workbook for a closing elsewhere; this one no longer closes it.
+    lxw_workbook* Release() noexcept { return std::exchange(book_, nullptr); }
 
 private:
     lxw_workbook* book_ = nullptr;
@@ -466,7 +464,13 @@ TSaveOutcome TSMExportToExcel::Export(const dataset::TClientDataSet& set,
             (*status)->Progress(record + 1);
         }
     }
-    if (!ok || !writer.SetWidths() || !book.Close()) {
+    if (!ok || !writer.SetWidths()) {
+        return {Kind::Failed};
+    }
+    // Closing writes the whole file out, seconds for a large sheet: while it runs on a thread of
+    // its own the progress window keeps painting.
+    auto close = [raw = book.Release()] { return workbook_close(raw) == LXW_NO_ERROR; };
+    if (!(status ? (*status)->Finish(close) : close())) {
         return {Kind::Failed};
     }
     return TSaveOutcome::Of(target.Commit(), target);

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <utility>
 
 namespace morvane::exporting {
 
@@ -27,6 +28,12 @@ public:
     // events through at a steady pace, so the window paints and its Cancel is taken; the
     // status line counts the records at those moments.
     void Progress(std::size_t done);
+    // Runs a last step of the export that cannot report progress (closing the workbook) on a
+    // thread of its own while the window keeps painting; gives the step's result.
+    template <typename Work>
+    auto Finish(Work work) {
+        return pump_.RunAside(std::move(work));
+    }
     // Asked by the walk before each record; true once the person has cancelled.
     bool Cancelled() {
         if (cancelled_ && !stopped_) {

@@ -1,5 +1,7 @@
 #include "qcreport/QcNumbers.h"
 
+#include "qcreport/ReadLongDouble.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -207,12 +209,11 @@ long double NumberOrZero(std::string_view text) {
     if (body[0] == '.') {
         body.insert(body.begin(), '0');
     }
-    long double value = 0;
-    auto [p, ec] = std::from_chars(body.data(), body.data() + body.size(), value);
-    if (ec != std::errc() || p != body.data() + body.size() || !std::isfinite(value)) {
+    std::optional<long double> value = ReadLongDouble(body);
+    if (!value) {
         return 0;
     }
-    return negative ? -value : value;
+    return negative ? -*value : *value;
 }
 
 std::string FormatGeneral(long double value) {

@@ -1,6 +1,6 @@
 # cmake -DOBJDUMP=... -DFILES=a.exe;b.dll -P CheckImports.cmake
-# Fails when a program or DLL imports one of MinGW's runtime DLLs: the runtime is linked in, so
-# that what the build makes runs without them.
+# Fails when a program or DLL imports one of MinGW's runtime DLLs or zlib's: they are linked in,
+# so that what the build makes runs on a Windows that has neither.
 foreach(file IN LISTS FILES)
   execute_process(COMMAND ${OBJDUMP} -p ${file} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
   if(failed)
@@ -12,7 +12,7 @@ foreach(file IN LISTS FILES)
   endif()
   message(STATUS "${file}: ${imports}")
   foreach(import IN LISTS imports)
-    if(import MATCHES "(libstdc\\+\\+|libgcc_s|libwinpthread)")
+    if(import MATCHES "(libstdc\\+\\+|libgcc_s|libwinpthread|zlib1)")
       message(FATAL_ERROR "${file} needs ${CMAKE_MATCH_1}: ${import}")
     endif()
   endforeach()

@@ -3,6 +3,8 @@
 
 // shellapi.h stands on windows.h.
 // clang-format off
+#include "WideTextWin32.h"
+
 #include <windows.h>
 #include <shellapi.h>
 // clang-format on
@@ -17,13 +19,7 @@
 namespace zeph::emulator {
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-    const int units =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
-    return wide;
-}
+using detail::Wide;
 
 std::string Narrow(const wchar_t* wide) {
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);

@@ -116,7 +116,7 @@ void CollectProgress(const WinControl& container, std::string& texts, std::strin
 }
 
 const char* kHelp =
-    "  commands: type|paste <control> <text>, clear|click|focus|button <control>,\n"
+    "  commands: type|paste <control> <text>, clear|click|rightclick|focus|button <control>,\n"
     "  select|selectmore|dblclick|tick|untick|expand|collapse <control> <index or text>,\n"
     "  key <control> <key>, set <control> <date>, spin <control> <steps>, escape, enter,\n"
     "  close, show, help\n";

@@ -24,6 +24,7 @@ constexpr VerbInfo kVerbs[] = {
     {"clear", ScriptVerb::Clear},
     {"click", ScriptVerb::Click},
     {"dblclick", ScriptVerb::DoubleClick},
+    {"rightclick", ScriptVerb::RightClick},
     {"button", ScriptVerb::ClickButton},
     {"focus", ScriptVerb::Focus},
     {"select", ScriptVerb::Select},
@@ -264,6 +265,7 @@ public:
             break;
         case ScriptVerb::Clear:
         case ScriptVerb::Click:
+        case ScriptVerb::RightClick:
         case ScriptVerb::ClickButton:
         case ScriptVerb::Focus:
             if (!TrimBlanks(argument).empty()) {

@@ -289,6 +289,8 @@ bool RunControlAction(const ScriptAction& action, Control& control, User& user) 
         return user.ClearText(control);
     case ScriptVerb::Click:
         return user.Click(control);
+    case ScriptVerb::RightClick:
+        return user.RightClick(control);
     case ScriptVerb::Focus:
         return user.Focus(control);
     case ScriptVerb::DoubleClick:

@@ -311,6 +311,16 @@ bool User::DoubleClick(Control& control) {
     });
 }
 
+bool User::RightClick(Control& control) {
+    return Act(control, [&] {
+        const int x = control.Width / 2;
+        const int y = control.Height / 2;
+        FireMouse(control.OnMouseDown, control, MouseButton::Right, ssRight, x, y);
+        FireMouse(control.OnMouseUp, control, MouseButton::Right, 0, x, y);
+        return true;
+    });
+}
+
 bool User::ClickButton(ButtonEdit& edit) {
     return Act(edit, [&] {
         if (!edit.ButtonEnabled) {
@@ -582,6 +592,14 @@ bool User::MouseMove(Control& control, int x, int y, ShiftState shift) {
 bool User::MouseUp(Control& control, MouseButton button, int x, int y, ShiftState shift) {
     return Act(control, [&] {
         FireMouse(control.OnMouseUp, control, button, shift, x, y);
+        return true;
+    });
+}
+
+bool User::ClickUp(Control& control, int x, int y, ShiftState shift) {
+    return Act(control, [&] {
+        control.DefaultClick();
+        FireMouse(control.OnMouseUp, control, MouseButton::Left, shift, x, y);
         return true;
     });
 }

@@ -1,5 +1,6 @@
 // The mouse on a window's widgets: presses, moves and releases as the toolkit's mouse events,
-// and a left press released where it went down as a click.
+// each with its button, and a left press released inside the control it went down on as a
+// click, also after a drag.
 #include "FormView.h"
 #include "KindAdapter.h"
 #include "QtInput.h"
@@ -65,7 +66,25 @@ void FormView::MousePressed(forms::Control* control, QObject* part, QMouseEvent&
         press_.reset(); // its release went elsewhere (a window opened by a handler took it)
     }
     const std::optional<forms::MouseButton> button = MouseButtonOf(event.button());
-    if (press_ || !button || bySignal) {
+    if (!button) {
+        return;
+    }
+    if (press_ && press_->part == part && !bySignal) {
+        // Another button while one is held: the control the first went down on has it, as a
+        // window holding the mouse does. The held left button's own press comes first.
+        const forms::ShiftState shift = MouseShiftOf(event);
+        if (!press_->delivered) {
+            press_->delivered = true;
+            MouseDownAt(press_->control, forms::MouseButton::Left, press_->at, press_->shift);
+        }
+        if (press_) {
+            press_->others |= event.button();
+            MouseDownAt(press_->control, *button,
+                        ClientPoint(press_->control, part, event.position()), shift);
+        }
+        return;
+    }
+    if (press_ || bySignal) {
         return;
     }
     const forms::ShiftState shift = MouseShiftOf(event);
@@ -122,11 +141,31 @@ void FormView::MouseReleased(forms::Control* control, QObject* part, QMouseEvent
         }
         return;
     }
-    if (press_->part != part || press_->button != event.button()) {
+    if (press_->part != part) {
+        return;
+    }
+    const std::optional<forms::MouseButton> button = MouseButtonOf(event.button());
+    const forms::ShiftState shift = MouseShiftOf(event);
+    if ((press_->others & event.button()) != 0) {
+        // A further button let go while the first is still held.
+        press_->others &= ~event.button();
+        forms::Control* pressedOn = press_->control;
+        Act(pressedOn, [pressedOn, button, at, shift](forms::User& user) {
+            user.MouseUp(*pressedOn, *button, at.x(), at.y(), shift);
+        });
+        return;
+    }
+    if (press_->button != event.button()) {
         return;
     }
     Press pressed = *press_;
     press_.reset();
+    if (pressed.others != Qt::NoButton) {
+        // A further button is still held: the gesture goes on with it.
+        const Qt::MouseButton next =
+            Qt::MouseButton(pressed.others.toInt() & -pressed.others.toInt()); // the lowest one
+        press_ = Press{part, pressed.control, next, at, shift, true, pressed.others & ~next};
+    }
     if (!pressed.delivered && inside) {
         click();
         return;
@@ -134,8 +173,14 @@ void FormView::MouseReleased(forms::Control* control, QObject* part, QMouseEvent
     if (!pressed.delivered) {
         MouseDownAt(control, forms::MouseButton::Left, pressed.at, pressed.shift);
     }
-    const std::optional<forms::MouseButton> button = MouseButtonOf(event.button());
-    const forms::ShiftState shift = MouseShiftOf(event);
+    if (pressed.button == Qt::LeftButton && inside) {
+        // The left button went down and comes up on the same control: a click, however far it
+        // moved in between.
+        Act(control, [control, at, shift](forms::User& user) {
+            user.ClickUp(*control, at.x(), at.y(), shift);
+        });
+        return;
+    }
     Act(control, [control, button, at, shift](forms::User& user) {
         user.MouseUp(*control, *button, at.x(), at.y(), shift);
     });

@@ -95,6 +95,9 @@ private:
         // OnMouseDown has been given: the gesture is a drag, or not of the left button. A left
         // press released where it went down is a click instead, the toolkit's whole click.
         bool delivered = false;
+        // Further buttons pressed while this one is held: the pressed control has their
+        // OnMouseDown and gets their OnMouseUp, wherever the pointer is.
+        Qt::MouseButtons others = Qt::NoButton;
     };
 
     Dispatcher& dispatcher_;

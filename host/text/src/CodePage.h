@@ -1,4 +1,4 @@
-// The host code page (936) as the operating system maps it, read once into tables.
+// The host code page (936) as the host platform maps it, read once into tables.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 #include "CodePage.h"
+#include "UserDefinedAreas.h"
 
 #include <iconv.h>
 
@@ -94,6 +95,7 @@ CodePageMapping ReadCodePage() {
             mapping.encode[cp] = static_cast<unsigned char>(bytes[0]);
         }
     }
+    AddUserDefinedAreas(mapping);
     return mapping;
 }
 

@@ -76,6 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"[w]\nclick", 2, "'click' needs a control name"},
         BadLine{"[w]\nclick btn-ok", 2, "'btn-ok' is not a control name"},
         BadLine{"[w]\nclick btnOk now", 2, "'click' takes only a control name"},
+        BadLine{"[w]\nrightclick edtName 2", 2, "'rightclick' takes only a control name"},
         BadLine{"[w]\ntype edt", 2, "'type' needs a text after the control name"},
         BadLine{"[w]\ntype edt a\\q", 2, "unknown escape \\q (known: \\n \\t \\s \\\\ \\\")"},
         BadLine{"[w]\ntype edt a\\", 2, "a backslash ends the text; write \\\\ for a backslash"},
@@ -118,6 +119,19 @@ TEST_F(FormsTest, RunnerAppliesEachVerbToItsKindOfControl) {
     f.dtpDate.SetDateTime(zf::EncodeDateTime({2024, 1, 2, 3, 4, 5, 0}));
     int buttonClicks = 0;
     f.edGroup.OnButtonClick = [&](zf::Control&) { ++buttonClicks; };
+    // A right click gives the mouse events with the right button: no click, no focus.
+    std::vector<std::string> mouse;
+    f.edtName.OnMouseDown = [&](zf::Control&, zf::MouseButton button, zf::ShiftState shift, int,
+                                int) {
+        mouse.push_back("down " + std::to_string(static_cast<int>(button)) + " " +
+                        std::to_string(shift));
+    };
+    f.edtName.OnMouseUp = [&](zf::Control&, zf::MouseButton button, zf::ShiftState shift, int,
+                              int) {
+        mouse.push_back("up " + std::to_string(static_cast<int>(button)) + " " +
+                        std::to_string(shift));
+    };
+    f.edtName.OnClick = [&](zf::Control&) { mouse.push_back("click"); };
     zf::Script script = zf::ParseScript("[TfrmSample]\n"
                                         "type memContent a\\nb\n"
                                         "paste memContent \\nc\n"
@@ -130,6 +144,7 @@ TEST_F(FormsTest, RunnerAppliesEachVerbToItsKindOfControl) {
                                         "select pgMain tsSecond\n"
                                         "type edtOnPage z\n"
                                         "button edGroup\n"
+                                        "rightclick edtName\n"
                                         "enter\n");
     zf::RunWindowScript(script.windows[0], f, user);
     EXPECT_EQ(f.memContent.Text(), "a\r\nb\r\nc");
@@ -141,6 +156,10 @@ TEST_F(FormsTest, RunnerAppliesEachVerbToItsKindOfControl) {
     EXPECT_EQ(f.seCount.Value(), 4);
     EXPECT_EQ(f.edtOnPage.Text(), "z");
     EXPECT_EQ(buttonClicks, 1);
+    const std::string right = std::to_string(static_cast<int>(zf::MouseButton::Right));
+    EXPECT_EQ(mouse, (std::vector<std::string>{"down " + right + " " + std::to_string(zf::ssRight),
+                                               "up " + right + " 0"}));
+    EXPECT_NE(f.ActiveControl(), &f.edtName);
 }
 
 struct RunError {

@@ -122,7 +122,7 @@ public:
                 }
             }
         } else if (auto* view = dynamic_cast<const forms::ListView*>(&c)) {
-            auto* tree = qobject_cast<QTreeWidget*>(w);
+            auto* tree = w != nullptr ? w->findChild<QTreeWidget*>() : nullptr;
             Expect(c, "items", view->Items.Count(), tree ? tree->topLevelItemCount() : -1);
             if (tree != nullptr && view->ViewStyle == forms::ViewStyle::Report) {
                 for (std::size_t k = 0; k < view->Columns.size(); ++k) {

@@ -28,6 +28,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <iostream>
@@ -183,6 +184,28 @@ TEST_F(QtEvents, ALeftDragMovesTheHintByTheDistanceDraggedAndARightDragDoesNot) 
     }
 }
 
+TEST_F(QtEvents, TheRightButtonReleasedDuringALeftDragOfTheHintEndsTheDrag) {
+    morvane::exporting::TfrmHint hint(nullptr);
+    hint.ShowHint("正在导出文件"_host, false);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(W(hint)));
+    QWidget* part = W(hint.Shape1);
+    const QPoint formAt(hint.Left, hint.Top);
+    const QPoint grip = part->rect().center();
+    auto local = [&](QPoint step) { return grip + step - (QPoint(hint.Left, hint.Top) - formAt); };
+    QTest::mousePress(part, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(part, local({10, 0}));
+    QTest::mouseMove(part, local({20, 0}));
+    ASSERT_EQ(QPoint(hint.Left, hint.Top) - formAt, QPoint(20, 0));
+    // The right button goes down and up while the left is held: releasing any button ends
+    // the drag, so the window stays put from then on.
+    QTest::mousePress(part, Qt::RightButton, {}, local({20, 0}));
+    QTest::mouseRelease(part, Qt::RightButton, {}, local({20, 0}));
+    QTest::mouseMove(part, local({50, 10}));
+    QTest::mouseRelease(part, Qt::LeftButton, {}, local({50, 10}));
+    QApplication::processEvents();
+    EXPECT_EQ(QPoint(hint.Left, hint.Top) - formAt, QPoint(20, 0));
+}
+
 TEST_F(QtEvents, AClickGivesOneMouseDownTheClickAndOneMouseUpOnButtonsAndLabels) {
     forms::Form form(nullptr, "frmClicks");
     form.SetClientWidth(240);
@@ -223,6 +246,51 @@ TEST_F(QtEvents, AClickGivesOneMouseDownTheClickAndOneMouseUpOnButtonsAndLabels)
     QTest::mouseClick(widget, Qt::RightButton, {}, at);
     EXPECT_EQ(events, (std::vector<std::string>{"lblGo down", "lblGo click", "lblGo up",
                                                 "lblGo down", "lblGo up"}));
+
+    // Each event carries its button; a left drag released inside the control it began on
+    // clicks, one released outside does not.
+    for (forms::Control* control :
+         {static_cast<forms::Control*>(&button), static_cast<forms::Control*>(&label)}) {
+        control->OnMouseDown = [&](forms::Control& c, forms::MouseButton b, forms::ShiftState,
+                                   int x, int y) {
+            events.push_back(c.Name() + " down " + std::to_string(static_cast<int>(b)) + " " +
+                             std::to_string(x) + "," + std::to_string(y));
+        };
+        control->OnMouseUp = [&](forms::Control& c, forms::MouseButton b, forms::ShiftState, int x,
+                                 int y) {
+            events.push_back(c.Name() + " up " + std::to_string(static_cast<int>(b)) + " " +
+                             std::to_string(x) + "," + std::to_string(y));
+        };
+    }
+    const std::string left = std::to_string(static_cast<int>(forms::MouseButton::Left));
+    const std::string right = std::to_string(static_cast<int>(forms::MouseButton::Right));
+    events.clear();
+    QTest::mouseClick(widget, Qt::RightButton, {}, QPoint(5, 6));
+    EXPECT_EQ(events, (std::vector<std::string>{"lblGo down " + right + " 5,6",
+                                                "lblGo up " + right + " 5,6"}));
+    events.clear();
+    QTest::mousePress(widget, Qt::LeftButton, {}, QPoint(4, 5));
+    QTest::mouseMove(widget, QPoint(40, 6));
+    QTest::mouseMove(widget, QPoint(80, 10));
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, QPoint(80, 10));
+    EXPECT_EQ(events, (std::vector<std::string>{"lblGo down " + left + " 4,5", "lblGo click",
+                                                "lblGo up " + left + " 80,10"}));
+    events.clear();
+    QTest::mousePress(widget, Qt::LeftButton, {}, QPoint(4, 5));
+    QTest::mouseMove(widget, QPoint(60, 40));
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, QPoint(60, 40));
+    EXPECT_EQ(events, (std::vector<std::string>{"lblGo down " + left + " 4,5",
+                                                "lblGo up " + left + " 60,40"}));
+    // The button's own widget clicks after a drag inside it as well.
+    events.clear();
+    QWidget* pushed = W(button);
+    QTest::mousePress(pushed, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(pushed, QPoint(60, 20));
+    QTest::mouseRelease(pushed, Qt::LeftButton, {}, QPoint(60, 20));
+    EXPECT_EQ(std::count(events.begin(), events.end(), "btnGo click"), 1)
+        << ::testing::PrintToString(events);
+    label.OnMouseDown = nullptr;
+    label.OnMouseUp = nullptr;
 
     // With no button down, moves reach a control that wants them.
     events.clear();
@@ -344,7 +412,7 @@ TEST_F(QtEvents, TabsTicksAndTreesAnswerTheMouseAndKeysThroughTheirEvents) {
     EXPECT_EQ(stack->currentWidget(), W(form.tsSecond));
 
     // A row clicked in the list view, then Space ticks it.
-    auto* view = qobject_cast<QTreeWidget*>(W(form.lvRecords));
+    auto* view = W(form.lvRecords)->findChild<QTreeWidget*>();
     QRect row = view->visualItemRect(view->topLevelItem(1));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                       QPoint(row.left() + 100, row.center().y()));

@@ -1,20 +1,56 @@
-// The looked-up conversions give what the platform's iconv gives for CP936, character by
-// character and on random byte strings.
+// The looked-up conversions give what the platform's iconv gives for CP936, with the pairs of
+// the user-defined areas as Windows maps them, character by character and on random byte
+// strings.
+#include "user_defined_areas_file.h"
+
 #include <zeph/text/HostText.h>
 
 #include <gtest/gtest.h>
 #include <iconv.h>
 
 #include <cerrno>
+#include <map>
 #include <random>
 #include <string>
 
 namespace {
 
-// Converts with iconv alone; an unconvertible source character becomes "?" after skipping
-// skip(text, offset) bytes.
+using zeph::text::testing::PairBytes;
+using zeph::text::testing::Utf8Of;
+
+// Source characters that iconv refuses and Windows converts, with what Windows makes of them.
+using Supplement = std::map<std::string, std::string>;
+
+const Supplement& DecodeSupplement() {
+    static const Supplement supplement = [] {
+        Supplement bytes;
+        for (auto [pair, cp] : zeph::text::testing::ReadUserDefinedAreas().pairs) {
+            bytes[PairBytes(pair)] = Utf8Of(cp);
+        }
+        return bytes;
+    }();
+    return supplement;
+}
+
+const Supplement& EncodeSupplement() {
+    static const Supplement supplement = [] {
+        Supplement bytes;
+        for (const auto& [pair, utf8] : DecodeSupplement()) {
+            bytes[utf8] = pair;
+        }
+        for (auto [cp, byte] : zeph::text::testing::ReadUserDefinedAreas().bytes) {
+            bytes[Utf8Of(cp)] = std::string(1, static_cast<char>(byte));
+        }
+        return bytes;
+    }();
+    return supplement;
+}
+
+// Converts with iconv, one source character of skip(text, offset) bytes at a time; a character
+// that iconv refuses becomes its entry in the supplement, or "?".
 template <typename Skip>
-std::string IconvReference(const char* to, const char* from, const std::string& text, Skip skip) {
+std::string IconvReference(const char* to, const char* from, const std::string& text, Skip skip,
+                           const Supplement& supplement) {
     iconv_t cd = iconv_open(to, from);
     std::string out;
     std::size_t pos = 0;
@@ -28,8 +64,10 @@ std::string IconvReference(const char* to, const char* from, const std::string& 
         std::size_t one = std::min(inLeft, skip(text, pos));
         std::size_t rc = iconv(cd, &in, &one, &outPtr, &outLeft);
         if (rc == static_cast<std::size_t>(-1)) {
-            out.push_back('?');
-            pos += std::min(inLeft, skip(text, pos));
+            std::size_t length = std::min(inLeft, skip(text, pos));
+            auto found = supplement.find(text.substr(pos, length));
+            out.append(found == supplement.end() ? "?" : found->second);
+            pos += length;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         } else {
             out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
@@ -71,7 +109,8 @@ TEST(CodePageTablesTest, EveryDoubleByteCharacterDecodesAsIconvDoes) {
     for (int lead = 0x80; lead <= 0xFF; ++lead) {
         for (int trail = 0x00; trail <= 0xFF; ++trail) {
             std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
-            if (zeph::text::GbkToUtf8(pair) != IconvReference("UTF-8", "CP936", pair, GbkLength)) {
+            if (zeph::text::GbkToUtf8(pair) !=
+                IconvReference("UTF-8", "CP936", pair, GbkLength, DecodeSupplement())) {
                 ++mismatches;
             }
         }
@@ -95,7 +134,8 @@ TEST(CodePageTablesTest, EveryBmpCharacterEncodesAsIconvDoes) {
         }
         bytes[length++] = static_cast<char>(0x80 | (cp & 0x3F));
         const std::string utf8(bytes, length);
-        if (zeph::text::Utf8ToGbk(utf8) != IconvReference("CP936", "UTF-8", utf8, Utf8Length)) {
+        if (zeph::text::Utf8ToGbk(utf8) !=
+            IconvReference("CP936", "UTF-8", utf8, Utf8Length, EncodeSupplement())) {
             ++mismatches;
         }
     }
@@ -109,9 +149,10 @@ TEST(CodePageTablesTest, RandomBytesConvertAsIconvDoes) {
         for (char& b : bytes) {
             b = static_cast<char>(random() % 2 == 0 ? 0x80 + random() % 0x80 : random() % 0x100);
         }
-        ASSERT_EQ(zeph::text::GbkToUtf8(bytes), IconvReference("UTF-8", "CP936", bytes, GbkLength));
+        ASSERT_EQ(zeph::text::GbkToUtf8(bytes),
+                  IconvReference("UTF-8", "CP936", bytes, GbkLength, DecodeSupplement()));
         ASSERT_EQ(zeph::text::Utf8ToGbk(bytes),
-                  IconvReference("CP936", "UTF-8", bytes, Utf8Length));
+                  IconvReference("CP936", "UTF-8", bytes, Utf8Length, EncodeSupplement()));
     }
 }
 
@@ -119,8 +160,8 @@ TEST(CodePageTablesTest, RandomBytesConvertAsIconvDoes) {
 
 namespace {
 
-// Every character the round-trip check lets through comes back as itself from iconv's decoding
-// and encoding, and every other one does not (or is not a character at all).
+// Every character the round-trip check lets through comes back as itself from the reference's
+// decoding and encoding, and every other one does not (or is not a character at all).
 TEST(CodePageTablesTest, RoundTripCheckAgreesWithIconvForEveryCharacter) {
     auto gbkLength = [](const std::string& s, std::size_t pos) {
         return zeph::text::CharLength(s, pos);
@@ -137,9 +178,9 @@ TEST(CodePageTablesTest, RoundTripCheckAgreesWithIconvForEveryCharacter) {
     }
     int roundTrips = 0;
     for (const std::string& c : characters) {
-        std::string utf8 = IconvReference("UTF-8", "CP936", c, gbkLength);
+        std::string utf8 = IconvReference("UTF-8", "CP936", c, gbkLength, DecodeSupplement());
         bool back = utf8 != "?" && utf8 != "\xEF\xBF\xBE" && utf8 != "\xEF\xBF\xBF" &&
-                    IconvReference("CP936", "UTF-8", utf8, utf8Length) == c;
+                    IconvReference("CP936", "UTF-8", utf8, utf8Length, EncodeSupplement()) == c;
         ASSERT_EQ(zeph::text::IsRoundTripGbk(c), back)
             << std::hex << static_cast<int>(static_cast<unsigned char>(c[0]));
         roundTrips += back ? 1 : 0;

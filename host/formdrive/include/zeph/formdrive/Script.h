@@ -22,6 +22,7 @@ enum class ScriptVerb {
     Clear,
     Click,
     DoubleClick,
+    RightClick,
     ClickButton,
     Focus,
     Select,

@@ -41,6 +41,9 @@ public:
     // check, check boxes toggle) with OnClick, OnMouseUp.
     bool Click(Control& control);
     bool DoubleClick(Control& control);
+    // A right click: OnMouseDown and OnMouseUp with the right button at the control's centre;
+    // no focus moves and no click follows.
+    bool RightClick(Control& control);
     // The "..." button of an edit with a button.
     bool ClickButton(ButtonEdit& edit);
     // Moves the focus to the control as the Tab key or a click would.
@@ -91,6 +94,9 @@ public:
     bool MouseDown(Control& control, MouseButton button, int x, int y, ShiftState shift = 0);
     bool MouseMove(Control& control, int x, int y, ShiftState shift = 0);
     bool MouseUp(Control& control, MouseButton button, int x, int y, ShiftState shift = 0);
+    // The left button, pressed on the control (MouseDown given) and moved, released inside it:
+    // the control's click with OnClick, then OnMouseUp, as a release where it went down.
+    bool ClickUp(Control& control, int x, int y, ShiftState shift = 0);
 
 private:
     bool SetTick(CheckBox& checkBox, bool ticked);

@@ -6,6 +6,9 @@
 #include <zeph/forms/Types.h>
 
 #include <chrono>
+#include <future>
+#include <type_traits>
+#include <utility>
 
 namespace zeph::forms {
 
@@ -22,6 +25,18 @@ public:
     bool Due() const;
     // Processes messages now.
     void Now();
+
+    // Runs work on a thread of its own and lets events through at this pace until it returns;
+    // gives its result, or raises what it raised. For a call that cannot be cut into steps.
+    // The work touches nothing the handlers of those events may touch: no window, no control.
+    template <typename Work>
+    std::invoke_result_t<Work&> RunAside(Work work) {
+        auto result = std::async(std::launch::async, std::move(work));
+        while (result.wait_for(interval_) != std::future_status::ready) {
+            Now();
+        }
+        return result.get();
+    }
 
 private:
     std::chrono::steady_clock::duration interval_;
