@@ -148,8 +148,8 @@ TEST_F(DemoDeskTest, AFailedNoteIsLoggedWithItsReasonAndAsksForNoParameter) {
     silent.Close();
     ProcessResult r = Host(note);
     EXPECT_EQ(r.out, "[\"False\",\"\"]\n");
-    EXPECT_NE(testing::ReadFile(log).find("(Connection refused)"), std::string::npos)
-        << testing::ReadFile(log);
+    // The system's words for the refused connection, whatever the platform's wording.
+    EXPECT_NE(testing::ReadFile(log).find("refused"), std::string::npos) << testing::ReadFile(log);
 }
 
 // The desk's FTP server is a real one on loopback, serving a folder of the test.
