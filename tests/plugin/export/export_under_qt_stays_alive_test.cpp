@@ -66,6 +66,8 @@ public:
     std::vector<Clock::time_point> paints;
     std::vector<std::pair<Clock::time_point, int>> barPaints;
     std::optional<Clock::time_point> goneAt;
+    // Read by the clicking thread.
+    std::atomic<bool> barMoved{false};
 
     void Watch(QWidget* window) {
         window_ = window;
@@ -107,6 +109,9 @@ protected:
             paints.push_back(now);
             if (auto* bar = qobject_cast<QProgressBar*>(watched)) {
                 barPaints.emplace_back(now, bar->value());
+                if (bar->value() > 0) {
+                    barMoved = true;
+                }
             }
         }
         return false;
@@ -228,10 +233,14 @@ TEST_F(QtExport, ACancelClickedHalfASecondInStopsTheWalkAtOnceAndKeepsTheRowsWri
             }
         }
         ASSERT_TRUE(cancel);
-        // A person clicks half a second in, whenever the desk is busy: the press and release
-        // wait in the queue until the walk lets events through.
-        clicker = std::thread([cancel, &clicked, &clickAt] {
+        // A person clicks half a second in, once the bar has been seen to move (a slow build
+        // on a loaded machine may take longer to get there), whenever the desk is busy: the
+        // press and release wait in the queue until the walk lets events through.
+        clicker = std::thread([cancel, &clicked, &clickAt, &log] {
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            for (int i = 0; i < 6000 && !log.barMoved; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
             const QPointF at(10, 10);
             clickAt = Clock::now();
             QCoreApplication::postEvent(cancel, new QMouseEvent(QEvent::MouseButtonPress, at, at,
