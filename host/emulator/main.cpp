@@ -60,7 +60,7 @@ public:
 
 std::string DefaultPlugin(const std::string& edition) {
     const char* name = edition == "basic" ? ZEPH_MORVANE_BASIC_FILE : ZEPH_MORVANE_FULL_FILE;
-    return (ExecutableFolder().parent_path() / "lib" / name).string();
+    return platform::PathToUtf8(ExecutableFolder().parent_path() / "lib" / name);
 }
 
 class Desk {
@@ -68,10 +68,10 @@ public:
     Desk(const Options& options, std::optional<forms::Script> script) : script_(std::move(script)) {
         if (options.server.empty()) {
             temporary_.emplace();
-            db_.emplace(Database::Open((temporary_->Path() / "desk.db").string(), true));
+            db_.emplace(Database::Open(platform::PathToUtf8(temporary_->Path() / "desk.db"), true));
             BuildDemoDatabase(*db_);
         } else {
-            if (!std::filesystem::exists(options.server)) {
+            if (!std::filesystem::exists(platform::PathFromUtf8(options.server))) {
                 throw EDatabaseError("no desk database " + options.server +
                                      " (zeph-host make-demo PATH writes one to start from)");
             }
@@ -83,7 +83,8 @@ public:
         }
         services_ = std::make_shared<DeskServices>(*db_);
         if (!options.logFile.empty()) {
-            services_->SetLogFile(std::filesystem::absolute(options.logFile).string());
+            services_->SetLogFile(platform::PathToUtf8(
+                std::filesystem::absolute(platform::PathFromUtf8(options.logFile))));
         }
         if (options.verbose) {
             services_->SetTrace(&std::cerr);
@@ -95,11 +96,13 @@ public:
         // program's own folder.
         std::string programDir = services_->Setting("program_dir");
         if (!programDir.empty()) {
-            std::filesystem::path dir(programDir);
+            std::filesystem::path dir = platform::PathFromUtf8(programDir);
             if (dir.is_relative()) {
-                dir = std::filesystem::absolute(db_->Path()).parent_path() / dir;
+                dir = std::filesystem::absolute(platform::PathFromUtf8(db_->Path())).parent_path() /
+                      dir;
             }
-            platform::SetProgramDirectory(text::Utf8ToGbk(dir.lexically_normal().string()));
+            platform::SetProgramDirectory(
+                platform::HostPath(platform::PathToUtf8(dir.lexically_normal())));
         }
     }
 
@@ -116,8 +119,10 @@ public:
 
     void LoadPlugin(const std::string& path) {
         plugin_ = std::make_unique<PluginLibrary>(path);
-        services_->SetLibraryDir(std::filesystem::absolute(path).parent_path().string());
-        services_->SetLoadedPlugin(std::filesystem::absolute(path).string());
+        const std::filesystem::path absolute =
+            std::filesystem::absolute(platform::PathFromUtf8(path));
+        services_->SetLibraryDir(platform::PathToUtf8(absolute.parent_path()));
+        services_->SetLoadedPlugin(platform::PathToUtf8(absolute));
     }
 
     // The window whose handle ShowMorvane receives: the host's own, or the desk window.
@@ -329,7 +334,7 @@ forms::Script ReadScript(const std::string& path) {
 
 int MakeDemo(const std::string& path) {
     std::error_code ec;
-    if (std::filesystem::exists(path, ec) || ec) {
+    if (std::filesystem::exists(platform::PathFromUtf8(path), ec) || ec) {
         std::cerr << "zeph-host: " << path
                   << (ec ? ": " + ec.message() : " exists; make-demo writes a new file only")
                   << '\n';
@@ -341,7 +346,7 @@ int MakeDemo(const std::string& path) {
     } catch (const std::exception& e) {
         // A folder that may not be written or a full disk: the database error names the file.
         std::cerr << "zeph-host: " << e.what() << '\n';
-        std::filesystem::remove(path, ec);
+        std::filesystem::remove(platform::PathFromUtf8(path), ec);
         return kExitServer;
     }
     return kExitOk;

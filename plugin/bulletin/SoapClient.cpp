@@ -5,11 +5,11 @@
 #include "bulletin/XmlLimits.h"
 
 #include <zeph/platform/NetworkSettings.h>
+#include <zeph/platform/SystemError.h>
 #include <zeph/text/HostText.h>
 
 #include <curl/curl.h>
 
-#include <cstring>
 #include <mutex>
 
 namespace morvane::bulletin {
@@ -111,7 +111,7 @@ private:
         long osError = 0;
         curl_easy_getinfo(curl_, CURLINFO_OS_ERRNO, &osError);
         if (osError != 0) {
-            text += " (" + std::string(std::strerror(static_cast<int>(osError))) + ")";
+            text += " (" + zeph::platform::SystemErrorText(osError) + ")";
         }
         return text;
     }

@@ -4,8 +4,9 @@
 // destroyed.
 #pragma once
 
-#include <sys/types.h>
+#include "support/Subprocess.h"
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -38,13 +39,15 @@ public:
 
 private:
     std::string root_;
-    pid_t pid_ = -1;
     int port_ = 0;
     struct Log {
         std::mutex mutex;
+        std::condition_variable grown;
         std::string text;
+        bool ended = false;
     };
     std::shared_ptr<Log> log_ = std::make_shared<Log>();
+    Background server_;
 };
 
 } // namespace zeph::testing

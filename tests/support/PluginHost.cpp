@@ -1,29 +1,29 @@
 #include "support/PluginHost.h"
 
-#include <zeph/client/Delivery.h>
+#include "support/SharedLibrary.h"
 
-#include <dlfcn.h>
+#include <zeph/client/Delivery.h>
 
 #include <stdexcept>
 
 namespace zeph::testing {
 
 std::string PluginPath(Edition edition) {
-    return std::string(ZEPH_PLUGIN_DIR) +
-           (edition == Edition::Full ? "/libmorvane.so" : "/libmorvane-basic.so");
+    return edition == Edition::Full ? ZEPH_PLUGIN_FULL : ZEPH_PLUGIN_BASIC;
 }
 
 PluginHost::PluginHost(Edition edition) : PluginHost(PluginPath(edition)) {}
 
 PluginHost::PluginHost(const std::string& libraryPath) {
-    library_ = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string error;
+    library_ = OpenLibrary(libraryPath, error);
     if (library_ == nullptr) {
-        throw std::runtime_error(std::string("cannot load plug-in: ") + dlerror());
+        throw std::runtime_error("cannot load plug-in: " + error);
     }
     showMorvane_ =
-        reinterpret_cast<std::uint32_t (*)(std::uint32_t)>(dlsym(library_, "ShowMorvane"));
+        reinterpret_cast<std::uint32_t (*)(std::uint32_t)>(FindSymbol(library_, "ShowMorvane"));
     if (showMorvane_ == nullptr) {
-        dlclose(library_);
+        CloseLibrary(library_);
         throw std::runtime_error("the plug-in exports no ShowMorvane");
     }
 }
@@ -34,7 +34,7 @@ PluginHost::~PluginHost() {
 
 void PluginHost::Unload() {
     if (library_ != nullptr) {
-        dlclose(library_);
+        CloseLibrary(library_);
         library_ = nullptr;
         showMorvane_ = nullptr;
     }

@@ -1,5 +1,5 @@
-// A small host for tests: loads a built plug-in library with dlopen, calls its entry point and
-// delivers requests by handle, as the real host does.
+// A small host for tests: loads a built plug-in library (dlopen or LoadLibrary), calls its entry
+// point and delivers requests by handle, as the real host does.
 #pragma once
 
 #include <zeph/client/Variant.h>

@@ -1,6 +1,8 @@
 // Sets (or removes) an environment variable for a scope and puts back what was there.
 #pragma once
 
+#include "support/Environment.h"
+
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -20,13 +22,7 @@ public:
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
-    void Put(const std::optional<std::string>& value) {
-        if (value) {
-            ::setenv(name_.c_str(), value->c_str(), 1);
-        } else {
-            ::unsetenv(name_.c_str());
-        }
-    }
+    void Put(const std::optional<std::string>& value) { PutEnv(name_, value); }
     std::string name_;
     std::optional<std::string> saved_;
 };

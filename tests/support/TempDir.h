@@ -2,6 +2,7 @@
 // the object goes; and whole-file reads and writes by native path.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace zeph::testing {
@@ -20,9 +21,14 @@ private:
     std::string path_;
 };
 
-// The file's bytes; empty when it cannot be read.
+// A file system path from a UTF-8 name, as Linux names files and Windows' wide names hold them.
+inline std::filesystem::path Utf8Path(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// The file's bytes (the path in UTF-8); empty when it cannot be read.
 std::string ReadFile(const std::string& path);
-// Writes the bytes, creating the folders on the way.
+// Writes the bytes (the path in UTF-8), creating the folders on the way.
 void WriteFile(const std::string& path, const std::string& bytes);
 
 } // namespace zeph::testing

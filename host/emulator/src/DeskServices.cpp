@@ -2,6 +2,7 @@
 #include <zeph/emulator/DeskServices.h>
 #include <zeph/emulator/FtpDownload.h>
 #include <zeph/emulator/RoutPackage.h>
+#include <zeph/platform/Paths.h>
 #include <zeph/text/HostText.h>
 
 #include <chrono>
@@ -232,13 +233,13 @@ void DeskServices::WriteLog(const std::string& text, const std::string&) {
     if (path.empty()) {
         return;
     }
-    std::filesystem::path file(path);
+    std::filesystem::path file = platform::PathFromUtf8(path);
     if (file.is_relative()) {
-        file = std::filesystem::absolute(db_.Path()).parent_path() / file;
+        file = std::filesystem::absolute(platform::PathFromUtf8(db_.Path())).parent_path() / file;
     }
     std::ofstream out(file, std::ios::binary | std::ios::app);
     if (!out) {
-        Trace("WriteLog: cannot open " + file.string());
+        Trace("WriteLog: cannot open " + platform::PathToUtf8(file));
         return;
     }
     out << Timestamp() << ' ' << text << '\n';

@@ -58,14 +58,14 @@ FtpResult FtpDownload(const FtpSite& site, const std::string& remoteDir,
     std::string url = "ftp://" + site.host + ":" + std::to_string(site.port) +
                       ftp::EncodeFtpPath(dir + remote(fileName));
 
-    std::filesystem::path folder(text::GbkToUtf8(localDir));
+    std::filesystem::path folder = platform::PathFromUtf8(platform::NativePath(localDir));
     std::error_code ec;
     if (localDir.empty() || !std::filesystem::is_directory(folder, ec)) {
-        result.error = "no such local folder: " + folder.string();
+        result.error = "no such local folder: " + platform::PathToUtf8(folder);
         return result;
     }
-    std::filesystem::path target = folder / text::GbkToUtf8(fileName);
-    platform::TReplacingFile local(platform::HostPath(target.string()));
+    std::filesystem::path target = folder / platform::PathFromUtf8(platform::NativePath(fileName));
+    platform::TReplacingFile local(platform::HostPath(platform::PathToUtf8(target)));
     std::FILE* file = local.Stream();
     if (file == nullptr) {
         result.error = local.Error();

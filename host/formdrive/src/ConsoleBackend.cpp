@@ -3,6 +3,7 @@
 #include <zeph/forms/Application.h>
 #include <zeph/forms/Label.h>
 #include <zeph/forms/ProgressBar.h>
+#include <zeph/platform/Paths.h>
 
 #include <filesystem>
 #include <iostream>
@@ -44,18 +45,18 @@ Reply ReplyOf(const std::string& lower) {
 // A path as the program got it (UTF-8), made absolute, as host text.
 std::string HostPath(const std::string& utf8, bool folder) {
     std::error_code ec;
-    std::filesystem::path path(utf8);
+    std::filesystem::path path = zeph::platform::PathFromUtf8(utf8);
     if (path.is_relative()) {
         std::filesystem::path absolute = std::filesystem::absolute(path, ec);
         if (!ec) {
             path = absolute.lexically_normal();
         }
     }
-    std::string text = path.string();
-    while (folder && text.size() > 1 && text.back() == '/') {
-        text.pop_back();
+    // A folder's final separators go, but not the root's own ("/", "C:\\").
+    while (folder && path.has_relative_path() && !path.has_filename()) {
+        path = path.parent_path();
     }
-    return zeph::text::Utf8ToGbk(text);
+    return zeph::platform::HostPath(zeph::platform::PathToUtf8(path));
 }
 
 std::string Lower(const std::string& text) {

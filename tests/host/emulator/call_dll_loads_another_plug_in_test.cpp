@@ -13,7 +13,10 @@
 namespace zeph::emulator {
 namespace {
 
-const std::string kLibDir = std::string(ZEPH_BINARY_DIR) + "/lib";
+// Where the build puts the plug-in editions, and their file names on this platform.
+const std::string kLibDir = ZEPH_PLUGIN_DIR;
+const std::string kFull = ZEPH_PLUGIN_FULL_NAME;
+const std::string kBasic = ZEPH_PLUGIN_BASIC_NAME;
 
 // A demo desk installed as the host's services, with the host's window.
 class CallDllTest : public ::testing::Test {
@@ -60,7 +63,7 @@ TEST_F(CallDllTest, BothEditionsOfTheBuildAnswerThroughTheirDeskNames) {
 
 TEST_F(CallDllTest, MorvaneDllIsThePlugInTheHostLoaded) {
     // The desk lists the full edition under the name; the host runs the basic one.
-    desk->SetLoadedPlugin(kLibDir + "/libmorvane-basic.so");
+    desk->SetLoadedPlugin(kLibDir + "/" + kBasic);
     Variant output;
     for (const char* name : {"Morvane.dll", "MORVANE.DLL"}) {
         ASSERT_TRUE(desk->CallDll(name, Variant::ArrayOf({"GETMONITOR", "10005"}), output, true));
@@ -70,7 +73,7 @@ TEST_F(CallDllTest, MorvaneDllIsThePlugInTheHostLoaded) {
         EXPECT_EQ(output, Variant::ArrayOf({"True", "b", "0"}));
     }
     // Other names still come from the desk's table.
-    db.Exec("INSERT INTO dll_library (name, path) VALUES ('Full.dll', '$LIBDIR/libmorvane.so')");
+    db.Exec("INSERT INTO dll_library (name, path) VALUES ('Full.dll', '$LIBDIR/" + kFull + "')");
     ASSERT_TRUE(desk->CallDll("Full.dll", Variant::ArrayOf({"GETMONITOR", "10005"}), output, true));
     EXPECT_EQ(output, Variant::ArrayOf({"10002"}));
 }

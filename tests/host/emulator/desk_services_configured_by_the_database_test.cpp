@@ -1,4 +1,5 @@
 // The desk's host services: agent, modules, rights, parameters, log file, player, CallDll.
+#include "support/PlayerCommand.h"
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
 
@@ -74,9 +75,9 @@ TEST_F(DeskServicesTest, BeginPlayFileLogsOrRunsThePlayerWithTheNameAsArgument) 
               std::string::npos);
 
     std::string played = dir.File("played.txt");
-    db.Exec("UPDATE desk_setting SET value = 'printf \"%s\\n\" \"$1\" >> " + played +
-            "' WHERE name = 'player_command'");
-    // Shell characters in the name reach the player as data, not as commands.
+    db.Run("UPDATE desk_setting SET value = ?1 WHERE name = 'player_command'",
+           {{testing::NotingPlayerCommand(played)}, std::nullopt});
+    // Shell characters and spaces in the name reach the player as one argument, not as commands.
     desk.BeginPlayFile("/rec/b.v3; touch " + dir.File("injected"));
     std::string content;
     for (int i = 0; i < 100 && content.empty(); ++i) {

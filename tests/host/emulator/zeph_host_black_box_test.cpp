@@ -1,12 +1,12 @@
 // zeph-host as a black box: the built program loads the built plug-in; exit statuses, JSON and
 // raw Output, dialog lines on standard error, answers, the repl, the desk database.
+#include "support/ScopedEnv.h"
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
 
 #include <zeph/text/HostText.h>
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -155,10 +155,11 @@ TEST(ZephHostTest, OtherFailuresHaveTheirOwnStatus) {
          "",
          "zeph-host: cannot load the plug-in"},
         {"library without ShowMorvane",
-         {"--plugin", "libsqlite3.so.0", "call"},
+         {"--plugin", ZEPH_FOREIGN_LIBRARY, "call"},
          4,
          "",
-         "zeph-host: the library libsqlite3.so.0 does not export ShowMorvane"},
+         std::string("zeph-host: the library ") + ZEPH_FOREIGN_LIBRARY +
+             " does not export ShowMorvane"},
         {"database missing",
          {"--server", dir.File("none.db"), "call"},
          5,
@@ -209,67 +210,18 @@ TEST(ZephHostTest, MakeDemoWritesADeskDatabaseToPointServerAt) {
 
 TEST(ZephHostTest, TemporaryDemoDatabaseIsRemovedAtExit) {
     testing::TempDir tmp;
-    const char* previous = std::getenv("TMPDIR");
-    std::string saved = previous != nullptr ? previous : "";
-    setenv("TMPDIR", tmp.Path().c_str(), 1);
-    ProcessResult r = Host({"call", "CHECK_STAFF_QUERY"});
-    ProcessResult failed = Host({"--scalar", "call", "CHECK_STAFF_QUERY"});
-    if (previous != nullptr) {
-        setenv("TMPDIR", saved.c_str(), 1);
-    } else {
-        unsetenv("TMPDIR");
+    ProcessResult r, failed;
+    {
+        // The temporary folder by the names each platform reads.
+        testing::ScopedEnv tmpdir("TMPDIR", tmp.Path());
+        testing::ScopedEnv tmpWindows("TMP", tmp.Path());
+        testing::ScopedEnv tempWindows("TEMP", tmp.Path());
+        r = Host({"call", "CHECK_STAFF_QUERY"});
+        failed = Host({"--scalar", "call", "CHECK_STAFF_QUERY"});
     }
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(failed.status, 3);
     EXPECT_TRUE(std::filesystem::is_empty(tmp.Path()));
-}
-
-// Inputs no call can use: each is refused with status 2 and a message naming the file, at once
-// (a FIFO without a writer must not hold the program), and the temporary desk folder goes.
-TEST(ZephHostTest, EndlessHugeOrSpecialInputsAreRefused) {
-    testing::TempDir tmp, dir;
-    const std::string fifo = dir.File("fifo");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const std::string huge = dir.File("huge");
-    testing::WriteFile(huge, "");
-    std::filesystem::resize_file(huge, (64u << 20) + 1); // sparse: costs no disk
-    struct Input {
-        const char* name;
-        std::vector<std::string> args;
-        std::string err;
-    };
-    const Input inputs[] = {
-        {"endless device",
-         {"call", "BASE64ENCODE", "@/dev/zero"},
-         "zeph-host: cannot read /dev/zero: it is not a regular file"},
-        {"FIFO with no writer",
-         {"call", "BASE64ENCODE", "@" + fifo},
-         "zeph-host: cannot read " + fifo + ": it is not a regular file"},
-        {"larger than the limit",
-         {"call", "BASE64ENCODE", "@" + huge},
-         "zeph-host: cannot read " + huge + ": it is larger than 67108864 bytes"},
-        {"script from a device",
-         {"--script", "/dev/zero", "call", "CHECK_STAFF_QUERY"},
-         "zeph-host: --script: cannot read /dev/zero: it is not a regular file"},
-        {"folder",
-         {"call", "BASE64ENCODE", "@" + dir.Path()},
-         "zeph-host: cannot read " + dir.Path() + ": it is a folder"},
-    };
-    for (const Input& input : inputs) {
-        SCOPED_TRACE(input.name);
-        std::vector<std::string> command = {"/usr/bin/env", "TMPDIR=" + tmp.Path()};
-#if !defined(__SANITIZE_ADDRESS__)
-        // Under an address-space limit an unbounded read would fail to allocate, not finish.
-        command = {"/bin/sh", "-c",           "ulimit -v 1000000; exec \"$@\"",
-                   "sh",      "/usr/bin/env", "TMPDIR=" + tmp.Path()};
-#endif
-        command.push_back(kProgram);
-        command.insert(command.end(), input.args.begin(), input.args.end());
-        ProcessResult r = testing::Run(command, {}, std::chrono::seconds(20));
-        EXPECT_EQ(r.status, 2) << r.err;
-        EXPECT_EQ(r.err.rfind(input.err, 0), 0u) << r.err;
-        EXPECT_TRUE(std::filesystem::is_empty(tmp.Path()));
-    }
 }
 
 TEST(ZephHostTest, MakeDemoWhereNoFileCanBeWrittenIsAServerFailure) {

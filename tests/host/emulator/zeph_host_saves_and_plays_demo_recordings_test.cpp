@@ -3,6 +3,7 @@
 // the recording to play, at once or from the selection window.
 #include "support/FtpChecks.h"
 #include "support/FtpTestServer.h"
+#include "support/PlayerCommand.h"
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
 
@@ -40,8 +41,8 @@ protected:
         ASSERT_EQ(r.status, 0) << r.err;
         Database desk = Database::Open(db, false);
         desk.Exec("UPDATE t_ftp_location SET port = '" + std::to_string(server->Port()) + "'");
-        desk.Exec("UPDATE desk_setting SET value = 'printf \"%s\\n\" \"$1\" >> " +
-                  dir.File("played.txt") + "' WHERE name = 'player_command'");
+        desk.Run("UPDATE desk_setting SET value = ?1 WHERE name = 'player_command'",
+                 {{testing::NotingPlayerCommand(dir.File("played.txt"))}, std::nullopt});
         testing::WriteFile(script, "[TfrmSaveRecordFile]\nclick bbtnSave\n\n"
                                    "[TfrmSelRecodFile]\ndblclick lvRecordFile 2\n");
     }

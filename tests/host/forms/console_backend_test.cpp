@@ -5,6 +5,7 @@
 
 #include <zeph/client/PackageRoutines.h>
 #include <zeph/formdrive/ConsoleBackend.h>
+#include <zeph/platform/Paths.h>
 
 #include <filesystem>
 #include <sstream>
@@ -34,6 +35,15 @@ std::size_t LineIndex(const std::vector<std::string>& lines, const std::string& 
 
 bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return LineIndex(lines, line) < lines.size();
+}
+
+// An absolute path on this platform ("/tmp/x" on Linux, "C:\\tmp/x" on Windows, where "/tmp/x"
+// lies on the current drive and is made absolute), in UTF-8 and as host text.
+std::string Absolute(const std::string& rest) {
+    return zeph::platform::PathToUtf8(std::filesystem::temp_directory_path().root_path()) + rest;
+}
+std::string AbsoluteHost(const std::string& rest) {
+    return zeph::text::Utf8ToGbk(Absolute(rest));
 }
 
 class ConsoleTest : public ::testing::Test {
@@ -81,24 +91,24 @@ TEST_F(ConsoleTest, EachMessageBoxAndDialogIsOneUtf8Line) {
 TEST_F(ConsoleTest, AnswersComeFromTheQueueInOrderAndOkBoxesTakeNone) {
     Install(false);
     console->AddAnswer("yes");
-    console->AddAnswer("/tmp/录音.v3");
+    console->AddAnswer(Absolute("tmp/录音.v3"));
     console->AddAnswer("n");
-    console->AddAnswer("/a.doc | /b.doc");
-    console->AddAnswer("/tmp/下载");
+    console->AddAnswer(Absolute("a.doc") + " | " + Absolute("b.doc"));
+    console->AddAnswer(Absolute("tmp/下载"));
     zeph::InfoDlg("i", zf::kNoOwner);
     EXPECT_TRUE(zeph::QuesDlg("q", zf::kNoOwner));
     zf::Form owner(nullptr, "owner");
     zf::SaveDialog save(owner, "sgFile");
     ASSERT_TRUE(save.Execute());
-    EXPECT_EQ(save.FileName, "/tmp/录音.v3"_host);
+    EXPECT_EQ(save.FileName, AbsoluteHost("tmp/录音.v3"));
     EXPECT_FALSE(zeph::QuesDlg("q", zf::kNoOwner));
     zf::OpenDialog open(owner, "od");
     open.Options |= zf::ofAllowMultiSelect;
     ASSERT_TRUE(open.Execute());
-    EXPECT_EQ(open.Files(), (std::vector<std::string>{"/a.doc", "/b.doc"}));
+    EXPECT_EQ(open.Files(), (std::vector<std::string>{Absolute("a.doc"), Absolute("b.doc")}));
     zf::FolderDialog folder(owner, "fd");
     ASSERT_TRUE(folder.Execute());
-    EXPECT_EQ(folder.Directory, "/tmp/下载"_host);
+    EXPECT_EQ(folder.Directory, AbsoluteHost("tmp/下载"));
     EXPECT_EQ(console->PendingAnswers(), 0u);
 }
 
@@ -129,24 +139,28 @@ TEST_F(ConsoleTest, AnswerThatFitsNoButtonIsAnError) {
 TEST_F(ConsoleTest, RelativePathsBecomeAbsoluteFoldersLoseTheirFinalSlash) {
     Install(false);
     console->AddAnswer("out/报表.xls");
-    console->AddAnswer("/tmp/下载/");
+    console->AddAnswer(Absolute("tmp/下载//"));
+    console->AddAnswer(Absolute(""));
     zf::Form owner(nullptr, "owner");
     zf::SaveDialog save(owner, "sd");
     ASSERT_TRUE(save.Execute());
-    std::string expected = (std::filesystem::current_path() / "out/报表.xls").string();
-    EXPECT_EQ(save.FileName, zeph::text::Utf8ToGbk(expected));
+    const std::filesystem::path expected = std::filesystem::current_path() / u8"out" / u8"报表.xls";
+    EXPECT_EQ(save.FileName, zeph::text::Utf8ToGbk(zeph::platform::PathToUtf8(expected)));
     zf::FolderDialog folder(owner, "fd");
     ASSERT_TRUE(folder.Execute());
-    EXPECT_EQ(folder.Directory, "/tmp/下载"_host);
+    EXPECT_EQ(folder.Directory, AbsoluteHost("tmp/下载"));
+    // The root keeps its separator: without it, "C:" would name the drive's current folder.
+    ASSERT_TRUE(folder.Execute());
+    EXPECT_EQ(folder.Directory, AbsoluteHost(""));
 }
 
 TEST_F(ConsoleTest, EmptyQueueAsksOnTheTerminal) {
-    Install(true, "y\n/tmp/x.xls\n");
+    Install(true, "y\n" + Absolute("tmp/x.xls") + "\n");
     EXPECT_TRUE(zeph::QuesDlg("覆盖？"_host, zf::kNoOwner));
     zf::Form owner(nullptr, "owner");
     zf::SaveDialog save(owner, "sd");
     ASSERT_TRUE(save.Execute());
-    EXPECT_EQ(save.FileName, "/tmp/x.xls");
+    EXPECT_EQ(save.FileName, Absolute("tmp/x.xls"));
     // The terminal has ended: no.
     EXPECT_FALSE(zeph::QuesDlg("again", zf::kNoOwner));
     EXPECT_EQ(LinesOf(log.str()), (std::vector<std::string>{

@@ -212,15 +212,15 @@ TEST_F(SendWordsTest, EachFailureGivesFalseAndAnEmptyTextAndLogsItsReasonAfterTh
         EXPECT_NE(request.path, "/leak");
     }
 
-    // The server gone: the system's word for it.
+    // The server gone: the system's word for it ("Connection refused" on Linux and Wine, "...
+    // actively refused it" on Windows), not a bare number.
     services->logLines.clear();
     server.Stop();
     EXPECT_EQ(Texts(Bulletin({"a", "1", "1", "G01", "", "c"})),
               (std::vector<std::string>{"False", ""}));
     ASSERT_EQ(services->logLines.size(), 2u);
     EXPECT_EQ(services->logLines[1].rfind("wsdl=" + Wsdl("BulletinIssueWS") + ", error=", 0), 0u);
-    EXPECT_NE(services->logLines[1].find("Connection refused"), std::string::npos)
-        << services->logLines[1];
+    EXPECT_NE(services->logLines[1].find("refused"), std::string::npos) << services->logLines[1];
     EXPECT_TRUE(ui->Records().empty());
 }
 

@@ -38,16 +38,17 @@ std::string ReadWithPython(const std::string& kind, const std::string& hostPath)
 }
 
 std::string ReadBytes(const std::string& hostPath) {
-    std::ifstream in(zeph::text::GbkToUtf8(hostPath), std::ios::binary);
+    std::ifstream in(zeph::testing::Utf8Path(zeph::text::GbkToUtf8(hostPath)), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteBytes(const std::string& hostPath, const std::string& bytes) {
-    std::ofstream(zeph::text::GbkToUtf8(hostPath), std::ios::binary) << bytes;
+    std::ofstream(zeph::testing::Utf8Path(zeph::text::GbkToUtf8(hostPath)), std::ios::binary)
+        << bytes;
 }
 
 bool Exists(const std::string& hostPath) {
-    return std::filesystem::exists(zeph::text::GbkToUtf8(hostPath));
+    return std::filesystem::exists(zeph::testing::Utf8Path(zeph::text::GbkToUtf8(hostPath)));
 }
 
 void RecordingBackend::ShowModeless(zeph::forms::Form& form) {

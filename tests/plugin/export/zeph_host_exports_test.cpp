@@ -1,6 +1,7 @@
 // zeph-host driving the export words of both editions: the save dialog and the overwrite
 // question answered with --answer, the column picker with a --script section, the hint and
 // the progress window reported on standard error, and the files read back.
+#include "OtherUser.h"
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
 
@@ -9,9 +10,6 @@
 #include <zeph/text/HostText.h>
 
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -127,18 +125,9 @@ TEST_F(ZephHostExportsTest, BasicEditionWritesXlsForTheExcelWordAndLacksTheFileW
 TEST_F(ZephHostExportsTest, ReadOnlyFilesBehaveAlikeForEveryUser) {
     std::vector<std::vector<std::string>> users = {{}};
     std::string skipped;
-    if (::geteuid() == 0) {
-        const passwd* nobody = ::getpwnam("nobody");
-        if (nobody != nullptr && ::access("/usr/bin/setpriv", X_OK) == 0) {
-            users.push_back(
-                {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
-            for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path())) {
-                ASSERT_EQ(::lchown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
-            }
-            ASSERT_EQ(::chown(dir.Path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
-        } else {
-            skipped = "cannot switch to an unprivileged user (no nobody or no setpriv)";
-        }
+    std::vector<std::string> other = export_test::AsOtherUser(dir.Path(), skipped);
+    if (!other.empty()) {
+        users.push_back(other);
     }
     for (const std::vector<std::string>& as : users) {
         const std::string who = as.empty() ? "as the test's user" : "as nobody";
@@ -148,10 +137,12 @@ TEST_F(ZephHostExportsTest, ReadOnlyFilesBehaveAlikeForEveryUser) {
             const std::string path = dir.File(name);
             WriteFile(path, "old");
             if (!as.empty()) {
-                EXPECT_EQ(
-                    ::chown(path.c_str(), ::getpwnam("nobody")->pw_uid, static_cast<gid_t>(-1)), 0);
+                EXPECT_TRUE(export_test::GiveToOtherUser(path));
             }
-            EXPECT_EQ(::chmod(path.c_str(), 0444), 0);
+            // No write permission for anyone: on Windows, the read-only attribute.
+            std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                                   std::filesystem::perms::group_read |
+                                                   std::filesystem::perms::others_read);
             return path;
         };
         auto run = [&](std::vector<std::string> args) {

@@ -2,7 +2,9 @@
 // limit and files that are not there, and hands back their names and folders.
 #include "support/ServicesFixture.h"
 
-#include <unistd.h>
+#include <zeph/platform/Paths.h>
+
+#include <filesystem>
 
 namespace services_test {
 namespace {
@@ -15,7 +17,10 @@ class AddAffixWordTest : public ServicesFixture {
 protected:
     std::string Sized(const std::string& name, std::int64_t size) {
         std::string path = WriteFile(name, "");
-        EXPECT_EQ(truncate(zeph::text::GbkToUtf8(path).c_str(), size), 0);
+        std::error_code failed;
+        std::filesystem::resize_file(zeph::testing::Utf8Path(zeph::platform::NativePath(path)),
+                                     static_cast<std::uintmax_t>(size), failed);
+        EXPECT_FALSE(failed) << failed.message();
         return path;
     }
 };

@@ -1,10 +1,9 @@
 // OPENFILE, SAVEASFILE and FTP_DOWNLOADFILE against a real FTP server on loopback: download or
 // not, a folder chosen by the agent, a missing remote file, the server down.
+#include "support/Environment.h"
 #include "support/FtpTestServer.h"
 #include "support/ServicesFixture.h"
 #include "support/TempDir.h"
-
-#include <sys/stat.h>
 
 #include <chrono>
 #include <thread>
@@ -33,7 +32,8 @@ protected:
         fs::create_directories(root_ + "/docs");
         std::ofstream(root_ + "/readme.txt", std::ios::binary) << "read me\r\n";
         // The server's file system speaks UTF-8; the host asks for the name in GBK.
-        std::ofstream(root_ + "/docs/报告 一.txt", std::ios::binary) << "\xB1\xA8\xB8\xE6";
+        std::ofstream(fs::path(root_) / fs::path(u8"docs/报告 一.txt"), std::ios::binary)
+            << "\xB1\xA8\xB8\xE6";
         server_ = new FtpTestServer(root_);
     }
     static void TearDownTestSuite() {
@@ -49,16 +49,12 @@ protected:
         fs::create_directories(tmp);
         Remember("TMPDIR");
         Remember("ZEPH_OPENER");
-        setenv("TMPDIR", tmp.c_str(), 1);
+        zeph::testing::PutEnv("TMPDIR", tmp);
         SetOpener(0);
     }
     void TearDown() override {
         for (const auto& [name, value] : saved_) {
-            if (value) {
-                setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                unsetenv(name.c_str());
-            }
+            zeph::testing::PutEnv(name, value);
         }
         ServicesFixture::TearDown();
     }
@@ -69,8 +65,10 @@ protected:
         std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << dir
                               << "/opened'\ncat \"$1\" >> '" << dir << "/opened-content'\nexit "
                               << code << "\n";
-        chmod(script.c_str(), 0755);
-        setenv("ZEPH_OPENER", script.c_str(), 1);
+        fs::permissions(script, fs::perms::owner_all | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read |
+                                    fs::perms::others_exec);
+        zeph::testing::PutEnv("ZEPH_OPENER", script);
     }
     std::string Opened() { return ReadFile(dir + "/opened"); }
     std::string OpenedContent() { return ReadFile(dir + "/opened-content"); }
@@ -170,7 +168,7 @@ TEST_F(FtpWordsTest, OpenFileReportsAMissingRemoteFileAndADownServer) {
 }
 
 TEST_F(FtpWordsTest, OpenFileWithoutATemporaryDirectorySaysSo) {
-    setenv("TMPDIR", (dir + "/no-such-dir").c_str(), 1);
+    zeph::testing::PutEnv("TMPDIR", dir + "/no-such-dir");
     Call({"OPENFILE", "readme.txt", "", "/", ""});
     EXPECT_EQ(OnlyMessage().text, "获取系统临时目录失败"_host);
     EXPECT_TRUE(services->downloads.empty());
@@ -181,7 +179,8 @@ TEST_F(FtpWordsTest, WhenTheOpenerFailsThePersonChoosesAProgram) {
     std::string chooser = dir + "/chosen.sh";
     std::ofstream(chooser) << "#!/bin/sh\nprintf '%s\\n' \"$1\" > '" << dir << "/chosen.tmp'\nmv '"
                            << dir << "/chosen.tmp' '" << dir << "/chosen'\n";
-    chmod(chooser.c_str(), 0755);
+    fs::permissions(chooser, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                 fs::perms::others_read | fs::perms::others_exec);
     backend->AnswerFiles({chooser});
     WriteFile("local.txt", "local");
     Call({"OPENFILE", "local.txt", dir + "/", "", "FALSE"});

@@ -65,15 +65,17 @@ protected:
     // A file under the test's directory with these bytes; returns its path (host text).
     std::string WriteFile(const std::string& name, const std::string& bytes) {
         std::string path = dir + "/" + name;
-        std::ofstream(zeph::text::GbkToUtf8(path), std::ios::binary) << bytes;
+        std::ofstream(zeph::testing::Utf8Path(zeph::text::GbkToUtf8(path)), std::ios::binary)
+            << bytes;
         return path;
     }
     static std::string ReadFile(const std::string& hostPath) {
-        std::ifstream in(zeph::text::GbkToUtf8(hostPath), std::ios::binary);
+        std::ifstream in(zeph::testing::Utf8Path(zeph::text::GbkToUtf8(hostPath)),
+                         std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     static bool Exists(const std::string& hostPath) {
-        return std::filesystem::exists(zeph::text::GbkToUtf8(hostPath));
+        return std::filesystem::exists(zeph::testing::Utf8Path(zeph::text::GbkToUtf8(hostPath)));
     }
 
     std::shared_ptr<zeph::forms::ScriptedBackend> backend;

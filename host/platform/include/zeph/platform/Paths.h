@@ -4,6 +4,7 @@
 
 #include <zeph/text/HostText.h>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,16 @@ inline constexpr char kPathDelimiter = '/';
 // hold becomes "?", so such a path names no file rather than a different one.
 ZEPH_HOST_API std::string NativePath(std::string_view hostPath);
 ZEPH_HOST_API std::string HostPath(std::string_view nativePath);
+
+// A path in the file system's encoding as std::filesystem's path, and back. Its narrow
+// constructor and string() speak the ANSI code page on Windows; these keep UTF-8 everywhere.
+inline std::filesystem::path PathFromUtf8(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string PathToUtf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
 
 // The name after the last separator, and everything up to and including it ("" when none).
 // '/' is never a GBK trail byte, so a bytewise search is safe here.
