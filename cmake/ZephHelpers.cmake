@@ -70,12 +70,6 @@ function(zeph_add_gtest name)
   endif()
   add_executable(${name} ${ARG_SOURCES} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main ${ARG_LIBS})
-  if(WIN32)
-    # zephhost.dll exports the C++ runtime's template code it was compiled with (std::string's
-    # members) beside its own, and a test links the same runtime statically: the two definitions
-    # are the same code, and the first is taken. The product's export list is the real fix.
-    target_link_options(${name} PRIVATE -Wl,--allow-multiple-definition)
-  endif()
   target_compile_definitions(${name} PRIVATE
     ZEPH_SOURCE_DIR="${PROJECT_SOURCE_DIR}" ZEPH_BINARY_DIR="${PROJECT_BINARY_DIR}")
   if(NOT ARG_TIMEOUT)

@@ -3,6 +3,7 @@
 #include "export/OwnedWindow.h"
 #include "export/untExportStatus.h"
 
+#include <zeph/platform/Files.h>
 #include <zeph/platform/ReplacingFile.h>
 #include <zeph/text/HostText.h>
 
@@ -176,10 +177,12 @@ struct Column {
 
 class Workbook {
 public:
+    // The library opens the workbook by name with the C runtime, so the name is given in its
+    // form.
     explicit Workbook(const std::string& nativePath) {
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
-        book_ = workbook_new_opt(nativePath.c_str(), &options);
+        book_ = workbook_new_opt(zeph::platform::CRuntimePath(nativePath).c_str(), &options);
     }
     ~Workbook() {
         if (book_ != nullptr) {
@@ -191,6 +194,13 @@ public:
     lxw_workbook* get() const noexcept { return book_; }
     // The workbook for a closing elsewhere; this one no longer closes it.
     lxw_workbook* Release() noexcept { return std::exchange(book_, nullptr); }
+    // Frees a workbook that has no worksheet without writing it: the library's close would
+    // add one, and when that fails too (no row file could be made) it reads the missing sheet.
+    void Discard() noexcept {
+        if (book_ != nullptr) {
+            lxw_workbook_free(std::exchange(book_, nullptr));
+        }
+    }
 
 private:
     lxw_workbook* book_ = nullptr;
@@ -437,6 +447,7 @@ TSaveOutcome TSMExportToExcel::Export(const dataset::TClientDataSet& set,
     const std::string sheetName = zeph::text::GbkToUtf8(Settings.sheetName);
     lxw_worksheet* sheet = workbook_add_worksheet(book.get(), sheetName.c_str());
     if (sheet == nullptr) {
+        book.Discard();
         return {Kind::Failed};
     }
     for (Column& column : used) {

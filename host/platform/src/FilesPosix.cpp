@@ -105,6 +105,10 @@ std::optional<std::string> TempDirectory() {
     return result;
 }
 
+std::string CRuntimePath(const std::string& nativePath) {
+    return nativePath;
+}
+
 std::int64_t FileSize(const std::string& path) {
     // Read access only: asking for a size must never leave a file behind.
     Descriptor fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));

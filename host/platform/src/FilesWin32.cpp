@@ -5,6 +5,8 @@
 #include <zeph/platform/Files.h>
 #include <zeph/platform/Paths.h>
 
+#include <algorithm>
+
 namespace zeph::platform {
 namespace {
 
@@ -77,6 +79,28 @@ std::optional<std::string> TempDirectory() {
         return std::nullopt;
     }
     return result;
+}
+
+std::string CRuntimePath(const std::string& nativePath) {
+    if (std::all_of(nativePath.begin(), nativePath.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return nativePath;
+    }
+    const std::wstring path = Wide(nativePath);
+    const DWORD length = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (length == 0) {
+        return nativePath;
+    }
+    std::wstring shortPath(length, L'\0');
+    const DWORD written = GetShortPathNameW(path.c_str(), shortPath.data(), length);
+    if (written == 0 || written >= length) {
+        return nativePath;
+    }
+    shortPath.resize(written);
+    if (!std::all_of(shortPath.begin(), shortPath.end(), [](wchar_t c) { return c < 0x80; })) {
+        return nativePath;
+    }
+    return std::string(shortPath.begin(), shortPath.end());
 }
 
 std::int64_t FileSize(const std::string& path) {

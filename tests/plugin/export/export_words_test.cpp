@@ -9,6 +9,7 @@
 #include "export/untSelectCol.h"
 
 #include <zeph/formdrive/User.h>
+#include <zeph/platform/Paths.h>
 
 #include <filesystem>
 #include <fstream>
@@ -197,6 +198,29 @@ TEST_F(ExportWordsTest, WorkbookHoldsTitlesTypedValuesFormatsAndWidths) {
             R"(["number", "text", "text", "empty", "text", "datetime", "text", "text"]], )"
             R"("widths": {"A": 4.7109375, "B": 4.7109375, "C": 4.7109375, "D": 4.7109375, )"
             R"("E": 10.7109375, "F": 19.7109375, "G": 5.7109375, "H": 50.7109375}})");
+}
+
+// The spreadsheet library opens the workbook by name with the C runtime, whose narrow calls
+// speak the ANSI code page on Windows: Chinese folder and file names are what a Chinese desk has.
+TEST_F(ExportWordsTest, WorkbookUnderAChineseFolderAndFileName) {
+    const std::string folder = dir + "/报表"_host;
+    std::filesystem::create_directories(
+        zeph::platform::PathFromUtf8(zeph::text::GbkToUtf8(folder)));
+    const std::string path = folder + "/数据导出.xls"_host;
+    ConfirmPicker();
+    backend->AnswerFile(path);
+    Call({"SAVE_DATASET_TO_EXCEL", "", "编号~名称~备注"_host, "", kPacket});
+    EXPECT_EQ(MessagesUtf8(), std::vector<std::string>{SavedText(path)});
+    const std::string book = ReadWithPython("xlsx", path);
+    EXPECT_NE(
+        book.find(R"("rows": [["编号", "名称", "备注"], ["1", "中文", "a,b"], ["2", null, "c"]])"),
+        std::string::npos)
+        << book;
+    // Nothing was left beside the workbook.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(
+                                zeph::platform::PathFromUtf8(zeph::text::GbkToUtf8(folder))),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST_F(ExportWordsTest, WorkbookRefusesEmptyDataAndKeepsTheRowsWrittenBeforeACancel) {

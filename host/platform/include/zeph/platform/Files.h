@@ -34,6 +34,13 @@ ZEPH_HOST_API bool DeleteFile(const std::string& path);
 // too long or names no directory.
 ZEPH_HOST_API std::optional<std::string> TempDirectory();
 
+// The name under which a library that opens files with the C runtime's narrow calls (fopen)
+// finds this existing file or folder. nativePath is in the file system's encoding (UTF-8); the
+// result is in the C runtime's. POSIX: the path itself. Windows, where the narrow calls speak
+// the ANSI code page: the path when it is ASCII, else its short (8.3) form when that is, else
+// the path unchanged, which such a library then fails to open and reports.
+ZEPH_HOST_API std::string CRuntimePath(const std::string& nativePath);
+
 // Size in bytes of the file, opened for reading only; -1 when it is absent, is not a regular
 // file or cannot be opened. Never creates anything.
 ZEPH_HOST_API std::int64_t FileSize(const std::string& path);

@@ -10,7 +10,12 @@
 #include <string_view>
 #include <vector>
 
+// What libzephhost exports: everything so marked, and nothing else. The Windows build marks it
+// for export where the library's own modules are compiled (host/CMakeLists.txt); elsewhere, and
+// for every user, it is the default visibility, which the GNU toolchain for Windows ignores.
+#ifndef ZEPH_HOST_API
 #define ZEPH_HOST_API __attribute__((visibility("default")))
+#endif
 
 namespace zeph::text {
 
